@@ -1,0 +1,20 @@
+#include "firmware/display/diag.h"
+
+#include <atomic>
+
+namespace {
+struct Diag {
+  // Written by the window thread's Alt commands, read by the tick.
+  std::atomic<uint8_t> command{0};
+  std::atomic<uint8_t> speed_test{0};
+} s;
+}  // namespace
+
+void diag_init() {}
+void diag_task() {}
+void diag_set_command(uint8_t command) { s.command = command; }
+uint8_t diag_command() { return s.command; }
+void diag_set_speed_test(uint8_t on) { s.speed_test = on; }
+uint8_t diag_get_speed_test() { return s.speed_test; }
+void msg_browser_init() {}
+void msg_browser_task() {}

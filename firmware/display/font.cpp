@@ -1,0 +1,3 @@
+#include "firmware/display/font.h"
+
+void font_init() {}

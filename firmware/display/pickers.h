@@ -1,0 +1,10 @@
+// Symbol picker (mode 4) and international character picker (mode 5).
+#pragma once
+#include <cstdint>
+
+void sym_init();
+void sym_picker_task();
+void intl_init();
+void intl_picker_task();
+void intl_set_return_mode(uint8_t mode);
+uint8_t intl_return_mode();

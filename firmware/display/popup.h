@@ -1,0 +1,8 @@
+// Timed message popup (mode 12) and the Yes/No confirmation (mode 32).
+#pragma once
+#include <cstdint>
+
+void msg_popup_init();
+void msg_popup_task();
+void confirm_init();
+void confirm_task();

@@ -1,0 +1,3 @@
+#include "firmware/editor/label.h"
+
+void lbl_load() {}

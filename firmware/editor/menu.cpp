@@ -1,0 +1,4 @@
+#include "firmware/editor/menu.h"
+
+void menu_init() {}
+void menu_task() {}

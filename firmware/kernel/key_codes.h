@@ -1,0 +1,31 @@
+// Device key codes: one byte in the key register. Codes below 16 are command
+// keys, 16 and up character keys. The host never produces 2, 5 or 7, and Func
+// (6) never reaches the register: it drives the Func state machine instead.
+#pragma once
+#include <cstdint>
+
+enum : uint8_t {
+  KEY_NONE = 0,
+  KEY_MENU = 1,
+  KEY_LABEL = 3,
+  KEY_FONT = 4,
+  KEY_FUNC = 6,
+  KEY_DELETE = 8,
+  KEY_ENTER = 9,
+  KEY_PRINT = 10,
+  KEY_UP = 11,
+  KEY_DOWN = 12,
+  KEY_RIGHT = 13,
+  KEY_LEFT = 14,
+  KEY_CAPS = 15,
+  KEY_SPACE = 16,
+  KEY_0 = 17,
+  KEY_1 = 18,  // KEY_1 .. KEY_9 are 18 .. 26
+  KEY_9 = 26,
+  KEY_A = 27,  // KEY_A .. KEY_Z are 27 .. 52
+  KEY_Z = 52,
+};
+
+// Digit key for 0..9 and letter key for 'A'..'Z'.
+constexpr uint8_t key_digit(int d) { return d == 0 ? KEY_0 : uint8_t(KEY_1 + d - 1); }
+constexpr uint8_t key_letter(char c) { return uint8_t(KEY_A + (c - 'A')); }

@@ -1,0 +1,4 @@
+#include "firmware/nvm/fname.h"
+
+void fname_init() {}
+void fname_mode_task() {}

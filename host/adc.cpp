@@ -1,0 +1,21 @@
+#include "host/adc.h"
+
+#include <atomic>
+
+namespace {
+struct Adc {
+  std::atomic<float> volts{7.5f};  // the dial; read by both firmware threads
+} s;
+}  // namespace
+
+void adc_init() {}
+void adc_task() {}
+void adc_hook() {}
+
+int adc_read(uint8_t channel) {
+  if (channel != 2) return 0;
+  return int(s.volts.load() * 1000.0f);  // truncates toward zero
+}
+
+void adc_set_battery_volts(float volts) { s.volts = volts; }
+float adc_battery_volts() { return s.volts; }

@@ -1,0 +1,128 @@
+#include "host/keys.h"
+
+#include <atomic>
+
+#include "firmware/display/diag.h"
+#include "firmware/kernel/kernel.h"
+#include "firmware/kernel/modes.h"
+#include "firmware/nvm/nvm.h"
+#include "host/power.h"
+
+namespace {
+struct KeyState {
+  // Stored by the window thread, read and cleared by the tick and the worker.
+  std::atomic<uint8_t> reg{0};
+  bool alt_down = false;
+  bool shift_down = false;
+  void (*bring_to_front)() = nullptr;
+} s;
+
+struct TableEntry {
+  uint16_t virtual_key;
+  uint8_t code;
+};
+
+// Searched in order, first match wins.
+constexpr TableEntry kPcKeys[] = {
+    {65, 27}, {66, 28}, {67, 29}, {68, 30}, {69, 31}, {70, 32}, {71, 33}, {72, 34}, {73, 35},
+    {74, 36}, {75, 37}, {76, 38}, {77, 39}, {78, 40}, {79, 41}, {80, 42}, {81, 43}, {82, 44},
+    {83, 45}, {84, 46}, {85, 47}, {86, 48}, {87, 49}, {88, 50}, {89, 51}, {90, 52},
+    {48, 17}, {49, 18}, {50, 19}, {51, 20}, {52, 21}, {53, 22}, {54, 23}, {55, 24}, {56, 25},
+    {57, 26}, {38, 11}, {40, 12}, {37, 14}, {39, 13}, {46, 8}, {8, 8}, {13, 9}, {20, 15},
+    {32, 16}, {16, 6},
+};
+static_assert(sizeof kPcKeys / sizeof kPcKeys[0] == 46);
+
+struct AltCommand {
+  uint16_t virtual_key;
+  uint8_t command;
+};
+
+constexpr AltCommand kAltCommands[] = {
+    {'A', 1},  {'B', 2},  {'C', 3},  {'D', 4},  {'E', 5},  {'F', 6},  {'G', 7},
+    {'L', 8},  {'M', 9},  {'J', 23}, {'U', 22}, {'O', 10}, {'W', 11}, {'X', 12},
+    {'Y', 14}, {'1', 15}, {'Z', 15}, {'P', 17}, {'Q', 18}, {'R', 19}, {'T', 20},
+    {VK_DELETE_KEY, 0},
+};
+
+void bring_to_front() {
+  if (s.bring_to_front) s.bring_to_front();
+}
+
+// Runs an Alt command; false when the key has none.
+bool alt_command(uint16_t virtual_key) {
+  for (const AltCommand& a : kAltCommands) {
+    if (a.virtual_key != virtual_key) continue;
+    if (virtual_key == '1') diag_set_speed_test(0);
+    if (virtual_key == 'Z') diag_set_speed_test(1);
+    if (virtual_key == VK_DELETE_KEY) nvm_erase_device_settings();
+    diag_set_command(a.command);
+    ui_set_mode(MODE_DIAG);
+    return true;
+  }
+  return false;
+}
+}  // namespace
+
+void kbd_init() { s.reg = 0; }
+uint8_t kbd_get_key() { return s.reg; }
+void kbd_clear_key() { s.reg = 0; }
+
+void kbd_put_key(uint8_t code) {
+  if (code != 6) s.reg = code;  // Func never enters the register
+}
+
+uint8_t kbd_map_pc_key(uint16_t virtual_key) {
+  for (const TableEntry& e : kPcKeys)
+    if (e.virtual_key == virtual_key) return e.code;
+  return 0;
+}
+
+void kbd_task() {}
+uint8_t kbd_poll_hw() { return 0; }
+
+namespace key_input {
+
+void key_down(uint16_t virtual_key) {
+  pwr_activity();
+  if (virtual_key == VK_SHIFT && !s.shift_down) {
+    s.shift_down = true;  // auto-repeat of Shift is ignored
+    func_key_down();
+  }
+  if (virtual_key == VK_MENU_ALT) s.alt_down = true;
+  if (virtual_key == VK_ESCAPE) diag_set_command(0);
+  if (s.alt_down) {
+    if (alt_command(virtual_key)) s.alt_down = false;
+  } else {
+    kbd_put_key(kbd_map_pc_key(virtual_key));
+  }
+  bring_to_front();
+}
+
+void key_up(uint16_t virtual_key) {
+  if (virtual_key == VK_MENU_ALT) s.alt_down = false;
+  if (virtual_key == VK_SHIFT) {
+    func_key_up();
+    s.shift_down = false;
+  }
+}
+
+void key_picture_down(uint8_t tag) {
+  pwr_activity();
+  kbd_put_key(tag);
+  bring_to_front();
+}
+
+void func_picture_click() {
+  func_key_down();
+  func_key_up();
+}
+
+void reset() {
+  s.alt_down = false;
+  s.shift_down = false;
+}
+
+void set_bring_to_front(void (*callback)()) { s.bring_to_front = callback; }
+
+}  // namespace key_input

@@ -1,0 +1,46 @@
+// Key input: the one-key register the firmware reads, the PC keyboard table
+// (Windows virtual-key numbers are the table's key space; the desktop layer
+// maps its toolkit's keys onto them) and the device window's key handling,
+// including Shift as Func and the Alt service commands.
+#pragma once
+#include <cstdint>
+
+// Virtual-key numbers used by the table and the window's key handling.
+enum : uint16_t {
+  VK_BACK = 8,
+  VK_RETURN = 13,
+  VK_SHIFT = 16,
+  VK_MENU_ALT = 18,  // the Alt key
+  VK_CAPITAL = 20,
+  VK_ESCAPE = 27,
+  VK_SPACE_BAR = 32,
+  VK_LEFT_ARROW = 37,
+  VK_UP_ARROW = 38,
+  VK_RIGHT_ARROW = 39,
+  VK_DOWN_ARROW = 40,
+  VK_DELETE_KEY = 46,
+  VK_F1 = 112,
+};
+
+void kbd_init();
+uint8_t kbd_get_key();
+void kbd_clear_key();
+void kbd_put_key(uint8_t code);
+uint8_t kbd_map_pc_key(uint16_t virtual_key);
+void kbd_task();
+uint8_t kbd_poll_hw();
+
+// The device window's input handling, free of any toolkit.
+namespace key_input {
+// A PC key went down (auto-repeat sends it again) or up.
+void key_down(uint16_t virtual_key);
+void key_up(uint16_t virtual_key);
+// A mouse-down on a key picture with its tag (any button).
+void key_picture_down(uint8_t tag);
+// A click on the Func key picture: press and release of Func.
+void func_picture_click();
+// Forget the Alt and Shift flags (window focus lost, or a fresh start).
+void reset();
+// Called after every key event so the window can come to the front.
+void set_bring_to_front(void (*callback)());
+}  // namespace key_input

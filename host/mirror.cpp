@@ -1,0 +1,125 @@
+#include "host/mirror.h"
+
+#include <atomic>
+#include <cstring>
+
+namespace {
+constexpr uint8_t kGreen[3] = {156, 180, 145};  // normal LCD background
+constexpr uint8_t kGrey[3] = {237, 237, 237};   // background flag set
+constexpr uint8_t kBlack[3] = {0, 0, 0};
+
+struct Mirror {
+  uint8_t frame[LCD_FRAME_BYTES] = {};
+  uint8_t rgb[MIRROR_HEIGHT * MIRROR_WIDTH * 3] = {};
+  uint8_t background = 0;
+  uint16_t cursor_column = 1;  // requested column + 1
+  uint8_t cursor_line = 0;
+  uint8_t cursor_phase = 0;
+  uint8_t cursor_mode = 0;
+  uint8_t blink = 0;
+  MirrorLamps lamps;
+  std::atomic<uint64_t> generation{0};
+} s;
+
+void fill(int x0, int y0, int x1, int y1, const uint8_t colour[3]) {
+  for (int y = y0; y < y1; ++y) {
+    uint8_t* p = s.rgb + (y * MIRROR_WIDTH + x0) * 3;
+    for (int x = x0; x < x1; ++x, p += 3) std::memcpy(p, colour, 3);
+  }
+}
+
+// Columns painted on a page: page 6 shows all rows only up to column 56 and
+// just its top row beyond; page 7 stops at column 55. The indicator lamps sit
+// in the corner left unpainted.
+int painted_columns(int page) { return page == 7 ? 56 : 132; }
+
+void changed() { s.generation++; }
+}  // namespace
+
+void mirror_init() {
+  std::memset(s.frame, 0, sizeof s.frame);
+  fill(0, 0, MIRROR_WIDTH, MIRROR_HEIGHT, kGreen);
+  s.background = 0;
+  s.cursor_column = 1;
+  s.cursor_line = 0;
+  s.cursor_phase = 0;
+  s.cursor_mode = 0;
+  s.blink = 0;
+  changed();
+}
+
+void mirror_load(const uint8_t frame[LCD_FRAME_BYTES]) {
+  std::memcpy(s.frame, frame, LCD_FRAME_BYTES);
+  mirror_redraw();
+}
+
+void mirror_load_line(uint8_t line, const uint8_t source[LCD_LINE_BYTES]) {
+  if (line > 3) return;
+  std::memcpy(s.frame + line * LCD_LINE_BYTES, source, LCD_LINE_BYTES);
+  mirror_redraw();
+}
+
+void mirror_redraw() {
+  fill(0, 0, MIRROR_WIDTH, MIRROR_HEIGHT, s.background ? kGrey : kGreen);
+  for (int c = 57; c < 132; ++c) s.frame[6 * 132 + c] &= 0x80;  // the mirror's own copy
+  for (int page = 0; page < 8; ++page) {
+    int columns = painted_columns(page);
+    for (int c = 0; c < columns; ++c) {
+      uint8_t bits = s.frame[page * 132 + c];
+      for (int j = 0; j < 8; ++j)
+        if (bits & (0x80 >> j)) fill(2 * c, 16 * page + 2 * j, 2 * c + 2, 16 * page + 2 * j + 2, kBlack);
+    }
+  }
+  changed();
+}
+
+void mirror_toggle_background() { mirror_set_background(!s.background); }
+
+void mirror_set_background(uint8_t on) {
+  s.background = on;
+  mirror_redraw();
+}
+
+void mirror_cursor_set(uint8_t line, uint8_t column) {
+  s.cursor_line = line;
+  s.cursor_column = uint16_t(column + 1);
+  s.cursor_phase = 1;
+  s.blink = 30;
+}
+
+void mirror_cursor_mode(uint8_t mode) { s.cursor_mode = mode; }
+
+void mirror_cursor_tick() {
+  uint8_t taken = s.blink++;
+  if (taken > 30 && s.cursor_mode != 2) {
+    mirror_cursor_toggle();
+    s.blink = 0;
+  }
+}
+
+void mirror_cursor_toggle() {
+  // The bar is painted over the picture, not into the framebuffer, so the
+  // next redraw removes it. Its dark-off colour is always the green.
+  const uint8_t* colour = s.cursor_phase ? kBlack : kGreen;
+  int x = s.cursor_column < 2 ? 2 : 2 * s.cursor_column - 2;
+  int top = 32 * s.cursor_line + 2;
+  int bottom = 32 * s.cursor_line + 30;
+  if (x + 2 <= MIRROR_WIDTH && bottom <= MIRROR_HEIGHT) fill(x, top, x + 2, bottom, colour);
+  s.cursor_phase = !s.cursor_phase;
+  changed();
+}
+
+void mirror_show_bold(bool visible) { s.lamps.bold = visible, changed(); }
+void mirror_show_pt(bool visible) { s.lamps.pt = visible, changed(); }
+void mirror_show_caps(bool visible) { s.lamps.caps = visible, changed(); }
+void mirror_show_func(bool visible) { s.lamps.func = visible, changed(); }
+
+void mirror_show_battery(uint8_t level) {
+  s.lamps.battery = level <= 3 ? level : 0;
+  changed();
+}
+
+const uint8_t* mirror_rgb() { return s.rgb; }
+const uint8_t* mirror_framebuffer() { return s.frame; }
+MirrorLamps mirror_lamps() { return s.lamps; }
+uint64_t mirror_generation() { return s.generation; }

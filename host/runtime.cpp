@@ -1,0 +1,54 @@
+#include "host/runtime.h"
+
+#include <atomic>
+#include <thread>
+
+#include "firmware/editor/label.h"
+#include "firmware/kernel/kernel.h"
+#include "firmware/print/engine.h"
+#include "host/clock.h"
+
+namespace {
+struct Runtime {
+  std::thread worker;
+  std::atomic<bool> terminate{false};
+  std::atomic<bool> running{false};
+  std::atomic<bool> exited{false};
+} s;
+
+// The worker: test the terminate request, one engine step, sleep 1 ms.
+void worker_main() {
+  while (!s.terminate) {
+    prn_engine_step();
+    host_sleep_ms(1);
+  }
+  s.exited = true;
+  host_clock_thread_leave();
+}
+}  // namespace
+
+void firmware_start() {
+  s.terminate = false;
+  s.exited = false;
+  s.running = true;
+  host_clock_thread_enter();  // counted before it runs, so a virtual driver waits for it
+  s.worker = std::thread(worker_main);
+  firmware_init();
+  lbl_load();
+}
+
+void firmware_stop(bool wait) {
+  if (!s.running) return;
+  s.terminate = true;
+  if (wait) {
+    // A virtual clock must move on so that a sleeping worker sees the request.
+    while (host_clock_is_virtual() && !s.exited) host_clock_advance(1);
+    s.worker.join();
+  } else {
+    s.worker.detach();
+  }
+  s.running = false;
+}
+
+bool firmware_running() { return s.running; }
+bool firmware_terminate_requested() { return s.terminate; }
