@@ -1,0 +1,199 @@
+// The printed tape: column storage, the window's picture (bands, red dot 0,
+// the area right of the tape), the scroll bar rule, the bound on kept columns
+// and the end-of-label wait through the host clock.
+#include "host/tape.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <thread>
+
+#include "host/clock.h"
+
+namespace {
+
+struct Picture {
+  int width = TAPE_BOX_WIDTH;
+  std::vector<uint8_t> rgb;
+  explicit Picture(uint8_t cart, size_t first = 0, int w = TAPE_BOX_WIDTH) : width(w) {
+    rgb.resize(size_t(width) * TAPE_PAINT_HEIGHT * 3);
+    tape_paint(rgb.data(), width, first, cart, TAPE_WINDOW_COLOUR);
+  }
+  std::array<int, 3> at(int x, int y) const {
+    const uint8_t* p = &rgb[(size_t(y) * width + x) * 3];
+    return {p[0], p[1], p[2]};
+  }
+};
+
+constexpr std::array<int, 3> kWhite{255, 255, 255}, kBlack{0, 0, 0}, kRed{255, 0, 0},
+    kGrey{128, 128, 128}, kWindow{240, 240, 240};
+
+void add_engine_column(std::initializer_list<std::pair<int, uint8_t>> bytes) {
+  uint8_t column[16] = {};
+  for (auto [k, v] : bytes) column[k] = v;
+  tape_add_column(column);
+}
+
+class TapeTest : public ::testing::Test {
+ protected:
+  void SetUp() override { tape_init(); }
+  void TearDown() override {
+    tape_set_listener(nullptr, nullptr);
+    tape_init();
+  }
+};
+
+TEST_F(TapeTest, ColumnIsStoredUpsideDownAndDotZeroPaintsRed) {
+  add_engine_column({{0, 0x80}});        // engine dot 0
+  add_engine_column({{15, 0x01}});       // engine dot 127
+  add_engine_column({{1, 0x40}});        // engine dot 9
+  ASSERT_EQ(tape_column_count(), 3u);
+  TapeColumn c;
+  ASSERT_TRUE(tape_column(0, c));
+  EXPECT_EQ(c[15], 0x01);  // pixel row 127
+  ASSERT_TRUE(tape_column(1, c));
+  EXPECT_EQ(c[0], 0x80);  // pixel row 0
+  EXPECT_FALSE(tape_column(3, c));
+
+  Picture p(1);
+  EXPECT_EQ(p.at(0, TAPE_BOX_TOP + 127), kRed);
+  EXPECT_EQ(p.at(1, TAPE_BOX_TOP + 0), kBlack);
+  EXPECT_EQ(p.at(2, TAPE_BOX_TOP + 127 - 9), kBlack);
+  EXPECT_EQ(p.at(2, TAPE_BOX_TOP + 127), kWhite);
+  // Right of the last column the box shows the window colour, not white tape.
+  EXPECT_EQ(p.at(3, TAPE_BOX_TOP + 127), kWindow);
+  EXPECT_EQ(p.at(480, TAPE_BOX_TOP + 100), kWindow);
+}
+
+TEST_F(TapeTest, VoidBandsFollowTheCartridge) {
+  for (int i = 0; i < 600; ++i) add_engine_column({});
+
+  // No cartridge: the top band covers everything from x = 3.
+  Picture none(0);
+  for (int y : {0, 11, 12, 100, 139, 151}) {
+    EXPECT_EQ(none.at(3, y), kGrey) << y;
+    EXPECT_EQ(none.at(480, y), kGrey) << y;
+  }
+  EXPECT_EQ(none.at(2, 50), kWhite);   // the band starts 3 pixels in
+  EXPECT_EQ(none.at(2, 5), kWindow);
+
+  // 3/4 inch: A + B = 154 > 152, so no top band; the lower band is 2 high.
+  Picture wide(3);
+  EXPECT_EQ(wide.at(100, 0), kWindow);
+  EXPECT_EQ(wide.at(100, 12), kWhite);
+  EXPECT_EQ(wide.at(100, 139), kWhite);
+  EXPECT_EQ(wide.at(100, 140), kWindow);
+  EXPECT_EQ(wide.at(100, 149), kWindow);
+  EXPECT_EQ(wide.at(100, 150), kGrey);
+  EXPECT_EQ(wide.at(100, 151), kGrey);
+
+  // 3/8 inch: A 76, B 2: grey down to row 73, label band from row 74.
+  Picture narrow(1);
+  EXPECT_EQ(narrow.at(50, 73), kGrey);
+  EXPECT_EQ(narrow.at(50, 74), kWhite);
+  EXPECT_EQ(narrow.at(50, 150), kGrey);
+  // 0.75 inch self-lam: the lower band reaches into the tape box.
+  Picture lam(4);
+  EXPECT_EQ(lam.at(50, 151 - 77), kGrey);
+  EXPECT_EQ(lam.at(50, 151 - 78), kWhite);
+  EXPECT_EQ(tape_bands(12).label, 0);
+}
+
+TEST_F(TapeTest, ScrollBarRuleAndScrolledPaint) {
+  EXPECT_FALSE(tape_scroll_for(0, TAPE_BOX_WIDTH).shown);
+  EXPECT_FALSE(tape_scroll_for(481, TAPE_BOX_WIDTH).shown);
+  TapeScroll s = tape_scroll_for(482, TAPE_BOX_WIDTH);
+  EXPECT_TRUE(s.shown);
+  EXPECT_EQ(s.maximum, 1);
+  EXPECT_EQ(s.position, 1);
+
+  for (int i = 0; i < 482; ++i) add_engine_column({{15, uint8_t(i == 481 ? 0x01 : 0)}});
+  Picture scrolled(3, 1);
+  EXPECT_EQ(scrolled.at(480, TAPE_BOX_TOP), kBlack);  // the newest column at the right edge
+  EXPECT_EQ(scrolled.at(479, TAPE_BOX_TOP), kWhite);
+}
+
+TEST_F(TapeTest, KeepsABoundedNumberOfColumnsAndCountsTheDropped) {
+  const size_t extra = 5;
+  for (size_t i = 0; i < TAPE_MAX_COLUMNS + extra; ++i) {
+    uint8_t column[16] = {};
+    column[0] = uint8_t(i);  // engine byte 0 lands in stored byte 15, bits reversed
+    tape_add_column(column);
+  }
+  EXPECT_EQ(tape_column_count(), TAPE_MAX_COLUMNS);
+  EXPECT_EQ(tape_dropped_columns(), extra);
+  TapeColumn first;
+  ASSERT_TRUE(tape_column(0, first));
+  EXPECT_EQ(first[15], 0xA0);  // column 5 = 0b101, reversed
+
+  tape_begin();  // a new label starts a new tape
+  EXPECT_EQ(tape_column_count(), 0u);
+  EXPECT_EQ(tape_dropped_columns(), 0u);
+}
+
+TEST_F(TapeTest, WholeTapeRenderIsAtLeastTheWindowWide) {
+  int width = 0;
+  std::vector<uint8_t> rgb = tape_render_all(2, width);
+  EXPECT_EQ(width, TAPE_BOX_WIDTH);
+  for (int i = 0; i < 700; ++i) add_engine_column({{0, 0x80}});
+  rgb = tape_render_all(2, width);
+  EXPECT_EQ(width, 700);
+  ASSERT_EQ(rgb.size(), size_t(700) * TAPE_PAINT_HEIGHT * 3);
+  const uint8_t* last_red = &rgb[(size_t(TAPE_BOX_TOP + 127) * 700 + 699) * 3];
+  EXPECT_EQ(last_red[0], 255);
+  EXPECT_EQ(last_red[1], 0);
+}
+
+struct Events {
+  std::atomic<int> begun{0}, ended{0};
+};
+
+TEST_F(TapeTest, EndNotifiesThenWaitsAHundredMillisecondsOfHostTime) {
+  Events events;
+  tape_set_listener(
+      [](TapeEvent e, void* ctx) {
+        auto* ev = static_cast<Events*>(ctx);
+        (e == TapeEvent::Begun ? ev->begun : ev->ended)++;
+      },
+      &events);
+  tape_begin();
+  EXPECT_EQ(events.begun, 1);
+
+  host_clock_use_virtual(true);
+  std::atomic<bool> done{false};
+  host_clock_thread_enter();
+  std::thread worker([&] {
+    tape_add_column(std::array<uint8_t, 16>{0x80}.data());
+    tape_end();
+    done = true;
+    host_clock_thread_leave();
+  });
+  host_clock_advance(0);   // returns once the worker sleeps in tape_end
+  host_clock_advance(99);
+  EXPECT_EQ(events.ended, 1);
+  EXPECT_FALSE(done);
+  host_clock_advance(1);
+  worker.join();
+  EXPECT_TRUE(done);
+  host_clock_use_virtual(false);
+}
+
+TEST_F(TapeTest, AppendWhilePaintingIsSafe) {
+  std::atomic<bool> stop{false};
+  std::thread worker([&] {
+    uint8_t column[16] = {0xFF, 0x0F};
+    for (int i = 0; i < 20000 && !stop; ++i) tape_add_column(column);
+  });
+  std::vector<uint8_t> rgb(size_t(TAPE_BOX_WIDTH) * TAPE_PAINT_HEIGHT * 3);
+  for (int i = 0; i < 50; ++i) {
+    size_t count = tape_column_count();
+    TapeScroll s = tape_scroll_for(count, TAPE_BOX_WIDTH);
+    tape_paint(rgb.data(), TAPE_BOX_WIDTH, size_t(s.position), 3, TAPE_WINDOW_COLOUR);
+  }
+  stop = true;
+  worker.join();
+  EXPECT_GT(tape_column_count(), 0u);
+}
+
+}  // namespace
