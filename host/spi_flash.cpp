@@ -1,17 +1,23 @@
+// The simulated flash chip. The device opened the image file for every access;
+// here the file is read once at spi_init and reads are served from that copy,
+// while writes and erases still go to the file at once (and to the copy), so
+// the file stays the flash's true contents between runs.
 #include "host/spi_flash.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <mutex>
+#include <system_error>
 #include <vector>
 
 namespace {
 struct Flash {
   std::string path = "fontData.hex";
-  std::mutex mutex;              // the flash mutex: one access at a time
-  std::vector<uint8_t> image;    // the whole file, loaded at spi_init
+  std::mutex mutex;            // the flash mutex: one access at a time
+  std::vector<uint8_t> image;  // the whole file, loaded at spi_init
   bool present = false;
   std::atomic<uint64_t> opens{0};
 } s;
@@ -21,7 +27,20 @@ FILE* open_image(const char* how) {
   return std::fopen(s.path.c_str(), how);
 }
 
+// Copies what the file now holds at [address, address + length) into memory;
+// used after a failed write, when it is not known how much reached the file.
+void reload_range(FILE* f, uint32_t address, size_t length) {
+  std::clearerr(f);
+  if (std::fseek(f, long(address), SEEK_SET) != 0) return;
+  std::vector<uint8_t> bytes(length);
+  size_t n = std::fread(bytes.data(), 1, length, f);
+  if (s.image.size() < address + n) s.image.resize(address + n, 0);
+  std::memcpy(s.image.data() + address, bytes.data(), n);
+}
+
 // Writes bytes to the file at address (the file must exist) and to memory.
+// A write past the end of the file extends it; a gap reads back as zeros, as
+// the file system fills it.
 void store(const uint8_t* source, uint32_t address, size_t length) {
   std::lock_guard lock(s.mutex);
   if (!s.present) return;
@@ -29,8 +48,12 @@ void store(const uint8_t* source, uint32_t address, size_t length) {
   if (!f) return;
   if (std::fseek(f, long(address), SEEK_SET) == 0) {
     size_t written = std::fwrite(source, 1, length, f);
-    if (s.image.size() < address + written) s.image.resize(address + written, 0);
-    std::memcpy(s.image.data() + address, source, written);
+    if (written == length && std::fflush(f) == 0) {
+      if (s.image.size() < address + length) s.image.resize(address + length, 0);
+      std::memcpy(s.image.data() + address, source, length);
+    } else {
+      reload_range(f, address, length);
+    }
   }
   std::fclose(f);
 }
@@ -54,9 +77,9 @@ void spi_init() {
   s.present = false;
   FILE* f = open_image("rb");
   if (!f) return;
-  uint8_t chunk[65536];
+  std::vector<uint8_t> chunk(65536);
   size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) s.image.insert(s.image.end(), chunk, chunk + n);
+  while ((n = std::fread(chunk.data(), 1, chunk.size(), f)) > 0) s.image.insert(s.image.end(), chunk.begin(), chunk.begin() + n);
   std::fclose(f);
   s.present = true;
 }
@@ -76,3 +99,35 @@ void spi_erase_sector(uint32_t address) {
 }
 
 uint64_t spi_file_opens() { return s.opens; }
+
+bool spi_install_template(const std::string& template_path) {
+  namespace fs = std::filesystem;
+  std::string target;
+  {
+    std::lock_guard lock(s.mutex);
+    target = s.path;
+  }
+  std::error_code ec;
+  fs::file_status st = fs::symlink_status(target, ec);
+  if (st.type() != fs::file_type::not_found) return false;  // present, or cannot tell
+  // Copy next to the target first, then link it into place: linking fails when
+  // the name exists by then, and a half-copied image is never seen there.
+  fs::path final_path(target);
+  fs::path temp = final_path;
+  temp += ".install-tmp";
+  fs::remove(temp, ec);
+  if (!fs::copy_file(template_path, temp, ec) || ec) {
+    fs::remove(temp, ec);
+    return false;
+  }
+  fs::create_hard_link(temp, final_path, ec);
+  bool installed = !ec;
+  if (ec && ec != std::errc::file_exists && !fs::exists(final_path)) {
+    // A file system without hard links: rename, having just checked the name.
+    std::error_code rename_ec;
+    fs::rename(temp, final_path, rename_ec);
+    installed = !rename_ec;
+  }
+  fs::remove(temp, ec);
+  return installed;
+}

@@ -1,6 +1,8 @@
 // The serial flash chip, backed by the image file "fontData.hex": byte n of
 // the file is flash address n. Reads are served from memory; every write and
 // erase goes through to the file at once, so the file is always current.
+// A missing image stays missing: reads leave their destination as it was and
+// writes do nothing (no file is ever created by the firmware's writes).
 #pragma once
 #include <cstdint>
 #include <string>
@@ -21,3 +23,8 @@ void spi_erase_sector(uint32_t address);
 
 // Number of times the image file has been opened (reads must never open it).
 uint64_t spi_file_opens();
+
+// Puts a fresh image in place at spi_path() by copying template_path, but only
+// when no file exists there: a user's image is never replaced, not even by a
+// race with another process. Returns true when it installed the copy.
+bool spi_install_template(const std::string& template_path);

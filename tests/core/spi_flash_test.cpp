@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "host/spi_flash.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+std::vector<uint8_t> file_bytes(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void write_file(const fs::path& p, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(p, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+class SpiFlash : public ::testing::Test {
+ protected:
+  fs::path dir;
+  fs::path image;
+
+  void SetUp() override {
+    dir = fs::temp_directory_path() /
+          ("klx80-spi-" + std::to_string(getpid()) + "-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    image = dir / "fontData.hex";
+    spi_set_path(image.string());
+  }
+  void TearDown() override {
+    spi_set_path("fontData.hex");
+    spi_init();
+    fs::remove_all(dir);
+  }
+  // A 1 MiB image whose byte n is n * 7 mod 251, so that any misplaced byte shows.
+  void make_image(size_t size = 0x100000) {
+    std::vector<uint8_t> bytes(size);
+    for (size_t i = 0; i < size; ++i) bytes[i] = uint8_t(i * 7 % 251);
+    write_file(image, bytes);
+    spi_init();
+  }
+};
+}  // namespace
+
+TEST_F(SpiFlash, EraseAndWriteRoundTripInMemoryAndInTheFile) {
+  make_image();
+  ASSERT_TRUE(spi_present());
+  spi_erase_sector(0xFD000);
+  std::vector<uint8_t> sector(4096, 0);
+  spi_read(sector.data(), 0xFD000, 4096);
+  EXPECT_EQ(sector, std::vector<uint8_t>(4096, 0xFF));
+
+  const uint8_t ten[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+  spi_write(ten, 0xFD000, 10);
+  spi_read(sector.data(), 0xFD000, 4096);
+  EXPECT_TRUE(std::equal(ten, ten + 10, sector.begin()));
+  EXPECT_TRUE(std::all_of(sector.begin() + 10, sector.end(), [](uint8_t b) { return b == 0xFF; }));
+
+  // No programming rule: a write without an erase stores exactly its bytes.
+  const uint8_t ones[2] = {0xFF, 0x5A};
+  spi_write(ones, 0xFD000, 2);
+  uint8_t back[3] = {};
+  spi_read(back, 0xFD000, 3);
+  EXPECT_EQ(back[0], 0xFF);
+  EXPECT_EQ(back[1], 0x5A);
+  EXPECT_EQ(back[2], 3);
+
+  // The file holds the same bytes, and the sectors around were not touched.
+  std::vector<uint8_t> file = file_bytes(image);
+  ASSERT_EQ(file.size(), 0x100000u);
+  EXPECT_EQ(file[0xFD000], 0xFF);
+  EXPECT_EQ(file[0xFD001], 0x5A);
+  EXPECT_EQ(file[0xFD009], 10);
+  EXPECT_EQ(file[0xFD00A], 0xFF);
+  EXPECT_EQ(file[0xFCFFF], uint8_t(0xFCFFF * 7 % 251));
+  EXPECT_EQ(file[0xFE000], uint8_t(0xFE000 * 7 % 251));
+
+  // A fresh start reads what the writes left in the file.
+  spi_init();
+  spi_read(back, 0xFD000, 3);
+  EXPECT_EQ(back[1], 0x5A);
+}
+
+TEST_F(SpiFlash, MissingFileLeavesReadsUntouchedAndWritesCreateNothing) {
+  spi_init();
+  EXPECT_FALSE(spi_present());
+  uint8_t buffer[8] = {9, 9, 9, 9, 9, 9, 9, 9};
+  spi_read(buffer, 0, 8);
+  for (uint8_t b : buffer) EXPECT_EQ(b, 9);
+  const uint8_t data[4] = {1, 2, 3, 4};
+  spi_write(data, 0, 4);
+  spi_erase_sector(0xF0000);
+  EXPECT_FALSE(fs::exists(image));
+  spi_read(buffer, 0, 8);
+  EXPECT_EQ(buffer[0], 9);
+}
+
+TEST_F(SpiFlash, ShortReadsAndWritesPastTheEnd) {
+  make_image(100);
+  uint8_t buffer[10];
+  std::fill(buffer, buffer + 10, 0xEE);
+  spi_read(buffer, 95, 10);  // five bytes exist, the rest stays as it was
+  EXPECT_EQ(buffer[4], uint8_t(99 * 7 % 251));
+  EXPECT_EQ(buffer[5], 0xEE);
+  std::fill(buffer, buffer + 10, 0xEE);
+  spi_read(buffer, 5000, 10);
+  EXPECT_EQ(buffer[0], 0xEE);
+
+  const uint8_t data[3] = {0xA1, 0xA2, 0xA3};
+  spi_write(data, 200, 3);  // past the end: the file grows, the gap is zeros
+  EXPECT_EQ(fs::file_size(image), 203u);
+  spi_read(buffer, 198, 5);
+  EXPECT_EQ(buffer[0], 0);
+  EXPECT_EQ(buffer[2], 0xA1);
+  EXPECT_EQ(buffer[4], 0xA3);
+  std::vector<uint8_t> file = file_bytes(image);
+  EXPECT_EQ(file[150], 0);
+  EXPECT_EQ(file[202], 0xA3);
+}
+
+TEST_F(SpiFlash, ReadsNeverOpenTheFile) {
+  make_image();
+  uint64_t before = spi_file_opens();
+  uint8_t buffer[256];
+  for (uint32_t a = 0; a < 0x100000; a += 4096) spi_read(buffer, a, sizeof buffer);
+  EXPECT_EQ(spi_file_opens(), before);
+  spi_erase_sector(0xF0000);
+  EXPECT_EQ(spi_file_opens(), before + 1);  // writes go through to the file
+}
+
+TEST_F(SpiFlash, TemplateIsInstalledOnlyWhereNoImageExists) {
+  fs::path templ = dir / "template.hex";
+  write_file(templ, std::vector<uint8_t>(64, 0x42));
+  EXPECT_TRUE(spi_install_template(templ.string()));
+  EXPECT_EQ(file_bytes(image), std::vector<uint8_t>(64, 0x42));
+
+  write_file(image, std::vector<uint8_t>(16, 0x17));  // the user's own image
+  EXPECT_FALSE(spi_install_template(templ.string()));
+  EXPECT_EQ(file_bytes(image), std::vector<uint8_t>(16, 0x17));
+  EXPECT_FALSE(fs::exists(dir / "fontData.hex.install-tmp"));
+
+  fs::remove(image);
+  EXPECT_FALSE(spi_install_template((dir / "no-such-template").string()));
+  EXPECT_FALSE(fs::exists(image));
+}
