@@ -3,6 +3,12 @@
 #pragma once
 #include <cstdint>
 
+struct LabelRecord;
+
+constexpr uint32_t NVM_WORKING_LABEL_ADDR = 0xFC000;  // 8 journal entries of 512 bytes
+constexpr uint32_t NVM_WORKING_LABEL_ENTRY = 512;
+constexpr uint8_t NVM_WORKING_LABEL_ENTRIES = 8;
+constexpr uint8_t NVM_MARK_FREE = 0xFF, NVM_MARK_WRITTEN = 0xAC;
 constexpr uint32_t NVM_SETTINGS_ADDR = 0xFD000;
 constexpr uint32_t NVM_SETTINGS_BACKUP_ADDR = 0xFF000;  // own sector, outside every other area
 
@@ -12,3 +18,13 @@ void nvm_init();
 bool nvm_load_device_settings(uint8_t record10[10]);
 void nvm_save_device_settings(uint8_t record10[10]);
 void nvm_erase_device_settings();
+
+// The working label: a journal of 8 entries (marker byte, then the 464-byte
+// record) in one sector, written in address order; the newest is the written
+// entry with the highest address. A save equal to the newest valid entry
+// writes nothing; the sector is erased only when all 8 entries are used.
+// The save stores the record's checksum into the record.
+void nvm_save_working_label(LabelRecord* record);
+// Reads the newest written entry into record; true when its checksum holds.
+// Without a written entry record is left untouched and the result is false.
+bool nvm_load_working_label(LabelRecord* record);

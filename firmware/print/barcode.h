@@ -1,0 +1,27 @@
+// Barcodes: Code 39 and Code 128 (code set B). Which characters a barcode
+// field takes, the symbol values of a field, the bar patterns and the width
+// of each symbol. A module is 3 print dots.
+#pragma once
+#include <cstdint>
+
+constexpr uint8_t BC_NONE = 0, BC_CODE39 = 1, BC_CODE128 = 2;
+constexpr uint16_t BC_START_B = 104, BC_STOP = 106;
+// Largest number of symbol values bc_encode makes of a field of n characters.
+constexpr uint16_t bc_max_values(uint16_t n) { return uint16_t(n + 3); }
+
+// Code 39 pattern of a character (13 bits: 12 modules and the gap), 0 if none.
+uint16_t bc_pattern39(uint16_t code);
+// Code 128 pattern of a value (11 bits; 13 for the Stop), 0 if none.
+uint16_t bc_pattern128(uint16_t value);
+uint16_t bc_pattern(uint8_t type, uint16_t value);
+// Width of one symbol in dots.
+uint8_t bc_symbol_dots(uint8_t type, uint16_t value);
+bool bc_char_allowed(uint8_t type, uint16_t code);
+// Symbol values of the whole symbol (start, data, check, stop) into values
+// (room for bc_max_values(length)); characters that have no symbol are
+// replaced in text itself ("%" in Code 39, "E" in Code 128).
+void bc_encode(uint16_t* text, uint16_t length, uint8_t type, uint16_t* values, uint16_t* count);
+uint16_t bc_checksum128(const uint16_t* values, uint16_t count);
+// Print column c (in dots) of one symbol: 8 bytes all 0xFF for a bar module,
+// all 0x00 for a space; past the symbol's end out is left as it is.
+void bc_render_column(uint8_t type, uint16_t value, uint16_t c, uint8_t out[8]);
