@@ -72,6 +72,13 @@ void prn_wire_repeats(const LabelRecord* r, uint16_t* repeats, uint16_t* remaind
   *remainder = uint16_t(rest - *repeats * h);
 }
 
+uint16_t prn_band_repeats(const LabelRecord* r) {
+  uint8_t a, b;
+  prn_print_band(cart_get_id(), &a, &b);
+  uint16_t h = prn_text_block_height(r);
+  return h == 0 ? 0 : uint16_t(a / h);
+}
+
 uint16_t prn_record_block_pitch(const LabelRecord* r) {
   bool inch = lbl_type_is_inch(r->label_type);
   switch (r->spacing_choice) {

@@ -27,6 +27,9 @@ bool prn_rotated_fits(const LabelRecord* record);
 // How many text blocks fit along a wire marker after the lead feed, and the
 // columns left over; both 0 for types that are not wire marker sizes.
 void prn_wire_repeats(const LabelRecord* record, uint16_t* repeats, uint16_t* remainder);
+// Copies of the whole text block across the band (the type-46 wire layout):
+// band height / block height, 0 when the block is taller than the band.
+uint16_t prn_band_repeats(const LabelRecord* record);
 // Pitch of one terminal block / patch panel cell in dots, for the label
 // record (`prn_block_pitch`) or a given record.
 uint16_t prn_block_pitch();
