@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "firmware/editor/label.h"
+#include "firmware/nvm/nvm.h"
+#include "host/spi_flash.h"
+#include "test_font_image.h"
+
+namespace {
+
+uint8_t marker(uint8_t entry) {
+  uint8_t m = 0;
+  spi_read(&m, NVM_WORKING_LABEL_ADDR + entry * NVM_WORKING_LABEL_ENTRY, 1);
+  return m;
+}
+
+LabelRecord record_with(uint8_t tag) {
+  LabelRecord r{};
+  r.lines[0].cells[0] = tag;
+  r.lines[0].length = 1;
+  r.label_type = 26;
+  return r;
+}
+
+class WorkingLabelJournal : public ::testing::Test {
+ protected:
+  void SetUp() override { test_font_image::install("nvm"); }
+};
+
+TEST_F(WorkingLabelJournal, ClosingTwiceWithoutAChangeWritesOnce) {
+  LabelRecord r = record_with('A');
+  nvm_save_working_label(&r);
+  EXPECT_TRUE(lbl_checksum_ok(&r));  // the save stores the checksum in the record
+  uint64_t opens = spi_file_opens();
+  nvm_save_working_label(&r);
+  EXPECT_EQ(spi_file_opens(), opens);
+  EXPECT_EQ(marker(0), NVM_MARK_WRITTEN);
+  EXPECT_EQ(marker(1), NVM_MARK_FREE);
+
+  r.lines[0].cells[0] = 'B';  // a change goes into the next entry
+  nvm_save_working_label(&r);
+  EXPECT_EQ(marker(1), NVM_MARK_WRITTEN);
+  LabelRecord loaded{};
+  ASSERT_TRUE(nvm_load_working_label(&loaded));
+  EXPECT_EQ(loaded.lines[0].cells[0], 'B');
+}
+
+TEST_F(WorkingLabelJournal, NineChangedSavesWrapTheSectorAndTheNewestIsFoundFromTheTop) {
+  for (uint8_t i = 0; i < 8; ++i) {
+    LabelRecord r = record_with(uint8_t('0' + i));
+    nvm_save_working_label(&r);
+  }
+  for (uint8_t e = 0; e < 8; ++e) EXPECT_EQ(marker(e), NVM_MARK_WRITTEN);
+  LabelRecord loaded{};
+  ASSERT_TRUE(nvm_load_working_label(&loaded));
+  EXPECT_EQ(loaded.lines[0].cells[0], '7');
+
+  LabelRecord ninth = record_with('9');
+  nvm_save_working_label(&ninth);
+  EXPECT_EQ(marker(0), NVM_MARK_WRITTEN);
+  for (uint8_t e = 1; e < 8; ++e) EXPECT_EQ(marker(e), NVM_MARK_FREE);
+  ASSERT_TRUE(nvm_load_working_label(&loaded));
+  EXPECT_EQ(loaded.lines[0].cells[0], '9');
+}
+
+TEST_F(WorkingLabelJournal, LoadFailsOnAnEmptyJournalOrADamagedNewestEntry) {
+  LabelRecord untouched;
+  std::memset(&untouched, 0x11, sizeof untouched);
+  EXPECT_FALSE(nvm_load_working_label(&untouched));
+  EXPECT_EQ(untouched.label_type, 0x11);
+
+  LabelRecord good = record_with('G');
+  nvm_save_working_label(&good);
+  LabelRecord bad = record_with('X');
+  bad.checksum = 12345;
+  const uint8_t m = NVM_MARK_WRITTEN;
+  const uint32_t entry1 = NVM_WORKING_LABEL_ADDR + NVM_WORKING_LABEL_ENTRY;
+  spi_write(&m, entry1, 1);
+  spi_write(reinterpret_cast<const uint8_t*>(&bad), entry1 + 1, sizeof bad);
+  LabelRecord loaded{};
+  EXPECT_FALSE(nvm_load_working_label(&loaded));  // the newest decides, no older fallback
+  EXPECT_EQ(loaded.lines[0].cells[0], 'X');
+
+  // A save equal to a damaged newest entry still writes a good one.
+  nvm_save_working_label(&good);
+  EXPECT_EQ(marker(2), NVM_MARK_WRITTEN);
+  EXPECT_TRUE(nvm_load_working_label(&loaded));
+  EXPECT_EQ(loaded.lines[0].cells[0], 'G');
+}
+
+TEST(DeviceSettings, ABadPrimaryIsRepairedFromTheBackup) {
+  test_font_image::install("nvm_settings");
+  uint8_t s[10] = {2, 0, 100, 0, 'C', 0, 78, 78, 0xA4, 0};
+  nvm_save_device_settings(s);
+  const uint8_t wrong_sum = 0;
+  spi_write(&wrong_sum, NVM_SETTINGS_ADDR + 9, 1);
+  uint8_t loaded[10] = {};
+  ASSERT_TRUE(nvm_load_device_settings(loaded));
+  EXPECT_EQ(std::memcmp(loaded, s, 10), 0);
+  uint8_t primary[10] = {};
+  spi_read(primary, NVM_SETTINGS_ADDR, 10);
+  EXPECT_EQ(std::memcmp(primary, s, 10), 0);
+}
+
+}  // namespace
