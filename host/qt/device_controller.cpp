@@ -1,0 +1,86 @@
+#include "host/qt/device_controller.h"
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+
+#include "firmware/kernel/kernel.h"
+#include "host/host_ui.h"
+#include "host/mirror.h"
+#include "host/runtime.h"
+#include "host/spi_flash.h"
+#include "host/tape.h"
+
+namespace {
+void tape_listener(TapeEvent event, void* context) {
+  // Called on the worker thread: hand the news to the window thread.
+  auto* controller = static_cast<DeviceController*>(context);
+  if (event == TapeEvent::Begun)
+    QMetaObject::invokeMethod(controller, &DeviceController::tapeBegun, Qt::QueuedConnection);
+  else
+    QMetaObject::invokeMethod(controller, &DeviceController::tapeEnded, Qt::QueuedConnection);
+}
+}  // namespace
+
+DeviceController::DeviceController(QObject* parent) : QObject(parent) {
+  since_start_.start();
+  timer_.setInterval(10);
+  timer_.setTimerType(Qt::PreciseTimer);
+  connect(&timer_, &QTimer::timeout, this, &DeviceController::tick);
+  tape_set_listener(tape_listener, this);
+}
+
+DeviceController::~DeviceController() {
+  // The worker may outlive this object after close; it must not call back.
+  tape_set_listener(nullptr, nullptr);
+}
+
+void DeviceController::start() {
+  if (started_) return;
+  started_ = true;
+  firmware_start();
+  checkLcd();
+  std::error_code error;
+  if (!std::filesystem::exists(spi_path(), error)) {
+    std::string name = std::filesystem::path(spi_path()).filename().string();
+    QTimer::singleShot(0, this, [name] { host_ui().warn("File " + name + " Missing", "Error"); });
+  }
+  timer_.start();
+}
+
+void DeviceController::tick() {
+  if (tick_busy_ || closed_) return;
+  struct Guard {
+    bool& flag;
+    explicit Guard(bool& f) : flag(f) { flag = true; }
+    ~Guard() { flag = false; }
+  } guard(tick_busy_);
+  sys_tick();
+  ++ticks_run_;
+  checkLcd();
+}
+
+void DeviceController::close() {
+  if (closed_) return;
+  closed_ = true;
+  timer_.stop();
+  if (started_) firmware_close();
+}
+
+void DeviceController::checkLcd() {
+  uint64_t generation = mirror_generation();
+  if (generation == lcd_generation_) return;
+  lcd_generation_ = generation;
+  emit lcdChanged();
+}
+
+void DeviceController::noteFramePainted() {
+  if (first_frame_ms_ >= 0 || !started_) return;
+  first_frame_ms_ = since_start_.elapsed();
+  if (qEnvironmentVariableIsSet("KLX80_TIMING"))
+    std::fprintf(stderr, "klx80: first LCD frame drawn %lld ms after the controller was made (monotonic %lld ms)\n",
+                 static_cast<long long>(first_frame_ms_),
+                 static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                            std::chrono::steady_clock::now().time_since_epoch())
+                                            .count()));
+}

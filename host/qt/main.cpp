@@ -1,0 +1,64 @@
+// The desktop simulator: the device window, the print output, the media panel
+// and the (hidden) serial panel, with the firmware running behind them.
+#include <QApplication>
+#include <QMessageBox>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+
+#include "host/qt/qt_host_ui.h"
+#include "host/qt/simulator.h"
+#include "host/spi_flash.h"
+
+namespace {
+bool display_available() {
+  if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) return true;  // the user chose one
+  return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+}
+
+int usage(const char* program) {
+  std::fprintf(stdout, "usage: %s [--flash PATH]\n", program);
+  return 0;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--flash") == 0 && i + 1 < argc) {
+      spi_set_path(argv[++i]);
+    } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      return usage(argv[0]);
+    }  // anything else is for Qt (-platform, -style, ...)
+  }
+  if (!display_available()) {
+    std::fprintf(stderr, "klx80: no display found (DISPLAY is not set); run the device headless with klx80-batch\n");
+    return 1;
+  }
+
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("klx80"));
+  QFont font = QApplication::font();
+  font.setPixelSize(11);  // the windows' font height
+  QApplication::setFont(font);
+
+  QtHostUi ui;
+  host_ui_install(&ui);
+  int status = 0;
+  {
+    Simulator simulator;
+    simulator.show();
+    try {
+      app.exec();
+    } catch (const std::exception& e) {
+      QMessageBox::critical(nullptr, QApplication::applicationName(), QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+      QMessageBox::critical(nullptr, QApplication::applicationName(), QString());
+    }
+  }
+  host_ui_install(nullptr);
+  // The worker thread was asked to stop but is not waited for; end the process
+  // without running static destructors under its feet.
+  std::fflush(nullptr);
+  std::_Exit(status);
+}

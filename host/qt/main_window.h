@@ -1,0 +1,43 @@
+// The device window: the printer's picture with its clickable keys, the LCD
+// mirror and its lamps, and the Cut switch. Keys typed on the PC keyboard go
+// to the device through the key table.
+#pragma once
+#include <QWidget>
+
+class DeviceController;
+class RockerSwitch;
+
+class MainWindow : public QWidget {
+  Q_OBJECT
+ public:
+  // Without a controller the window only shows the device's current state and
+  // forwards input (offscreen pictures); with one, its first show starts the
+  // firmware and closing it closes the device.
+  explicit MainWindow(DeviceController* controller = nullptr, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  RockerSwitch* cutSwitch() const { return cut_switch_; }
+
+ signals:
+  // The window was closed: the device is off and the program should end.
+  void closed();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  bool event(QEvent* event) override;
+
+ private:
+  void bringToFront();
+
+  DeviceController* controller_;
+  RockerSwitch* cut_switch_;
+  bool func_pressed_ = false;  // a press on the Func picture waits for its release
+};

@@ -1,0 +1,12 @@
+// What the device asks the person at the desktop: message boxes without an
+// owner, as the device window's own questions.
+#pragma once
+#include "host/host_ui.h"
+
+class QtHostUi : public HostUi {
+ public:
+  // "Turn Off Device?" with Yes and No, caption "Timeout".
+  bool ask_turn_off() override;
+  // An error box with one OK button.
+  void warn(const std::string& text, const std::string& caption) override;
+};

@@ -1,0 +1,24 @@
+#include "host/qt/render.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QPixmap>
+#include <memory>
+
+#include "host/qt/main_window.h"
+
+bool render_device_png(const QString& path) {
+  std::unique_ptr<QApplication> own_app;
+  if (!QCoreApplication::instance()) {
+    // No window system is needed for a picture.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "klx80-batch";
+    static char* argv[] = {name, nullptr};
+    own_app = std::make_unique<QApplication>(argc, argv);
+  }
+  if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return false;
+  MainWindow window;  // no controller: shows the state, starts nothing
+  QImage image = window.grab().toImage().convertToFormat(QImage::Format_RGB888);
+  return image.save(path, "PNG");
+}

@@ -1,0 +1,32 @@
+// The desktop simulator: the device controller and the four windows, created
+// in their order (device window, print output, media panel, serial panel).
+#pragma once
+#include <memory>
+
+#include "host/qt/device_controller.h"
+#include "host/qt/main_window.h"
+#include "host/qt/media_panel.h"
+#include "host/qt/print_window.h"
+#include "host/qt/serial_window.h"
+
+class Simulator {
+ public:
+  Simulator();
+  ~Simulator();
+  // Shows the windows that are visible at start; the device window's first
+  // show starts the firmware.
+  void show();
+
+  DeviceController& controller() { return *controller_; }
+  MainWindow& mainWindow() { return *main_; }
+  PrintWindow& printWindow() { return *print_; }
+  MediaPanel& mediaPanel() { return *media_; }
+  SerialWindow& serialWindow() { return *serial_; }
+
+ private:
+  std::unique_ptr<DeviceController> controller_;
+  std::unique_ptr<MainWindow> main_;
+  std::unique_ptr<PrintWindow> print_;
+  std::unique_ptr<MediaPanel> media_;
+  std::unique_ptr<SerialWindow> serial_;
+};
