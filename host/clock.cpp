@@ -64,6 +64,9 @@ void host_clock_thread_leave() {
 
 void host_clock_advance(uint32_t ms) {
   std::unique_lock lock(s.mutex);
+  // Everyone must be asleep before time moves, or a thread that has not yet
+  // gone to sleep would sleep from the later time.
+  s.changed.wait(lock, [] { return s.running <= 0; });
   s.now_ms += ms;
   std::erase_if(s.sleepers, [](Clock::Sleeper* sleeper) {
     if (sleeper->deadline > s.now_ms) return false;

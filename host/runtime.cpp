@@ -50,5 +50,11 @@ void firmware_stop(bool wait) {
   s.running = false;
 }
 
+void firmware_close() {
+  if (!s.running) return;
+  sys_shutdown_save();
+  firmware_stop(host_clock_is_virtual());
+}
+
 bool firmware_running() { return s.running; }
 bool firmware_terminate_requested() { return s.terminate; }

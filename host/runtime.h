@@ -10,6 +10,10 @@ void firmware_start();
 // runner); without, detaches it as the desktop program does at close.
 void firmware_stop(bool wait);
 
+// What closing the device window does: journal the working label, then ask
+// the worker to stop (joined under a virtual clock, left running otherwise).
+void firmware_close();
+
 bool firmware_running();
 
 // True once the worker has been asked to stop; long waits of the print engine

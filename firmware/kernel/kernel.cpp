@@ -165,3 +165,5 @@ void sys_tick() {
   msg_browser_task();
   power_on_task();
 }
+
+void sys_shutdown_save() {}

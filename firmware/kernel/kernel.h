@@ -37,3 +37,6 @@ void sys_tick();
 
 // Task 19: the power-on screen hands over to the editor.
 void power_on_task();
+
+// Switching off from the window: journals the label being edited.
+void sys_shutdown_save();

@@ -20,12 +20,43 @@ enum : uint8_t {
   KEY_CAPS = 15,
   KEY_SPACE = 16,
   KEY_0 = 17,
-  KEY_1 = 18,  // KEY_1 .. KEY_9 are 18 .. 26
+  KEY_1 = 18,
+  KEY_2 = 19,
+  KEY_3 = 20,
+  KEY_4 = 21,
+  KEY_5 = 22,
+  KEY_6 = 23,
+  KEY_7 = 24,
+  KEY_8 = 25,
   KEY_9 = 26,
-  KEY_A = 27,  // KEY_A .. KEY_Z are 27 .. 52
+  KEY_A = 27,
+  KEY_B = 28,
+  KEY_C = 29,
+  KEY_D = 30,
+  KEY_E = 31,
+  KEY_F = 32,
+  KEY_G = 33,
+  KEY_H = 34,
+  KEY_I = 35,
+  KEY_J = 36,
+  KEY_K = 37,
+  KEY_L = 38,
+  KEY_M = 39,
+  KEY_N = 40,
+  KEY_O = 41,
+  KEY_P = 42,
+  KEY_Q = 43,
+  KEY_R = 44,
+  KEY_S = 45,
+  KEY_T = 46,
+  KEY_U = 47,
+  KEY_V = 48,
+  KEY_W = 49,
+  KEY_X = 50,
+  KEY_Y = 51,
   KEY_Z = 52,
 };
 
 // Digit key for 0..9 and letter key for 'A'..'Z'.
-constexpr uint8_t key_digit(int d) { return d == 0 ? KEY_0 : uint8_t(KEY_1 + d - 1); }
+constexpr uint8_t key_digit(int d) { return d == 0 ? uint8_t(KEY_0) : uint8_t(KEY_1 + d - 1); }
 constexpr uint8_t key_letter(char c) { return uint8_t(KEY_A + (c - 'A')); }

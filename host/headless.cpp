@@ -1,0 +1,154 @@
+#include "host/headless.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "firmware/kernel/kernel.h"
+#include "firmware/kernel/key_codes.h"
+#include "firmware/kernel/modes.h"
+#include "firmware/display/lcd.h"
+#include "firmware/print/cutter.h"
+#include "firmware/print/engine.h"
+#include "host/adc.h"
+#include "host/cartridge.h"
+#include "host/clock.h"
+#include "host/host_ui.h"
+#include "host/keys.h"
+#include "host/mirror.h"
+#include "host/png.h"
+#include "host/runtime.h"
+#include "host/spi_flash.h"
+
+namespace {
+// A settle that needs more than this many ticks (ten simulated minutes) has
+// hung: an engine that never finishes or a screen that never stops drawing.
+constexpr uint32_t kSettleBound = 60000;
+// A timed popup closes on its 102nd tick; one still showing after this is
+// untimed and stays for the next key to close.
+constexpr uint32_t kPopupBound = 110;
+
+uint16_t letter_vk(char c) { return uint16_t(c >= 'a' && c <= 'z' ? c - 32 : c); }
+}  // namespace
+
+HeadlessDevice::HeadlessDevice(const std::string& flash_path) {
+  host_clock_use_virtual(true);
+  key_input::reset();
+  spi_set_path(flash_path);
+  firmware_start();
+  if (!spi_present()) host_ui().warn("File " + flash_path + " Missing", "Error");
+}
+
+HeadlessDevice::~HeadlessDevice() { close(); }
+
+void HeadlessDevice::close() {
+  if (closed_) return;
+  closed_ = true;
+  firmware_close();
+}
+
+void HeadlessDevice::tick(uint32_t count) {
+  for (uint32_t i = 0; i < count; ++i) {
+    std::memcpy(last_frame_, mirror_framebuffer(), LCD_FRAME_BYTES);
+    sys_tick();
+    frame_changed_ = std::memcmp(last_frame_, mirror_framebuffer(), LCD_FRAME_BYTES) != 0;
+    host_clock_advance(10);
+    ++ticks_;
+  }
+}
+
+bool HeadlessDevice::settled() const {
+  return kbd_get_key() == 0 && !frame_changed_ && !prn_engine_busy();
+}
+
+bool HeadlessDevice::settle(std::string& error) {
+  tick(2);
+  for (uint32_t n = 0; !settled(); ++n) {
+    if (n >= kSettleBound) {
+      error = "the device did not settle within " + std::to_string(kSettleBound) + " ticks (mode " +
+              std::to_string(ui_get_mode()) + ")";
+      return false;
+    }
+    tick();
+  }
+  return true;
+}
+
+// A timed popup left showing by the previous token closes before the next
+// key reaches the device, as it would for a person who waits to read it.
+void HeadlessDevice::let_popup_close() {
+  for (uint32_t n = 0; ui_get_mode() == MODE_POPUP && n < kPopupBound; ++n) tick();
+}
+
+void HeadlessDevice::press_key(uint8_t tag) {
+  if (tag == KEY_CAPS) {
+    pc_key(VK_CAPITAL);  // Caps has no picture on the device window
+    return;
+  }
+  key_input::key_picture_down(tag);
+}
+
+void HeadlessDevice::pc_key(uint16_t virtual_key) {
+  key_input::key_down(virtual_key);
+  key_input::key_up(virtual_key);
+}
+
+bool HeadlessDevice::run(const ScriptToken& t, std::string& error) {
+  bool is_key = t.kind == ScriptToken::Key || t.kind == ScriptToken::Func || t.kind == ScriptToken::Esc ||
+                t.kind == ScriptToken::Alt || t.kind == ScriptToken::Text;
+  if (is_key) let_popup_close();
+  switch (t.kind) {
+    case ScriptToken::Key:
+      press_key(uint8_t(t.value));
+      break;
+    case ScriptToken::Func:
+      key_input::func_picture_click();
+      break;
+    case ScriptToken::ShiftDown:
+      key_input::key_down(VK_SHIFT);
+      break;
+    case ScriptToken::ShiftUp:
+      key_input::key_up(VK_SHIFT);
+      break;
+    case ScriptToken::Cut:
+      cut_set_done(1);
+      break;
+    case ScriptToken::Esc:
+      pc_key(VK_ESCAPE);
+      break;
+    case ScriptToken::Alt:
+      key_input::key_down(VK_MENU_ALT);
+      key_input::key_down(uint16_t(t.value));
+      key_input::key_up(uint16_t(t.value));
+      key_input::key_up(VK_MENU_ALT);
+      break;
+    case ScriptToken::Text:
+      for (char c : t.text) {
+        let_popup_close();
+        if (c == '_')
+          press_key(KEY_SPACE);
+        else if (c >= '0' && c <= '9')
+          press_key(key_digit(c - '0'));
+        else
+          press_key(key_letter(char(letter_vk(c))));
+        if (!settle(error)) return false;
+      }
+      return true;
+    case ScriptToken::Ticks:
+      tick(t.value);
+      return true;
+    case ScriptToken::Cart:
+      cart_set_id(uint8_t(t.value));
+      break;
+    case ScriptToken::Batt:
+      adc_set_battery_volts(t.volts);
+      lcd_show_battery(adc_read(2));
+      break;
+    case ScriptToken::Snap:
+      if (!png_write_rgb(t.text, MIRROR_WIDTH, MIRROR_HEIGHT, mirror_rgb())) {
+        error = "cannot write " + t.text;
+        return false;
+      }
+      return true;
+  }
+  return settle(error);
+}

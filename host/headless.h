@@ -1,0 +1,46 @@
+// The simulated device without a window: what the batch runner and the
+// end-to-end tests drive. Time is virtual: ticks run as fast as they can and
+// the worker thread moves in lock step with them.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "host/script.h"
+
+class HeadlessDevice {
+ public:
+  // Uses the flash image at flash_path (a missing file is warned about once
+  // and the device runs without it, as the desktop program does).
+  explicit HeadlessDevice(const std::string& flash_path);
+  // Closes the device as closing the window does (the working label is
+  // journalled) unless close() already ran.
+  ~HeadlessDevice();
+  HeadlessDevice(const HeadlessDevice&) = delete;
+  HeadlessDevice& operator=(const HeadlessDevice&) = delete;
+
+  // One 10 ms tick: sys_tick, then 10 ms of host time for the worker.
+  void tick(uint32_t count = 1);
+  // Runs ticks (at least two) until no key is pending, nothing is left to
+  // draw and the print engine is idle or waits for a cut. False (with a
+  // message) when that does not happen within a bound.
+  bool settle(std::string& error);
+  // Runs one script token, settling afterwards. False with a message on error.
+  bool run(const ScriptToken& token, std::string& error);
+
+  // A device key pressed as a click on its picture (or its PC key for Caps).
+  void press_key(uint8_t tag);
+  // A PC key pressed and released.
+  void pc_key(uint16_t virtual_key);
+
+  void close();
+  uint64_t ticks() const { return ticks_; }
+
+ private:
+  void let_popup_close();
+  bool settled() const;
+
+  uint64_t ticks_ = 0;
+  uint8_t last_frame_[1056] = {};
+  bool frame_changed_ = false;  // the last tick changed the LCD picture
+  bool closed_ = false;
+};

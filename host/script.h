@@ -1,0 +1,19 @@
+// Key scripts for the headless device: blank- or newline-separated tokens,
+// '#' starts a comment that runs to the end of the line.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct ScriptToken {
+  enum Kind { Key, Func, ShiftDown, ShiftUp, Cut, Esc, Alt, Text, Ticks, Cart, Batt, Snap };
+  Kind kind;
+  std::string source;  // the token as written, for messages
+  uint32_t value = 0;  // key tag, virtual key, tick count or cartridge id
+  float volts = 0;     // BATT:V
+  std::string text;    // TEXT: letters, SNAP: file name
+};
+
+// Parses a script. On the first bad token returns false and sets error to a
+// one-line message naming it; nothing is run before the whole script parsed.
+bool script_parse(const std::string& script, std::vector<ScriptToken>& tokens, std::string& error);

@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include "firmware/display/diag.h"
+#include "firmware/kernel/kernel.h"
+#include "firmware/kernel/key_codes.h"
+#include "firmware/kernel/modes.h"
+#include "host/keys.h"
+#include "host/mirror.h"
+#include "host/power.h"
+
+namespace {
+class Keys : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ui_init();
+    ui_set_mode(MODE_EDITOR);
+    kbd_init();
+    key_input::reset();
+    while (func_state() != 1) func_key_down(), func_key_up();
+    diag_set_command(99);
+  }
+  void press(uint16_t vk) {
+    key_input::key_down(vk);
+    key_input::key_up(vk);
+  }
+  void alt(uint16_t vk) {
+    key_input::key_down(VK_MENU_ALT);
+    press(vk);
+    key_input::key_up(VK_MENU_ALT);
+  }
+};
+}  // namespace
+
+TEST_F(Keys, TableMapsLettersDigitsAndCommandKeys) {
+  for (char c = 'A'; c <= 'Z'; ++c) EXPECT_EQ(kbd_map_pc_key(uint16_t(c)), key_letter(c));
+  for (int d = 0; d <= 9; ++d) EXPECT_EQ(kbd_map_pc_key(uint16_t('0' + d)), key_digit(d));
+  EXPECT_EQ(kbd_map_pc_key(VK_DELETE_KEY), KEY_DELETE);
+  EXPECT_EQ(kbd_map_pc_key(VK_BACK), KEY_DELETE);
+  EXPECT_EQ(kbd_map_pc_key(VK_RETURN), KEY_ENTER);
+  EXPECT_EQ(kbd_map_pc_key(VK_UP_ARROW), KEY_UP);
+  EXPECT_EQ(kbd_map_pc_key(VK_DOWN_ARROW), KEY_DOWN);
+  EXPECT_EQ(kbd_map_pc_key(VK_LEFT_ARROW), KEY_LEFT);
+  EXPECT_EQ(kbd_map_pc_key(VK_RIGHT_ARROW), KEY_RIGHT);
+  EXPECT_EQ(kbd_map_pc_key(VK_CAPITAL), KEY_CAPS);
+  EXPECT_EQ(kbd_map_pc_key(VK_SPACE_BAR), KEY_SPACE);
+  EXPECT_EQ(kbd_map_pc_key(VK_SHIFT), KEY_FUNC);
+  EXPECT_EQ(kbd_map_pc_key(96), 0);  // keypad 0
+  EXPECT_EQ(kbd_map_pc_key(VK_F1), 0);
+}
+
+TEST_F(Keys, RegisterHoldsOneKeyAndIgnoresFunc) {
+  kbd_put_key(KEY_A);
+  kbd_put_key(KEY_FUNC);
+  EXPECT_EQ(kbd_get_key(), KEY_A);
+  EXPECT_EQ(kbd_get_key(), KEY_A);  // reading does not take it
+  kbd_put_key(KEY_B);               // a newer key replaces one not yet taken
+  EXPECT_EQ(kbd_get_key(), KEY_B);
+  kbd_clear_key();
+  EXPECT_EQ(kbd_get_key(), 0);
+}
+
+TEST_F(Keys, UnmappedKeyDiscardsAPendingKey) {
+  press('Q');
+  EXPECT_EQ(kbd_get_key(), KEY_Q);
+  press(VK_F1);
+  EXPECT_EQ(kbd_get_key(), 0);
+}
+
+TEST_F(Keys, ShiftAutoRepeatPressesFuncOnce) {
+  key_input::key_down(VK_SHIFT);
+  EXPECT_EQ(func_state(), 0);
+  func_after_key();  // a key taken while held
+  key_input::key_down(VK_SHIFT);  // auto-repeat must not restart the press
+  key_input::key_down(VK_SHIFT);
+  EXPECT_EQ(func_state(), 2);
+  key_input::key_up(VK_SHIFT);
+  EXPECT_EQ(func_state(), 1);
+  EXPECT_EQ(kbd_get_key(), 0);  // Shift itself never enters the register
+}
+
+TEST_F(Keys, ShiftAloneLatchesFunc) {
+  press(VK_SHIFT);
+  EXPECT_EQ(func_state(), 3);
+  EXPECT_TRUE(mirror_lamps().func);
+}
+
+TEST_F(Keys, FuncPictureClickTogglesTheLamp) {
+  key_input::func_picture_click();
+  EXPECT_TRUE(mirror_lamps().func);
+  key_input::func_picture_click();
+  EXPECT_FALSE(mirror_lamps().func);
+}
+
+TEST_F(Keys, AltCommandsEnterServiceModeWithTheirCommand) {
+  struct Case {
+    uint16_t vk;
+    uint8_t command;
+  };
+  const Case cases[] = {{'A', 1},  {'B', 2},  {'C', 3},  {'D', 4},  {'E', 5},  {'F', 6},
+                        {'G', 7},  {'L', 8},  {'M', 9},  {'J', 23}, {'U', 22}, {'O', 10},
+                        {'W', 11}, {'X', 12}, {'Y', 14}, {'P', 17}, {'Q', 18}, {'R', 19},
+                        {'T', 20}, {'1', 15}, {'Z', 15}};
+  for (const Case& c : cases) {
+    ui_set_mode(MODE_EDITOR);
+    alt(c.vk);
+    EXPECT_EQ(ui_get_mode(), MODE_DIAG) << char(c.vk);
+    EXPECT_EQ(diag_command(), c.command) << char(c.vk);
+    EXPECT_EQ(kbd_get_key(), 0) << char(c.vk);
+  }
+}
+
+TEST_F(Keys, AltOneAndAltZChooseTheSpeedTest) {
+  alt('Z');
+  EXPECT_EQ(diag_get_speed_test(), 1);
+  alt('1');
+  EXPECT_EQ(diag_get_speed_test(), 0);
+}
+
+TEST_F(Keys, AltWithAnUnlistedKeyDoesNothing) {
+  alt('K');
+  EXPECT_EQ(ui_get_mode(), MODE_EDITOR);
+  EXPECT_EQ(diag_command(), 99);
+  EXPECT_EQ(kbd_get_key(), 0);
+}
+
+TEST_F(Keys, AltFlagClearsAfterACommand) {
+  key_input::key_down(VK_MENU_ALT);
+  key_input::key_down('Q');  // command 18, Alt flag cleared
+  key_input::key_down('A');  // Alt still physically held, but the flag is gone
+  EXPECT_EQ(diag_command(), 18);
+  EXPECT_EQ(kbd_get_key(), KEY_A);
+}
+
+TEST_F(Keys, EscWritesCommandZeroWithoutChangingMode) {
+  press(VK_ESCAPE);
+  EXPECT_EQ(diag_command(), 0);
+  EXPECT_EQ(ui_get_mode(), MODE_EDITOR);
+}
+
+TEST_F(Keys, KeyEventsRestartTheAutoOffCountButFuncClicksDoNot) {
+  pwr_init();
+  for (int i = 0; i < 5; ++i) pwr_task();
+  key_input::func_picture_click();
+  EXPECT_EQ(pwr_idle_ticks(), 5u);
+  key_input::key_picture_down(KEY_MENU);
+  EXPECT_EQ(pwr_idle_ticks(), 0u);
+  EXPECT_EQ(kbd_get_key(), KEY_MENU);
+  for (int i = 0; i < 3; ++i) pwr_task();
+  key_input::key_down('A');
+  EXPECT_EQ(pwr_idle_ticks(), 0u);
+}
