@@ -1,0 +1,18 @@
+// The 10 ms tick in the idle editor: every task runs, none has work.
+#include <benchmark/benchmark.h>
+
+#include "firmware/kernel/kernel.h"
+#include "firmware/kernel/modes.h"
+#include "host/spi_flash.h"
+
+namespace {
+void BM_IdleEditorTick(benchmark::State& state) {
+  spi_set_path(KLX80_BENCH_IMAGE);
+  firmware_init();
+  sys_tick();  // power-on hands over to the editor
+  sys_tick();
+  for (auto _ : state) sys_tick();
+  state.counters["mode"] = ui_get_mode();
+}
+BENCHMARK(BM_IdleEditorTick)->Repetitions(5)->ReportAggregatesOnly(true);
+}  // namespace
