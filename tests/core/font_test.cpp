@@ -338,7 +338,7 @@ TEST(BuiltImage, CarriesItsSumAndEveryGlyphTheFirmwareUses) {
       int width = font_glyph_width(size, 0, c);
       int inked = width - font_glyph_left(size, 0, c) - font_glyph_right(size, 0, c);
       EXPECT_GT(inked, 0) << "size " << int(size) << " code " << c;
-      EXPECT_LE(inked, 128);
+      EXPECT_LE(inked, 128) << "size " << int(size) << " code " << c;
       bool any = false;
       for (int col = 0; col < width; ++col) {
         uint8_t out[17] = {};
