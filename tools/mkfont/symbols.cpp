@@ -169,7 +169,7 @@ void draw(uint16_t code, Pen& p, const Face& letters, Bitmap& b) {
       break;
     case 521:  // high voltage: lightning bolt in a triangle
       p.outline({{50, 4}, {96, 94}, {4, 94}});
-      p.fill({{56, 30}, {34, 66}, {49, 66}, {42, 90}, {66, 56}, {51, 56}, {60, 30}});
+      p.polyline({{60, 34}, {40, 64}, {60, 64}, {42, 90}});
       break;
     case 522:  // warning: exclamation mark in a triangle
       p.outline({{50, 4}, {96, 94}, {4, 94}});
@@ -233,10 +233,10 @@ void draw(uint16_t code, Pen& p, const Face& letters, Bitmap& b) {
       p.line(41, 14, 41, 86, 1.3);
       p.line(59, 14, 59, 86, 1.3);
       break;
-    case 537:  // inductor: four turns
-      p.line(2, 64, 14, 64);
-      p.line(106, 64, 118, 64);
-      for (int i = 0; i < 4; ++i) p.arc(25.5 + 23 * i, 64, 11.5, 0, 180);
+    case 537:  // inductor: three turns
+      p.line(2, 66, 12, 66);
+      p.line(108, 66, 118, 66);
+      for (int i = 0; i < 3; ++i) p.arc(28 + 32 * i, 66, 16, 0, 180);
       break;
     case 538:  // diode
       p.line(4, 50, 96, 50);
