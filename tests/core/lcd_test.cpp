@@ -2,10 +2,14 @@
 // mirror. Glyph tests use the synthetic font of lcd_test_font.h.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
+#include <tuple>
 #include <vector>
 
 #include "firmware/display/lcd.h"
+#include "firmware/editor/label.h"
 #include "host/mirror.h"
 #include "tests/core/lcd_test_font.h"
 
@@ -392,4 +396,212 @@ TEST_F(Lcd, LineFlushPushesOnlyThatLine) {
   lcd_flush_line(1);
   EXPECT_EQ(0, std::memcmp(mirror_framebuffer() + 264, lcd_frame() + 264, 264));
   for (int i = 528; i < 792; ++i) ASSERT_EQ(mirror_framebuffer()[i], 0) << i;
+}
+
+// ---- The editor's text view ----
+
+namespace {
+class LcdEditor : public Lcd {
+ protected:
+  void SetUp() override {
+    Lcd::SetUp();
+    r = lbl_record();
+    std::memset(r, 0, sizeof *r);
+    r->label_type = 26;
+    r->font_size = 2;
+  }
+  void set_line(int i, const std::string& text, int cursor) {
+    LabelLine& line = r->lines[i];
+    line.length = uint8_t(text.size());
+    for (size_t k = 0; k < text.size(); ++k) line.cells[k] = uint8_t(text[k]);
+    line.cursor = uint8_t(cursor);
+  }
+  // Draws the view, lets the cursor blink on and returns the dot column and
+  // screen line of the bar it painted (-1 when none).
+  std::pair<int, int> draw_and_find_cursor() {
+    lcd_draw_editor();
+    std::vector<uint8_t> before(mirror_rgb(), mirror_rgb() + MIRROR_WIDTH * MIRROR_HEIGHT * 3);
+    mirror_cursor_tick();
+    mirror_cursor_tick();
+    const uint8_t* after = mirror_rgb();
+    int min_x = MIRROR_WIDTH, min_y = MIRROR_HEIGHT;
+    for (int i = 0; i < MIRROR_WIDTH * MIRROR_HEIGHT; ++i)
+      if (std::memcmp(&before[3 * i], after + 3 * i, 3) != 0) {
+        min_x = std::min(min_x, i % MIRROR_WIDTH);
+        min_y = std::min(min_y, i / MIRROR_WIDTH);
+      }
+    if (min_x == MIRROR_WIDTH) return {-1, -1};
+    return {min_x / 2, min_y / 32};
+  }
+  LabelRecord* r = nullptr;
+};
+
+std::string letters(int n) {
+  std::string s;
+  for (int i = 0; i < n; ++i) s += char('A' + i % 26);
+  return s;
+}
+}  // namespace
+
+TEST_F(LcdEditor, ShortLineWithMarkerRuleAndCursor) {
+  set_line(0, "HELLO", 5);
+  auto [column, line] = draw_and_find_cursor();
+  EXPECT_EQ(frame_at(0, 1), 0x1F);  // marker "1"
+  EXPECT_EQ(frame_at(1, 1), 0xE0);
+  expect_glyph(0, 8, 'H');
+  expect_glyph(0, 44, 'O');
+  EXPECT_TRUE(line_blank(0, 53, 132));
+  EXPECT_TRUE(line_blank(1, 0, 132));
+  EXPECT_EQ(frame_at(6, 0), 0x80);
+  EXPECT_EQ(frame_at(6, 131), 0x80);
+  EXPECT_EQ(column, 7 + 5 * 9);
+  EXPECT_EQ(line, 0);
+  EXPECT_TRUE(mirror_matches_frame());
+}
+
+TEST_F(LcdEditor, ALongLineScrollsSoTheCursorStaysInTheWindow) {
+  set_line(0, letters(30), 30);
+  auto [column, line] = draw_and_find_cursor();
+  // 13 nine-dot characters before the cursor: characters 17..29.
+  expect_glyph(0, 8, 'R');
+  expect_glyph(0, 8 + 12 * 9, 'D');
+  EXPECT_EQ(column, 124);
+
+  // Cursor in the middle: characters 7..19 show, those after the window do not.
+  set_line(0, letters(30), 20);
+  std::tie(column, line) = draw_and_find_cursor();
+  expect_glyph(0, 8, 'H');
+  expect_glyph(0, 116, 'T');
+  EXPECT_TRUE(line_blank(0, 125, 132));
+  EXPECT_EQ(column, 124);
+
+  // Narrow characters: the window starts 13 characters before the cursor.
+  set_line(0, std::string(20, 'i'), 20);
+  std::tie(column, line) = draw_and_find_cursor();
+  expect_glyph(0, 8, 'i');
+  expect_glyph(0, 8 + 12 * 4, 'i');
+  EXPECT_TRUE(line_blank(0, 60, 132));
+  EXPECT_EQ(column, 7 + 13 * 4);
+}
+
+TEST_F(LcdEditor, EveryDrawnLineTakesTheCurrentLinesColumn) {
+  r->last_line = 1;
+  r->current_line = 0;
+  set_line(0, letters(30), 30);
+  set_line(1, letters(40), 0);
+  auto [column, line] = draw_and_find_cursor();
+  EXPECT_EQ(r->lines[1].cursor, 30);
+  // Line 1 started from column 0 and scrolled until 30 fitted: 17..29.
+  expect_glyph(1, 8, 'R');
+  expect_glyph(1, 116, 'D');
+  EXPECT_TRUE(line_blank(1, 125, 132));
+  EXPECT_EQ(frame_at(2, 1), 0x1F);  // marker "2"
+  EXPECT_EQ(frame_at(2, 3), 0x16);
+  EXPECT_EQ(line, 0);
+}
+
+TEST_F(LcdEditor, FourLinesShowThreeAroundTheCurrentLine) {
+  r->last_line = 3;
+  for (int i = 0; i < 4; ++i) set_line(i, std::string(1, char('K' + i)), 1);
+  r->current_line = 2;
+  auto [column, line] = draw_and_find_cursor();
+  expect_glyph(0, 8, 'L');
+  expect_glyph(1, 8, 'M');
+  expect_glyph(2, 8, 'N');
+  EXPECT_EQ(frame_at(4, 2), 0x10);  // marker "4" on screen line 2
+  EXPECT_EQ(line, 1);
+  EXPECT_EQ(column, 16);
+
+  r->current_line = 1;
+  std::tie(column, line) = draw_and_find_cursor();
+  expect_glyph(0, 8, 'K');
+  expect_glyph(2, 8, 'M');
+  EXPECT_EQ(line, 1);
+}
+
+TEST_F(LcdEditor, BarcodeFieldIsFramedWithBracketsAndMovesTheCursor) {
+  r->label_type = 1;
+  r->barcode_type = 1;
+  r->barcode_start = 2;
+  r->barcode_length = 3;
+  set_line(0, "ABCDEF", 6);
+  auto [column, line] = draw_and_find_cursor();
+  expect_glyph(0, 8, 'A');
+  expect_glyph(0, 17, 'B');
+  // The field's characters after a 4-dot bracket; the box's left side at 27.
+  EXPECT_EQ(frame_at(0, 27), 0xFF);
+  EXPECT_EQ(frame_at(1, 27), 0xFF);
+  uint8_t upper, lower;
+  lcd_test_font::lcd_column('C', 1, upper, lower);
+  EXPECT_EQ(frame_at(0, 31), upper | 0x80);  // top edge on row 0
+  EXPECT_EQ(frame_at(1, 31), lower | 0x01);  // bottom edge on row 15
+  EXPECT_EQ(frame_at(0, 30), 0x80);
+  // Width 9 x 3 + 4: the right side at 58, then the closing bracket.
+  EXPECT_EQ(frame_at(0, 58), 0xFF);
+  EXPECT_EQ(frame_at(1, 58), 0xFF);
+  EXPECT_EQ(frame_at(0, 59), 0x00);
+  expect_glyph(0, 61, 'F');
+  EXPECT_EQ(column, 7 + 6 * 9 + 8);
+  EXPECT_EQ(line, 0);
+
+  // An empty field at the end of the text: a 5-dot box after the last character.
+  r->barcode_start = 2;
+  r->barcode_length = 0;
+  r->barcode_active = 1;
+  set_line(0, "AB", 2);
+  std::tie(column, line) = draw_and_find_cursor();
+  EXPECT_EQ(frame_at(0, 26), 0xFF);
+  EXPECT_EQ(frame_at(0, 31), 0xFF);
+  EXPECT_EQ(frame_at(0, 28), 0x80);
+  EXPECT_EQ(frame_at(1, 28), 0x01);
+  EXPECT_EQ(column, 7 + 2 * 9 + 4);
+}
+
+TEST(LcdBarcodeField, ClassifiesTheFieldAgainstTheDrawnWindow) {
+  int width = -1;
+  EXPECT_EQ(lcd_classify_barcode_field(0, 2, 3, 0, 10, &width), 0);
+  EXPECT_EQ(lcd_classify_barcode_field(1, 2, 3, 0, 10, &width), 3);
+  EXPECT_EQ(width, 31);
+  EXPECT_EQ(lcd_classify_barcode_field(2, 4, 0, 0, 4, &width), 3);
+  EXPECT_EQ(width, 5);
+  EXPECT_EQ(lcd_classify_barcode_field(1, 8, 10, 0, 13, &width), 1);
+  EXPECT_EQ(width, 45);
+  EXPECT_EQ(lcd_classify_barcode_field(1, 2, 10, 5, 18, &width), 2);
+  EXPECT_EQ(width, 63);
+  EXPECT_EQ(lcd_classify_barcode_field(1, 0, 40, 5, 18, &width), 4);
+  EXPECT_EQ(width, 108);
+  EXPECT_EQ(lcd_classify_barcode_field(1, 0, 5, 5, 18, &width), 0);   // scrolled out left
+  EXPECT_EQ(lcd_classify_barcode_field(1, 18, 5, 5, 18, &width), 0);  // right of the view
+
+  // Cursor offsets: brackets of 4 dots on each side of the field 2..5.
+  EXPECT_EQ(lcd_barcode_cursor_offset(3, 1, 2, 5, false), 0);
+  EXPECT_EQ(lcd_barcode_cursor_offset(3, 2, 2, 5, false), 0);
+  EXPECT_EQ(lcd_barcode_cursor_offset(3, 2, 2, 5, true), 4);
+  EXPECT_EQ(lcd_barcode_cursor_offset(3, 3, 2, 5, false), 4);
+  EXPECT_EQ(lcd_barcode_cursor_offset(3, 5, 2, 5, true), 4);
+  EXPECT_EQ(lcd_barcode_cursor_offset(3, 5, 2, 5, false), 8);
+  EXPECT_EQ(lcd_barcode_cursor_offset(3, 6, 2, 5, false), 8);
+  EXPECT_EQ(lcd_barcode_cursor_offset(1, 2, 2, 9, false), 0);
+  EXPECT_EQ(lcd_barcode_cursor_offset(1, 4, 2, 9, false), 4);
+  EXPECT_EQ(lcd_barcode_cursor_offset(2, 9, 2, 9, true), 0);
+  EXPECT_EQ(lcd_barcode_cursor_offset(2, 9, 2, 9, false), 4);
+  EXPECT_EQ(lcd_barcode_cursor_offset(2, 10, 2, 9, true), 4);
+  EXPECT_EQ(lcd_barcode_cursor_offset(4, 10, 2, 9, true), 0);
+}
+
+TEST_F(LcdEditor, StatusLineShowsTagSizeIconAndBoldLamp) {
+  r->label_type = 1;
+  r->font_size = 3;
+  r->bold = 1;
+  lcd_draw_status(r);
+  uint8_t upper, lower;
+  lcd_test_font::lcd_column('B', 1, upper, lower);  // "BAN"
+  EXPECT_EQ(frame_at(6, 1), upper >> 1);
+  EXPECT_EQ(frame_at(6, 38), 0x8E);  // the "14" icon with the rule row
+  MirrorLamps lamps = mirror_lamps();
+  EXPECT_TRUE(lamps.bold);
+  EXPECT_TRUE(lamps.pt);
+  r->bold = 0;
+  lcd_draw_status(r);
+  EXPECT_FALSE(mirror_lamps().bold);
 }
