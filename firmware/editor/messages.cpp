@@ -148,7 +148,7 @@ constexpr MessageRow kRows[] = {
     {108, {"Units",                      "Unidades",                              "Unit\xA4s",                           "Unidades",                          "Einheiten",                   "Eenheden"}},
     {109, {"Inches",                     "Pulgadas",                              "Pouces",                              "Polegadas",                         "Zoll",                        "Inch"}},
     {110, {"Millimeters",                "Mil\xB0metros",                         "Millim\xA0tres",                      "Mil\xB0metros",                     "Millimeter",                  "Millimeter"}},
-    {111, {"Cut or Print",               "Cortar o imprimir",                     "Couper ou imprimer",                  "Cortar ou imprimir",                "Schneiden oder Drucken",      "Snijden of afdrukken"}},
+    {111, {"Cut or Print",               "Cortar o imprimir",                     "Couper ou imprimer",                  "Cortar ou imprimir",                "Schneiden oder drucken",      "Snijden of afdrukken"}},
     {112, {"File Name?",                 "\xFDNombre?",                           "Nom fichier?",                        "Nome arquivo?",                     "Dateiname?",                  "Bestandsnaam?"}},
     {113, {"Insert Labels",              "Insertar etiqueta",                     "Ins\xA4rer \xA4tiq.",                 "Inserir etiq",                      "Etik. einf\xE4gen",           "Labels invoegen"}},
     {114, {"Cannot Fit",                 "No cabe",                               "Espace insuffisant",                  "Espa\x96o insuficiente",            "Passt nicht",                 "Past niet"}},
