@@ -74,7 +74,12 @@ void MainWindow::paintEvent(QPaintEvent* event) {
   p.setClipRegion(event->region());
   p.drawPixmap(0, 0, device_art::body_pixmap(devicePixelRatioF()));
   // The LCD mirror at double size, drawn dot for dot (no smoothing).
-  QImage lcd(mirror_rgb(), MIRROR_WIDTH, MIRROR_HEIGHT, MIRROR_WIDTH * 3, QImage::Format_RGB888);
+  QImage lcd(MIRROR_WIDTH, MIRROR_HEIGHT, QImage::Format_RGB32);
+  const uint8_t* src = mirror_rgb();
+  for (int y = 0; y < MIRROR_HEIGHT; ++y) {
+    auto* line = reinterpret_cast<QRgb*>(lcd.scanLine(y));
+    for (int x = 0; x < MIRROR_WIDTH; ++x, src += 3) line[x] = qRgb(src[0], src[1], src[2]);
+  }
   p.drawImage(layout::kLcdOrigin, lcd);
   device_art::paint_lamps(p, mirror_lamps());
   if (controller_) controller_->noteFramePainted();

@@ -7,7 +7,6 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QScrollBar>
-#include <cstring>
 #include <vector>
 
 #include "host/cartridge.h"
@@ -44,12 +43,16 @@ void TapeView::setZoom(int zoom) {
 int TapeView::boxWidth() const { return qMax(1, width() / zoom_); }
 
 QImage TapeView::picture() const {
-  QImage image(boxWidth(), TAPE_PAINT_HEIGHT, QImage::Format_RGB888);
-  // QImage rows are 4-byte aligned; paint into a packed buffer, then copy rows.
-  std::vector<uint8_t> rgb(size_t(image.width()) * TAPE_PAINT_HEIGHT * 3);
-  tape_paint(rgb.data(), image.width(), first_, cart_get_id(), TAPE_WINDOW_COLOUR);
-  for (int y = 0; y < TAPE_PAINT_HEIGHT; ++y)
-    std::memcpy(image.scanLine(y), rgb.data() + size_t(y) * image.width() * 3, size_t(image.width()) * 3);
+  const int w = boxWidth();
+  std::vector<uint8_t> rgb(size_t(w) * TAPE_PAINT_HEIGHT * 3);
+  tape_paint(rgb.data(), w, first_, cart_get_id(), TAPE_WINDOW_COLOUR);
+  // Built directly in the screen's format, so painting needs no conversion.
+  QImage image(w, TAPE_PAINT_HEIGHT, QImage::Format_RGB32);
+  const uint8_t* src = rgb.data();
+  for (int y = 0; y < TAPE_PAINT_HEIGHT; ++y) {
+    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < w; ++x, src += 3) line[x] = qRgb(src[0], src[1], src[2]);
+  }
   return image;
 }
 

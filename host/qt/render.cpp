@@ -19,6 +19,5 @@ bool render_device_png(const QString& path) {
   }
   if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return false;
   MainWindow window;  // no controller: shows the state, starts nothing
-  QImage image = window.grab().toImage().convertToFormat(QImage::Format_RGB888);
-  return image.save(path, "PNG");
+  return window.grab().toImage().save(path, "PNG");
 }
