@@ -11,6 +11,7 @@ struct Adc {
 void adc_init() {}
 void adc_task() {}
 void adc_hook() {}
+void adc_load_hook(uint8_t) {}
 
 int adc_read(uint8_t channel) {
   if (channel != 2) return 0;

@@ -80,3 +80,69 @@ bool nvm_load_working_label(LabelRecord* record) {
   }
   return false;
 }
+
+// ---- Counter journal ----
+
+namespace {
+uint32_t counter_entry(uint8_t i) { return NVM_COUNTER_ADDR + uint32_t(i) * NVM_COUNTER_ENTRY; }
+constexpr uint32_t kCounterTop = NVM_COUNTER_ADDR + (NVM_COUNTER_ENTRIES - 1) * NVM_COUNTER_ENTRY;
+
+uint32_t get32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+
+void put32(uint8_t* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));
+}
+
+bool counters_check(const uint8_t* record) { return get32(record + 10) == nvm_sum10(record); }
+}  // namespace
+
+uint32_t nvm_sum10(const uint8_t* bytes) {
+  uint32_t sum = 0;
+  for (int i = 0; i < 10; ++i) sum += bytes[i];
+  return sum;
+}
+
+void nvm_save_counters(uint8_t record14[14]) {
+  // The newest written entry is searched from the top.
+  int newest = -1;
+  for (int i = NVM_COUNTER_ENTRIES - 1; i >= 0; --i) {
+    if (marker_at(counter_entry(uint8_t(i))) != NVM_MARK_FREE) {
+      newest = i;
+      break;
+    }
+  }
+  if (newest >= 0) {
+    uint8_t stored[NVM_COUNTER_BYTES];
+    spi_read(stored, counter_entry(uint8_t(newest)) + 1, NVM_COUNTER_BYTES);
+    if (counters_check(stored) && std::memcmp(stored, record14, NVM_COUNTER_BYTES) == 0) return;
+  }
+  uint32_t target;
+  if (newest < 0) {
+    target = NVM_COUNTER_ADDR;
+  } else if (counter_entry(uint8_t(newest)) == kCounterTop) {
+    spi_erase_sector(NVM_COUNTER_ADDR);
+    target = NVM_COUNTER_ADDR;
+  } else {
+    target = counter_entry(uint8_t(newest + 1));
+  }
+  put32(record14 + 10, nvm_sum10(record14));
+  const uint8_t marker = NVM_MARK_WRITTEN;
+  spi_write(&marker, target, 1);
+  spi_write(record14, target + 1, NVM_COUNTER_BYTES);
+}
+
+bool nvm_load_counters(uint8_t record14[14]) {
+  for (int i = NVM_COUNTER_ENTRIES - 1; i >= 0; --i) {
+    uint32_t at = counter_entry(uint8_t(i));
+    if (marker_at(at) != NVM_MARK_WRITTEN) continue;
+    spi_read(record14, at + 1, NVM_COUNTER_BYTES);
+    return counters_check(record14);
+  }
+  return false;
+}
+
+void nvm_reset_counters() {
+  spi_erase_sector(NVM_COUNTER_ADDR);
+  uint8_t zero[NVM_COUNTER_BYTES] = {};
+  nvm_save_counters(zero);
+}

@@ -28,3 +28,23 @@ void nvm_save_working_label(LabelRecord* record);
 // Reads the newest written entry into record; true when its checksum holds.
 // Without a written entry record is left untouched and the result is false.
 bool nvm_load_working_label(LabelRecord* record);
+
+// The counter record (14 bytes, little-endian): cut_count (u32), a second u32
+// and a u16 that no reader uses, then the check (u32) = the sum of bytes 0..9.
+// It is journalled in its own sector: 32 entries of 128 bytes (marker byte,
+// then the record), the newest being the written entry with the highest
+// address. A save equal to the newest valid entry writes nothing; a save
+// after the top entry erases the sector and starts again at its bottom.
+constexpr uint32_t NVM_COUNTER_ADDR = 0xFE000;
+constexpr uint32_t NVM_COUNTER_ENTRY = 128;
+constexpr uint8_t NVM_COUNTER_ENTRIES = 32;
+constexpr uint8_t NVM_COUNTER_BYTES = 14;
+
+uint32_t nvm_sum10(const uint8_t* bytes);
+// Writes the check into bytes 10..13 of the caller's record, then journals it.
+void nvm_save_counters(uint8_t record14[14]);
+// Reads the newest written entry; true when its check holds. Without one the
+// record is left untouched and the result is false.
+bool nvm_load_counters(uint8_t record14[14]);
+// Erases the journal and stores a record of zeros at its bottom.
+void nvm_reset_counters();

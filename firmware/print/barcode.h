@@ -25,3 +25,15 @@ uint16_t bc_checksum128(const uint16_t* values, uint16_t count);
 // Print column c (in dots) of one symbol: 8 bytes all 0xFF for a bar module,
 // all 0x00 for a space; past the symbol's end out is left as it is.
 void bc_render_column(uint8_t type, uint16_t value, uint16_t c, uint8_t out[8]);
+
+struct LabelRecord;
+
+// The barcode block of a label's field: the bars (64 dots, head bytes 4..11)
+// and the field's characters in 9pt bold (head bytes 0..3, the top of the
+// text facing the bars), each centred in a run as wide as the wider of the
+// two. Encodes the field first, so characters without a symbol are replaced
+// in the label text. Sends the columns to the head; returns their number.
+uint16_t bc_raster_block(LabelRecord* record);
+// Width in dots of the bars and of the human-readable line of the record's
+// field as bc_raster_block would print them (the record is not changed).
+void bc_block_widths(const LabelRecord* record, uint16_t* bar_width, uint16_t* text_width);

@@ -72,3 +72,6 @@ bool ser_increment_text() {
   ln.cursor = uint8_t(col + 1);
   return true;
 }
+
+uint16_t ser_label_count() { return 1; }
+bool ser_step_text() { return true; }

@@ -24,3 +24,10 @@ void ser_reset_cache();
 // that is refused the text and cursor stay as they were and the step fails.
 // A cursor at column 0 succeeds without change; another character fails.
 bool ser_increment_text();
+
+// A serial run: the number of values it prints, and the step of the serial
+// in the text after each value's copies (false when the stepped text no
+// longer fits). Until serial runs are built, a run is one value and the step
+// leaves the text as it is.
+uint16_t ser_label_count();
+bool ser_step_text();
