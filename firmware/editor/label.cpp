@@ -25,15 +25,20 @@ constexpr uint16_t kWireDots[20] = {152, 203, 244, 305, 406, 508, 610, 813, 1016
 
 LabelRecord* lbl_record() { return &s.record; }
 
+// Writes only what is out of range, so that a consistent record (every record
+// the device wrote) is never touched, not even with its own values.
 void lbl_make_consistent(LabelRecord* r) {
-  r->last_line = std::min<uint8_t>(r->last_line, LBL_MAX_LINES - 1);
-  r->current_line = std::min(r->current_line, r->last_line);
-  for (LabelLine& ln : r->lines) ln.length = std::min<uint8_t>(ln.length, LBL_MAX_CHARS);
+  auto clamp = [](uint8_t& field, uint8_t limit) {
+    if (field > limit) field = limit;
+  };
+  clamp(r->last_line, LBL_MAX_LINES - 1);
+  clamp(r->current_line, r->last_line);
+  for (LabelLine& ln : r->lines) clamp(ln.length, LBL_MAX_CHARS);
   LabelLine& cur = r->lines[r->current_line];
-  cur.cursor = std::min(cur.cursor, cur.length);
+  clamp(cur.cursor, cur.length);
   const uint8_t len0 = r->lines[0].length;
-  r->barcode_start = std::min(r->barcode_start, len0);
-  r->barcode_length = std::min<uint8_t>(r->barcode_length, uint8_t(len0 - r->barcode_start));
+  clamp(r->barcode_start, len0);
+  clamp(r->barcode_length, uint8_t(len0 - r->barcode_start));
 }
 
 // ---- Settings ----
@@ -157,8 +162,9 @@ uint16_t lbl_record_length_dots(const LabelRecord* r, uint8_t margins) {
     // the text after the field. The symbols are counted on a copy so that
     // measuring never rewrites characters the encoder would replace.
     const LabelLine& ln = r->lines[0];
-    const uint8_t start = std::min(r->barcode_start, ln.length);
-    const uint8_t end = uint8_t(std::min(start + r->barcode_length, int(ln.length)));
+    const uint8_t length = std::min(ln.length, LBL_MAX_CHARS);
+    const uint8_t start = std::min(r->barcode_start, length);
+    const uint8_t end = uint8_t(std::min(start + r->barcode_length, int(length)));
     uint16_t field[LBL_MAX_CHARS + 1];
     std::copy(ln.cells + start, ln.cells + end, field);
     uint16_t values[bc_max_values(LBL_MAX_CHARS + 1)];
@@ -167,7 +173,7 @@ uint16_t lbl_record_length_dots(const LabelRecord* r, uint8_t margins) {
     dots = prn_text_width(size, bold, ln.cells, start);
     dots = uint16_t(dots + 60);
     for (uint16_t i = 0; i < count; ++i) dots = uint16_t(dots + bc_symbol_dots(r->barcode_type, values[i]));
-    dots = uint16_t(dots + prn_text_width(size, bold, ln.cells + end, uint16_t(ln.length - end)));
+    dots = uint16_t(dots + prn_text_width(size, bold, ln.cells + end, uint16_t(length - end)));
   } else {
     for (int i = 0; i <= r->last_line && i < LBL_MAX_LINES; ++i) {
       const LabelLine& ln = r->lines[i];

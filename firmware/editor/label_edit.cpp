@@ -229,18 +229,19 @@ void lbl_clear_text() {
   r.barcode_active = 0;
 }
 
+// Readers only: the print worker uses them too, so they never write.
 bool lbl_is_empty() {
-  const LabelRecord& r = rec();
-  for (int i = 0; i <= r.last_line; ++i)
+  const LabelRecord& r = *lbl_record();
+  for (int i = 0; i <= r.last_line && i < LBL_MAX_LINES; ++i)
     if (r.lines[i].length != 0) return false;
   return true;
 }
 
 uint8_t lbl_max_line_length() {
-  const LabelRecord& r = rec();
+  const LabelRecord& r = *lbl_record();
   uint8_t longest = 0;
-  for (int i = 0; i <= r.last_line; ++i) longest = std::max(longest, r.lines[i].length);
-  return longest;
+  for (int i = 0; i <= r.last_line && i < LBL_MAX_LINES; ++i) longest = std::max(longest, r.lines[i].length);
+  return std::min(longest, LBL_MAX_CHARS);
 }
 
 // A barcode field only on a one-line Banner Landscape label on 3/4-inch tape.

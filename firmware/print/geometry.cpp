@@ -52,7 +52,8 @@ bool prn_rotated_fits(const LabelRecord* r) {
   prn_print_band(cart_get_id(), &a, &b);
   for (int i = 0; i <= r->last_line && i < LBL_MAX_LINES; ++i) {
     const LabelLine& ln = r->lines[i];
-    if (prn_ink_width(r->font_size, r->bold, ln.cells, ln.length) > a) return false;
+    uint8_t length = ln.length < LBL_MAX_CHARS ? ln.length : LBL_MAX_CHARS;
+    if (prn_ink_width(r->font_size, r->bold, ln.cells, length) > a) return false;
   }
   return true;
 }
