@@ -39,6 +39,7 @@ void DeviceController::start() {
   if (started_) return;
   started_ = true;
   firmware_start();
+  generation_after_init_ = mirror_generation();
   checkLcd();
   std::error_code error;
   if (!std::filesystem::exists(spi_path(), error)) {
@@ -75,7 +76,7 @@ void DeviceController::checkLcd() {
 }
 
 void DeviceController::noteFramePainted() {
-  if (first_frame_ms_ >= 0 || !started_) return;
+  if (first_frame_ms_ >= 0 || !started_ || mirror_generation() == generation_after_init_) return;
   first_frame_ms_ = since_start_.elapsed();
   if (qEnvironmentVariableIsSet("KLX80_TIMING"))
     std::fprintf(stderr, "klx80: first LCD frame drawn %lld ms after the controller was made (monotonic %lld ms)\n",

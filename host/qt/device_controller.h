@@ -34,7 +34,8 @@ class DeviceController : public QObject {
   // Emits lcdChanged when the mirror's picture or a lamp changed.
   void checkLcd();
 
-  // Milliseconds from construction to the first painted LCD frame, -1 before.
+  // Milliseconds from construction to the first paint of an LCD frame that
+  // the running firmware drew (after its init), -1 before.
   qint64 firstFrameMs() const { return first_frame_ms_; }
   void noteFramePainted();
 
@@ -50,6 +51,7 @@ class DeviceController : public QObject {
   bool tick_busy_ = false;
   uint64_t ticks_run_ = 0;
   uint64_t lcd_generation_ = ~uint64_t(0);
+  uint64_t generation_after_init_ = 0;
   QElapsedTimer since_start_;
   qint64 first_frame_ms_ = -1;
 };
