@@ -9,6 +9,7 @@
 #include <cstring>
 #include <thread>
 
+#include "firmware/print/cutter.h"
 #include "host/clock.h"
 
 namespace {
@@ -127,7 +128,9 @@ TEST_F(TapeTest, KeepsABoundedNumberOfColumnsAndCountsTheDropped) {
   ASSERT_TRUE(tape_column(0, first));
   EXPECT_EQ(first[15], 0xA0);  // column 5 = 0b101, reversed
 
-  tape_begin();  // a new label starts a new tape
+  cut_set_done(1);  // a cut made while the last label printed
+  tape_begin();     // a new label starts a new tape, its cut not yet done
+  EXPECT_EQ(cut_get_done(), 0);
   EXPECT_EQ(tape_column_count(), 0u);
   EXPECT_EQ(tape_dropped_columns(), 0u);
 }

@@ -8,6 +8,7 @@
 
 #include "firmware/display/diag.h"
 #include "firmware/kernel/kernel.h"
+#include "firmware/print/cutter.h"
 #include "host/keys.h"
 #include "host/mirror.h"
 #include "host/power.h"
@@ -185,12 +186,15 @@ class DeviceWindowTest : public QObject {
   void cutSwitchClicks() {
     MainWindow window;
     QSignalSpy clicks(window.cutSwitch(), &QAbstractButton::clicked);
+    cut_set_done(0);
     QVERIFY(window.cutSwitch()->geometry() == QRect(336, 56, 41, 113));
     QTest::mousePress(window.cutSwitch(), Qt::LeftButton, {}, QPoint(20, 60));
     QVERIFY(window.cutSwitch()->isOn());  // lit while held
     QTest::mouseRelease(window.cutSwitch(), Qt::LeftButton, {}, QPoint(20, 60));
     QVERIFY(!window.cutSwitch()->isOn());
     QCOMPARE(clicks.count(), 1);
+    QCOMPARE(int(cut_get_done()), 1);  // the cut the engine's pause waits for
+    cut_set_done(0);
   }
 
   // The firmware runs from here on.
