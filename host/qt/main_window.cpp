@@ -64,9 +64,14 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::bringToFront() {
-  show();
-  raise();
-  activateWindow();
+  if (isMinimized())
+    showNormal();
+  else if (!isVisible())
+    show();
+  if (!isActiveWindow()) {
+    raise();
+    activateWindow();
+  }
 }
 
 void MainWindow::paintEvent(QPaintEvent* event) {
