@@ -51,11 +51,10 @@ void prn_shift_column(int16_t start) {
   if (start >= 0) return;
   const int s_ = std::min(-int(start), 7);
   uint8_t* c = prn_column();
-  // The spare byte counts as blank: the top s dots become blank.
-  for (int k = 0; k < PRN_COLUMN_BYTES; ++k) {
-    const uint8_t next = k + 1 < PRN_COLUMN_BYTES ? c[k + 1] : 0;
-    c[k] = uint8_t(c[k] << s_ | next >> (8 - s_));
-  }
+  // Dots placed above the head (the top copy of a repeated block reaches
+  // into the spare byte) come down into it; with nothing there the top s
+  // dots become blank. Dots 0..s-1 are lost.
+  for (int k = 0; k < PRN_COLUMN_BYTES; ++k) c[k] = uint8_t(c[k] << s_ | c[k + 1] >> (8 - s_));
 }
 
 uint16_t prn_raster_record(const LabelRecord* r, uint8_t first, uint8_t count, uint16_t repeats) {
