@@ -7,10 +7,13 @@
 #include <vector>
 
 #include "batch/state_json.h"
+#include "host/cartridge.h"
 #include "host/headless.h"
 #include "host/mirror.h"
 #include "host/png.h"
 #include "host/script.h"
+#include "host/tape.h"
+#include "host/tape_pbm.h"
 
 namespace {
 const char kUsage[] =
@@ -100,8 +103,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "klx80-batch: cannot write '%s'\n", o.lcd_png.c_str());
     status = 1;
   }
-  if (!o.tape_png.empty() || !o.tape_pbm.empty()) {
-    std::fprintf(stderr, "klx80-batch: the tape pictures are not available in this build\n");
+  if (!o.tape_png.empty() && !tape_write_png(o.tape_png, cart_get_id())) {
+    std::fprintf(stderr, "klx80-batch: cannot write '%s'\n", o.tape_png.c_str());
+    status = 1;
+  }
+  if (!o.tape_pbm.empty() && !tape_write_pbm(o.tape_pbm)) {
+    std::fprintf(stderr, "klx80-batch: cannot write '%s'\n", o.tape_pbm.c_str());
     status = 1;
   }
   if (o.state) std::fputs((state_json() + "\n").c_str(), stdout);

@@ -5,6 +5,7 @@
 #include "firmware/kernel/kernel.h"
 #include "host/cartridge.h"
 #include "host/mirror.h"
+#include "host/tape.h"
 
 namespace {
 std::string boolean(bool b) { return b ? "true" : "false"; }
@@ -23,7 +24,7 @@ std::string state_json() {
        ",\"battery\":" + std::to_string(lamps.battery) + "}";
   j += ",\"cartridge\":" + std::to_string(cart_get_id());
   j += ",\"popup\":null,\"messages\":[]";
-  j += ",\"tape_columns\":null";
+  j += ",\"tape_columns\":" + std::to_string(tape_column_count());
   j += ",\"language\":" + std::to_string(sys_language());
   j += "}";
   return j;
