@@ -1,0 +1,178 @@
+#include "golden.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "host/png.h"
+
+namespace fs = std::filesystem;
+
+namespace golden {
+namespace {
+
+bool read_bytes(const std::string& path, std::string& out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream all;
+  all << in.rdbuf();
+  out = all.str();
+  return true;
+}
+
+// Skips blanks and # comments of a PBM header.
+void skip_space(const std::string& s, size_t& at) {
+  while (at < s.size()) {
+    if (s[at] == '#') {
+      while (at < s.size() && s[at] != '\n') ++at;
+    } else if (std::isspace(uint8_t(s[at]))) {
+      ++at;
+    } else {
+      break;
+    }
+  }
+}
+
+bool read_number(const std::string& s, size_t& at, int& out) {
+  skip_space(s, at);
+  if (at >= s.size() || !std::isdigit(uint8_t(s[at]))) return false;
+  long v = 0;
+  while (at < s.size() && std::isdigit(uint8_t(s[at]))) {
+    v = v * 10 + (s[at++] - '0');
+    if (v > 1 << 24) return false;
+  }
+  out = int(v);
+  return true;
+}
+
+bool read_pbm(const std::string& data, Picture& out) {
+  if (data.size() < 2 || data[0] != 'P' || (data[1] != '1' && data[1] != '4')) return false;
+  size_t at = 2;
+  if (!read_number(data, at, out.width) || !read_number(data, at, out.height)) return false;
+  out.rgb.assign(size_t(out.width) * out.height * 3, 255);
+  auto set = [&](int x, int y, bool black) {
+    if (!black) return;
+    uint8_t* p = &out.rgb[(size_t(y) * out.width + x) * 3];
+    p[0] = p[1] = p[2] = 0;
+  };
+  if (data[1] == '1') {
+    for (int y = 0; y < out.height; ++y)
+      for (int x = 0; x < out.width; ++x) {
+        skip_space(data, at);
+        if (at >= data.size() || (data[at] != '0' && data[at] != '1')) return false;
+        set(x, y, data[at++] == '1');
+      }
+    return true;
+  }
+  ++at;  // the single blank after the header
+  const size_t row_bytes = (size_t(out.width) + 7) / 8;
+  if (data.size() < at + row_bytes * out.height) return false;
+  for (int y = 0; y < out.height; ++y)
+    for (int x = 0; x < out.width; ++x)
+      set(x, y, uint8_t(data[at + y * row_bytes + x / 8]) & (0x80 >> (x % 8)));
+  return true;
+}
+
+std::string extension(const std::string& path) { return fs::path(path).extension().string(); }
+
+// The diff picture: pale golden, differing pixels red; as large as the larger.
+void write_diff(const Picture& a, const Picture& e, const std::string& path) {
+  const int w = std::max(a.width, e.width), h = std::max(a.height, e.height);
+  std::vector<uint8_t> rgb(size_t(w) * h * 3, 255);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const bool in_a = x < a.width && y < a.height, in_e = x < e.width && y < e.height;
+      const uint8_t* pa = in_a ? &a.rgb[(size_t(y) * a.width + x) * 3] : nullptr;
+      const uint8_t* pe = in_e ? &e.rgb[(size_t(y) * e.width + x) * 3] : nullptr;
+      uint8_t* p = &rgb[(size_t(y) * w + x) * 3];
+      if (!pa || !pe || pa[0] != pe[0] || pa[1] != pe[1] || pa[2] != pe[2]) {
+        p[0] = 255, p[1] = 0, p[2] = 0;
+      } else {
+        for (int k = 0; k < 3; ++k) p[k] = uint8_t(192 + pe[k] / 4);
+      }
+    }
+  png_write_rgb(path, w, h, rgb.data());
+}
+}  // namespace
+
+bool read_picture(const std::string& path, Picture& out) {
+  if (extension(path) == ".png") {
+    std::string rgb;
+    if (!png_read_rgb(path, out.width, out.height, rgb)) return false;
+    out.rgb.assign(rgb.begin(), rgb.end());
+    return true;
+  }
+  std::string data;
+  return read_bytes(path, data) && read_pbm(data, out);
+}
+
+bool rebaseline_from_env() {
+  const char* v = std::getenv("KLX80_REBASELINE");
+  return v && *v && std::string(v) != "0";
+}
+
+Result compare(const std::string& actual, const std::string& expected, const std::string& work_dir,
+               bool rebaseline) {
+  Result r;
+  const std::string ext = extension(expected);
+  const std::string name = fs::path(expected).stem().string();
+  if (rebaseline) {
+    std::error_code ec;
+    fs::create_directories(fs::path(expected).parent_path(), ec);
+    fs::copy_file(actual, expected, fs::copy_options::overwrite_existing, ec);
+    r.ok = !ec;
+    r.message = ec ? "cannot rebaseline " + expected + ": " + ec.message() : "rebaselined " + expected;
+    return r;
+  }
+  const std::string kept = (fs::path(work_dir) / (name + ".actual" + ext)).string();
+  auto fail = [&](const std::string& why) {
+    std::error_code ec;
+    if (fs::absolute(actual, ec) != fs::absolute(kept, ec)) fs::copy_file(actual, kept, fs::copy_options::overwrite_existing, ec);
+    r.ok = false;
+    r.message = expected + ": " + why + " (actual output kept as " + kept + ")";
+    return r;
+  };
+
+  if (ext == ".pbm" || ext == ".png") {
+    Picture a, e;
+    if (!read_picture(expected, e)) return fail("cannot read the golden picture");
+    if (!read_picture(actual, a)) return fail("cannot read the actual picture");
+    size_t differing = 0;
+    int first_x = -1, first_y = -1;
+    const int w = std::min(a.width, e.width), h = std::min(a.height, e.height);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const size_t ia = (size_t(y) * a.width + x) * 3, ie = (size_t(y) * e.width + x) * 3;
+        if (a.rgb[ia] != e.rgb[ie] || a.rgb[ia + 1] != e.rgb[ie + 1] || a.rgb[ia + 2] != e.rgb[ie + 2]) {
+          if (!differing) first_x = x, first_y = y;
+          ++differing;
+        }
+      }
+    if (a.width == e.width && a.height == e.height && differing == 0) {
+      r.ok = true;
+      return r;
+    }
+    const std::string diff = (fs::path(work_dir) / (name + ".diff.png")).string();
+    write_diff(a, e, diff);
+    std::string why = "size " + std::to_string(a.width) + "x" + std::to_string(a.height) + ", golden " +
+                      std::to_string(e.width) + "x" + std::to_string(e.height) + "; " +
+                      std::to_string(differing) + " pixels differ";
+    if (differing) why += ", the first at " + std::to_string(first_x) + "," + std::to_string(first_y);
+    return fail(why + "; diff picture " + diff);
+  }
+
+  std::string a, e;
+  if (!read_bytes(expected, e)) return fail("cannot read the golden file");
+  if (!read_bytes(actual, a)) return fail("cannot read the actual file");
+  if (a == e) {
+    r.ok = true;
+    return r;
+  }
+  size_t at = 0;
+  while (at < a.size() && at < e.size() && a[at] == e[at]) ++at;
+  return fail("differs from byte " + std::to_string(at));
+}
+
+}  // namespace golden

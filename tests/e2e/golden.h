@@ -1,0 +1,38 @@
+// Golden files for the end-to-end tests: expected pictures (PBM tapes, PNG
+// LCD and tape pictures) and texts kept under tests/golden/<case>/, compared
+// pixel by pixel or byte by byte. On a mismatch the actual file and, for
+// pictures, a diff picture are written beside the run's outputs. With
+// rebaseline (the --rebaseline switch or KLX80_REBASELINE=1) the actual
+// output replaces the golden instead.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace golden {
+
+struct Picture {
+  int width = 0, height = 0;
+  std::vector<uint8_t> rgb;  // height rows of width RGB pixels
+};
+
+// Reads a plain (P1) or raw (P4) PBM, or an RGB PNG. False when it cannot.
+bool read_picture(const std::string& path, Picture& out);
+
+// True when KLX80_REBASELINE is set to something other than 0 or empty.
+bool rebaseline_from_env();
+
+struct Result {
+  bool ok = false;
+  std::string message;  // what differs, and where the diff files went
+};
+
+// Compares the file `actual` with `expected` (by extension: .pbm and .png as
+// pictures, anything else as bytes). On a mismatch writes
+// <work_dir>/<name>.actual.<ext> and, for pictures, <work_dir>/<name>.diff.png
+// (differing pixels red, the rest a pale copy of the golden). With rebaseline
+// the golden is replaced by the actual file and the result is ok.
+Result compare(const std::string& actual, const std::string& expected, const std::string& work_dir,
+               bool rebaseline);
+
+}  // namespace golden

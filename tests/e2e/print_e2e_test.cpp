@@ -1,0 +1,153 @@
+// Printed tapes against their goldens: labels written straight into the
+// label record of a simulated device on a copy of the built flash image
+// (real glyphs), printed by the engine, the tape written as PBM and compared
+// with tests/golden/<case>/tape.pbm. `print_e2e --rebaseline` (or
+// KLX80_REBASELINE=1) writes the goldens after a reviewed change.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "firmware/editor/label.h"
+#include "firmware/kernel/key_codes.h"
+#include "firmware/kernel/kernel.h"
+#include "firmware/kernel/modes.h"
+#include "firmware/print/barcode.h"
+#include "firmware/print/engine.h"
+#include "golden.h"
+#include "host/cartridge.h"
+#include "host/headless.h"
+#include "host/keys.h"
+#include "host/tape.h"
+#include "host/tape_pbm.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+bool g_rebaseline = false;
+
+class PrintedTape : public ::testing::Test {
+ protected:
+  std::unique_ptr<HeadlessDevice> device;
+  fs::path work;
+
+  void SetUp() override {
+    const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    work = fs::path(KLX80_E2E_WORK) / name;
+    fs::remove_all(work);
+    fs::create_directories(work);
+    // The build's image is never printed on: each case runs on its own copy.
+    fs::copy_file(KLX80_E2E_IMAGE, work / "fontData.hex", fs::copy_options::overwrite_existing);
+    device = std::make_unique<HeadlessDevice>((work / "fontData.hex").string());
+    cart_set_id(3);
+    settle();
+  }
+
+  void TearDown() override { device.reset(); }
+
+  void settle() {
+    std::string error;
+    ASSERT_TRUE(device->settle(error)) << error;
+  }
+
+  LabelRecord* label(uint8_t type, uint8_t size, uint8_t bold, std::initializer_list<const char*> lines) {
+    lbl_clear_text();
+    LabelRecord* r = lbl_record();
+    r->label_type = type;
+    r->font_size = size;
+    r->bold = bold;
+    r->copies = 1;
+    r->serial_print = 0;
+    uint8_t i = 0;
+    for (const char* text : lines) {
+      LabelLine& ln = r->lines[i++];
+      uint8_t n = 0;
+      for (; text[n]; ++n) ln.cells[n] = uint8_t(text[n]);
+      ln.length = ln.cursor = n;
+    }
+    r->last_line = r->current_line = uint8_t(i - 1);
+    return r;
+  }
+
+  void print() {
+    ui_set_mode(MODE_PRINT);
+    settle();
+    ASSERT_EQ(ui_get_mode(), MODE_EDITOR);
+  }
+
+  // The tape against tests/golden/<case>/tape.pbm; a PNG of the window's
+  // picture is left beside the output for a person to look at.
+  void expect_tape(const std::string& golden_case) {
+    const fs::path actual = work / "tape.pbm";
+    ASSERT_TRUE(tape_write_pbm(actual.string()));
+    tape_write_png((work / "tape.png").string(), cart_get_id());
+    const fs::path expected = fs::path(KLX80_GOLDEN_DIR) / golden_case / "tape.pbm";
+    golden::Result r = golden::compare(actual.string(), expected.string(), work.string(), g_rebaseline);
+    EXPECT_TRUE(r.ok) << r.message;
+  }
+};
+
+TEST_F(PrintedTape, TwoLineBannerAt20pt) {
+  label(1, 4, 0, {"Server Rack 4", "Patch 12-B"});
+  print();
+  expect_tape("banner_two_lines_20pt");
+}
+
+TEST_F(PrintedTape, BannerPortraitAuto) {
+  label(0, 0, 1, {"Rack A", "Slot 7"});
+  print();
+  EXPECT_EQ(lbl_record()->font_size, 0);
+  expect_tape("banner_portrait");
+}
+
+TEST_F(PrintedTape, WireMarker) {
+  label(27, 2, 1, {"L1-N"});  // W1.0: 203 columns
+  print();
+  EXPECT_EQ(tape_column_count(), 203u);
+  expect_tape("wire_marker");
+}
+
+TEST_F(PrintedTape, Code39Label) {
+  LabelRecord* r = label(1, 3, 0, {"ID KLX-80"});
+  r->barcode_type = BC_CODE39;
+  r->barcode_start = 3;
+  r->barcode_length = 6;
+  print();
+  expect_tape("code39");
+}
+
+TEST_F(PrintedTape, Code128Label) {
+  LabelRecord* r = label(1, 2, 0, {"Code 128"});
+  r->barcode_type = BC_CODE128;
+  r->barcode_start = 0;
+  r->barcode_length = 8;
+  print();
+  expect_tape("code128");
+}
+
+TEST_F(PrintedTape, FixedLengthAndCopies) {
+  // 50 mm (type 15), 14pt: the last of three copies is on the tape.
+  LabelRecord* r = label(15, 3, 0, {"Fixed 50"});
+  r->copies = 3;
+  ui_set_mode(MODE_PRINT);
+  settle();
+  for (int pause = 0; pause < 2; ++pause) {
+    ASSERT_EQ(ui_get_mode(), MODE_POPUP);
+    device->press_key(KEY_PRINT);
+    settle();
+  }
+  ASSERT_EQ(ui_get_mode(), MODE_EDITOR);
+  EXPECT_EQ(tape_column_count(), 401u);  // F + 1: the rest beside the text is odd
+  expect_tape("fixed_length_50mm");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  g_rebaseline = golden::rebaseline_from_env();
+  for (int i = 1; i < argc; ++i)
+    if (std::string(argv[i]) == "--rebaseline") g_rebaseline = true;
+  return RUN_ALL_TESTS();
+}
