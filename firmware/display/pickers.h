@@ -4,6 +4,9 @@
 
 void sym_init();
 void sym_picker_task();
+// The editor opens the symbol picker: Delete there returns to the editor.
+void sym_open_from_editor();
+uint8_t sym_from_editor();
 void intl_init();
 void intl_picker_task();
 void intl_set_return_mode(uint8_t mode);

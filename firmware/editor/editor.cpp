@@ -1,4 +1,233 @@
+// The editor's mode task and command keys. The task runs on every tick and
+// notices each change of the UI mode (entry rebuilds the screen and measures
+// the battery at once); in modes 1 and 2 it applies the material rules to the
+// label type, refreshes the battery every 101 ticks and takes one key from
+// the register.
 #include "firmware/editor/editor.h"
 
-void ed_init() {}
-void ed_mode_task() {}
+#include "firmware/display/lcd.h"
+#include "firmware/display/pickers.h"
+#include "firmware/display/popup.h"
+#include "firmware/editor/label.h"
+#include "firmware/editor/menu.h"
+#include "firmware/kernel/kernel.h"
+#include "firmware/kernel/key_codes.h"
+#include "firmware/kernel/modes.h"
+#include "firmware/print/geometry.h"
+#include "host/adc.h"
+#include "host/cartridge.h"
+#include "host/keys.h"
+#include "host/mirror.h"
+
+namespace {
+// The battery is measured when the count reaches 100: on entry (it is set to
+// 100 on every mode change) and then every 101 editor ticks.
+constexpr uint32_t kBatteryPeriod = 100;
+constexpr uint8_t kBatteryChannel = 2;
+
+enum : uint8_t {
+  MENU_MAIN = 1,
+  MENU_SERIAL = 2,
+  MENU_COPIES = 3,
+  MENU_LABEL_TYPE = 4,
+  MENU_BARCODE = 8,
+  MENU_TERMINAL_BLOCK = 14,
+  MENU_PATCH_PANEL = 15,
+  MENU_FONT_SIZE = 17,
+};
+
+// Label types the material rules know.
+constexpr uint8_t TYPE_BANNER_LANDSCAPE = 1;
+constexpr uint8_t TYPE_WIRE_075 = 26;
+constexpr uint8_t TYPE_WIRE_SELF_LAM = 46;
+
+struct Editor {
+  uint8_t caps = 1;
+  uint8_t last_mode = 0;
+  uint8_t redraw = 0;
+  uint32_t battery_ticks = 0;
+} ed;
+
+bool is_wire_size(uint8_t t) { return t >= 26 && t <= 45; }
+bool is_block_type(uint8_t t) { return t >= 47 && t <= 50; }
+
+// The label type follows the loaded material: the self-laminating wire type
+// needs self-laminating material; wire sizes and block labels cannot print on
+// self-laminating or sleeve material. True when the type changed.
+bool apply_material_rules() {
+  const uint8_t t = lbl_get_type();
+  const bool self_lam = cart_is_self_lam();
+  if (t == TYPE_WIRE_SELF_LAM && !self_lam) {
+    lbl_set_type(TYPE_WIRE_075);
+    return true;
+  }
+  if ((self_lam || cart_is_sleeve()) && (is_wire_size(t) || is_block_type(t))) {
+    lbl_set_type(is_wire_size(t) && self_lam ? TYPE_WIRE_SELF_LAM : TYPE_BANNER_LANDSCAPE);
+    return true;
+  }
+  return false;
+}
+
+void print_key() {
+  if (lbl_is_empty()) return;  // nothing to print, and nothing said
+  if (func_is_active()) {
+    ed_open_menu(MENU_COPIES);
+  } else if (prn_get_repeat_flag()) {
+    ui_set_mode(MODE_ENDLESS_GLYPHS);
+  } else if (prn_label_fits(lbl_record())) {
+    ui_set_mode(MODE_PRINT);
+  } else {
+    msg_popup_show(MSG_CANNOT_FIT, 1);
+  }
+}
+
+// A key in the Func layer that is not a command key: a character, or one of
+// the three commands. False when the task stops here (a picker or the
+// barcode menu took over; the Func layer stays for that screen to end).
+bool func_character_key(uint8_t key) {
+  const uint16_t c = kbd_key_to_func_char(key);
+  switch (c) {
+    case ED_FUNC_INTL_PICKER:
+      ui_set_mode(MODE_INTL_PICKER);
+      return false;
+    case ED_FUNC_SYMBOL_PICKER:
+      ui_set_mode(MODE_SYMBOL_PICKER);
+      sym_open_from_editor();
+      return false;
+    case ED_FUNC_BARCODE_MENU:
+      menu_open(MENU_BARCODE);
+      ui_set_mode(MODE_MENU);
+      menu_set_return_to_editor(1);
+      return false;
+    default:
+      lbl_insert_char(c);
+      return true;
+  }
+}
+}  // namespace
+
+void ed_init() {
+  ed.caps = 1;
+  ed.last_mode = 0;
+  ed.redraw = 0;
+  ed.battery_ticks = 0;
+  ed_refresh();
+}
+
+uint8_t ed_caps() { return ed.caps; }
+
+void ed_toggle_caps() { ed.caps = ed.caps ? 0 : 1; }
+
+void ed_refresh() {
+  lcd_set_caps_indicator(ed.caps != 0);
+  lcd_draw_status(lbl_record());
+  lcd_draw_editor();
+}
+
+void ed_open_menu(uint8_t n) {
+  if (n == MENU_SERIAL) {
+    const uint8_t t = lbl_get_type();
+    if (t == 47 || t == 49) n = MENU_TERMINAL_BLOCK;
+    if (t == 48 || t == 50) n = MENU_PATCH_PANEL;
+  }
+  menu_open(n);
+  ui_set_mode(MODE_MENU);
+}
+
+void ed_command_key(uint8_t key) {
+  const bool func = func_is_active();
+  switch (key) {
+    case KEY_MENU:
+      ed_open_menu(func ? MENU_SERIAL : MENU_MAIN);
+      break;
+    case KEY_LABEL:
+      if (func)
+        ui_set_mode(MODE_FEED);
+      else
+        ed_open_menu(MENU_LABEL_TYPE);
+      break;
+    case KEY_FONT:
+      if (func)
+        ed_toggle_caps();
+      else
+        ed_open_menu(MENU_FONT_SIZE);
+      break;
+    case KEY_DELETE:
+      if (func)
+        lbl_clear_text();
+      else
+        lbl_backspace();
+      break;
+    case KEY_ENTER:
+      lbl_new_line(true);
+      break;
+    case KEY_PRINT:
+      print_key();
+      break;
+    case KEY_UP:
+      lbl_cursor_up();
+      break;
+    case KEY_DOWN:
+      lbl_cursor_down();
+      break;
+    case KEY_RIGHT:
+      lbl_cursor_right();
+      break;
+    case KEY_LEFT:
+      lbl_cursor_left();
+      break;
+    default:  // 0, 2, 5, 6, 7 and Caps Lock (15) do nothing here
+      break;
+  }
+}
+
+void ed_mode_task() {
+  const uint8_t key = kbd_get_key();
+  const uint8_t mode = ui_get_mode();
+  if (mode != ed.last_mode) {
+    ed.last_mode = mode;
+    ed.redraw = 1;
+    ed.battery_ticks = kBatteryPeriod;
+  } else {
+    ed.redraw = 0;
+  }
+  if (mode != MODE_EDITOR && mode != MODE_EDITOR_ALT) return;
+
+  const uint32_t count = ed.battery_ticks++;
+  if (count >= kBatteryPeriod) {
+    lcd_show_battery(adc_read(kBatteryChannel));
+    ed.battery_ticks = 0;
+  }
+
+  if (apply_material_rules()) ed.redraw = 1;
+
+  if (ed.redraw) {
+    lcd_clear_text();
+    ed_refresh();
+  }
+
+  if (key == KEY_NONE) return;
+  kbd_clear_key();
+
+  if (func_is_active() && key == KEY_SPACE) {
+    mirror_toggle_background();
+  } else {
+    if (cart_get_id() == 0) {
+      msg_popup_show(MSG_INSERT_LABELS, 1);
+      return;
+    }
+    if (kbd_is_command_key(key)) {
+      ed_command_key(key);
+    } else if (func_is_active()) {
+      if (!func_character_key(key)) return;
+    } else {
+      lbl_insert_char(kbd_key_to_char(key, ed.caps));
+    }
+  }
+
+  if (func_is_active() && key != KEY_FUNC) func_after_key();
+  // A key that started printing has handed the label record and the screen
+  // to the print engine on the worker thread: the editor leaves both alone.
+  if (ui_is_printing_mode(ui_get_mode())) return;
+  ed_refresh();
+}
