@@ -49,7 +49,9 @@ inline void lcd_column(uint16_t code, int c, uint8_t& upper, uint8_t& lower) {
 }
 
 inline std::vector<uint8_t> build() {
-  std::vector<uint8_t> img(72, 0);
+  std::vector<uint8_t> img;
+  img.reserve(64 * 1024);
+  img.resize(72, 0);
   auto put32 = [&](size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) img[at + i] = uint8_t(v >> (8 * i));
   };
