@@ -9,6 +9,7 @@
 #include "firmware/display/pickers.h"
 #include "firmware/display/popup.h"
 #include "firmware/editor/editor.h"
+#include "firmware/editor/label.h"
 #include "firmware/editor/menu.h"
 #include "firmware/kernel/modes.h"
 #include "firmware/nvm/fname.h"
@@ -166,4 +167,4 @@ void sys_tick() {
   power_on_task();
 }
 
-void sys_shutdown_save() {}
+void sys_shutdown_save() { nvm_save_working_label(lbl_record()); }
