@@ -1,6 +1,7 @@
 #include "tools/mkfont/text_glyphs.h"
 
 #include <algorithm>
+#include <cmath>
 #include <stdexcept>
 
 namespace {
@@ -149,8 +150,11 @@ Bitmap render_text(const TextStyle& style, char32_t c, int* clipped) {
     x = ink_x + (style.cell - r.advance) / 2;
     x = std::clamp(x, 0, std::max(0, width - ink_width));
   } else {
+    // A little tracking: DejaVu's capitals fill their advance, and printed
+    // dots would run into the next letter.
+    int tracking = std::max(1, int(std::lround(style.height / 50.0)));
     int x0 = std::min(0, ink_x);
-    int x1 = std::max(r.advance, ink_x + ink_width);
+    int x1 = std::max(r.advance, ink_x + ink_width) + tracking;
     width = x1 - x0;
     x = ink_x - x0;
   }
