@@ -116,6 +116,8 @@ void ed_init() {
 
 uint8_t ed_caps() { return ed.caps; }
 
+bool ed_redraw_pending() { return ui_get_mode() != ed.last_mode; }
+
 void ed_toggle_caps() { ed.caps = ed.caps ? 0 : 1; }
 
 void ed_refresh() {

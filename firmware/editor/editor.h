@@ -22,6 +22,11 @@ void ed_open_menu(uint8_t n);
 void ed_toggle_caps();
 // 1 upper case, 0 lower case.
 uint8_t ed_caps();
+// True when the UI mode changed since the task last looked (a screen was
+// entered between two ticks, for example when the print engine hands back
+// to the editor): the next tick rebuilds the screen. For the headless
+// runner's settle.
+bool ed_redraw_pending();
 
 // The two key maps: plain keys (digits, letters in the case of `caps`, space)
 // and the Func layer (punctuation, the device's own font codes, and the
