@@ -13,25 +13,13 @@
 #include "firmware/display/font.h"
 #include "firmware/display/lcd.h"
 #include "firmware/kernel/kernel.h"
+#include "bench/bench_image.h"
 #include "host/spi_flash.h"
 
 namespace {
-// A private copy of the built image: the firmware's start writes its records
-// into the flash, and the build's template must stay fresh.
-const std::string& image_copy() {
-  static const std::string* path = [] {
-    std::filesystem::path p = std::filesystem::temp_directory_path() /
-                              ("klx80-font-bench-" + std::to_string(getpid()) + ".hex");
-    std::filesystem::copy_file(KLX80_BENCH_IMAGE, p, std::filesystem::copy_options::overwrite_existing);
-    auto* kept = new std::string(p.string());  // outlives the exit handler below
-    std::atexit([] { std::filesystem::remove(*path); });
-    return kept;
-  }();
-  return *path;
-}
 
 void load_image() {
-  spi_set_path(image_copy());
+  spi_set_path(bench_image_copy());
   spi_init();
   font_init();
 }
@@ -108,7 +96,7 @@ BENCHMARK(BM_FontLoadStringAndRows)->Arg(1)->Arg(2)->Arg(6);
 // A full LCD redraw of three text lines and the status line; reports the image
 // file opens per redraw, which must be 0.
 void BM_LcdRedrawFileOpens(benchmark::State& state) {
-  spi_set_path(image_copy());
+  spi_set_path(bench_image_copy());
   firmware_init();
   uint64_t before = spi_file_opens();
   for (auto _ : state) {

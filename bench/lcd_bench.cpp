@@ -9,12 +9,13 @@
 #include "firmware/display/font.h"
 #include "firmware/display/lcd.h"
 #include "firmware/editor/label.h"
+#include "bench/bench_image.h"
 #include "host/mirror.h"
 #include "host/spi_flash.h"
 
 namespace {
 void setup_label() {
-  spi_set_path(KLX80_BENCH_IMAGE);
+  spi_set_path(bench_image_copy());
   spi_init();
   font_init();
   mirror_init();

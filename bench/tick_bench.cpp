@@ -4,10 +4,11 @@
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/modes.h"
 #include "host/spi_flash.h"
+#include "bench/bench_image.h"
 
 namespace {
 void BM_IdleEditorTick(benchmark::State& state) {
-  spi_set_path(KLX80_BENCH_IMAGE);
+  spi_set_path(bench_image_copy());
   firmware_init();
   sys_tick();  // power-on hands over to the editor
   sys_tick();
