@@ -117,6 +117,9 @@ class DeviceTest : public ::testing::Test {
 
   void SetUp() override {
     image = write_image(::testing::UnitTest::GetInstance()->current_test_info()->name(), metrics());
+    // The worker starts before the init sequence: a printing mode left over
+    // by an earlier test must not start a job on it.
+    ui_init();
     device = std::make_unique<HeadlessDevice>(image);
     cart_set_id(3);
     settle();
