@@ -100,7 +100,7 @@ bool func_character_key(uint8_t key) {
       menu_set_return_to_editor(1);
       return false;
     default:
-      lbl_insert_char(c);
+      if (c != 0) lbl_insert_char(c);  // codes past the table insert nothing
       return true;
   }
 }
@@ -223,7 +223,9 @@ void ed_mode_task() {
     } else if (func_is_active()) {
       if (!func_character_key(key)) return;
     } else {
-      lbl_insert_char(kbd_key_to_char(key, ed.caps));
+      // A code past the last key (the host never sends one) maps to nothing.
+      const uint16_t c = kbd_key_to_char(key, ed.caps);
+      if (c != 0) lbl_insert_char(c);
     }
   }
 

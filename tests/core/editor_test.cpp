@@ -147,6 +147,9 @@ TEST_F(Editor, TypedKeysGoInUpperCaseAndFuncFontTogglesTheCase) {
   key(KEY_CAPS);  // Caps Lock on the PC keyboard does nothing here
   EXPECT_EQ(ed_caps(), 0);
   EXPECT_EQ(text(0), "AB1 cd");
+  key(53);  // past the last key: nothing to insert, plain or Func
+  func_key(200);
+  EXPECT_EQ(text(0), "AB1 cd");
   EXPECT_EQ(ui_get_mode(), MODE_EDITOR);
 }
 
