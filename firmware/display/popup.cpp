@@ -125,6 +125,3 @@ size_t msg_popup_history_count() {
 uint8_t msg_popup_history_at(size_t index) { return index < kHistorySize ? p.history[index].load() : 0; }
 
 void msg_popup_history_reset() { p.history_count = 0; }
-
-void confirm_init() {}
-void confirm_task() {}

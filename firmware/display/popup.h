@@ -1,10 +1,13 @@
-// Timed message popup (mode 12) and the Yes/No confirmation (mode 32).
+// Timed message popup (mode 12); the Yes/No confirmation (mode 32) is in
+// confirm.h.
 // The popup shows one message of the message table, word-wrapped and
 // centred, for about a second (or until its caller closes it) and then hands
 // the screen back to the mode it came from.
 #pragma once
 #include <cstddef>
 #include <cstdint>
+
+#include "firmware/display/confirm.h"  // the Yes/No confirmation beside the popup
 
 void msg_popup_init();
 // Opens the popup with message `id`; timed 1 closes it by itself on its
@@ -32,6 +35,3 @@ int msg_popup_current();
 size_t msg_popup_history_count();
 uint8_t msg_popup_history_at(size_t index);
 void msg_popup_history_reset();
-
-void confirm_init();
-void confirm_task();

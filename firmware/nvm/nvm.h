@@ -14,6 +14,19 @@ constexpr uint32_t NVM_SETTINGS_BACKUP_ADDR = 0xFF000;  // own sector, outside e
 
 void nvm_init();
 
+// Twelve label file slots, one sector each from 0xF0000, the 464-byte label
+// record at the sector's start. A slot whose record fails its checksum
+// (erased or deleted: all 0xFF) is empty. A slot number above 11 is a
+// programming error: the assertion "pos <= 11" stops the program.
+constexpr uint32_t NVM_LABEL_FILES_ADDR = 0xF0000;
+constexpr uint32_t NVM_LABEL_FILE_SECTOR = 0x1000;
+constexpr uint8_t NVM_LABEL_FILES = 12;
+// Erases the slot's sector and writes the record; with set_checksum the
+// record's checksum field is filled in first.
+void nvm_save_label_file(uint8_t slot, LabelRecord* record, bool set_checksum);
+// Reads the slot's 464 bytes into buffer; the caller checks lbl_checksum_ok.
+void nvm_load_label_file(uint8_t slot, LabelRecord* buffer);
+
 // The 10-byte device settings record; byte 9 is the 8-bit sum of bytes 0..8.
 bool nvm_load_device_settings(uint8_t record10[10]);
 void nvm_save_device_settings(uint8_t record10[10]);

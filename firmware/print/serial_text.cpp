@@ -73,5 +73,104 @@ bool ser_increment_text() {
   return true;
 }
 
-uint16_t ser_label_count() { return 1; }
+uint16_t serial_trailing_number(const uint16_t* cells, uint8_t n) {
+  int i = n;
+  while (i > 0 && cells[i - 1] >= '0' && cells[i - 1] <= '9') --i;
+  uint16_t v = 0;
+  for (int k = i; k < n; ++k) v = uint16_t(v * 10 + (cells[k] - '0'));
+  return v;
+}
+
+uint16_t serial_trailing_letters(const uint8_t* text, uint8_t n, uint8_t base) {
+  int i = n;
+  while (i > 0 && text[i - 1] >= base && text[i - 1] <= base + 25) --i;
+  uint16_t v = 0;
+  for (int k = i; k < n; ++k) v = uint16_t(v * 26 + (text[k] - base) + 1);
+  return uint16_t(v - 1);  // an empty run gives 0xFFFF
+}
+
+void serial_format_letters(uint8_t* out, uint16_t value, uint8_t base) {
+  // Bijective base 26, right-aligned; this gives for every value 0..18277
+  // the run whose serial_trailing_letters value it is.
+  out[0] = out[1] = '_';
+  uint32_t v = uint32_t(value) + 1;
+  for (int i = 2; i >= 0 && v > 0; --i) {
+    --v;
+    out[i] = uint8_t(base + v % 26);
+    v /= 26;
+  }
+}
+
+void text_narrow(const uint16_t* cells, uint8_t* bytes, uint8_t n) {
+  for (uint8_t i = 0; i < n; ++i) bytes[i] = uint8_t(cells[i]);
+}
+
+void text_widen(uint16_t* cells, const uint8_t* bytes, uint8_t n) {
+  for (uint8_t i = 0; i < n; ++i) cells[i] = bytes[i];
+}
+
+bool char_is_letter(uint16_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+uint16_t ser_value_at(uint8_t position, uint8_t cls) {
+  const LabelRecord* r = lbl_record();
+  const uint8_t line = r->current_line < LBL_MAX_LINES ? r->current_line : 0;
+  if (position >= LBL_MAX_CHARS + 1) position = LBL_MAX_CHARS;
+  int len = position + 1 < 3 ? position + 1 : 3;
+  // The serial never reaches back into the barcode field of line 0.
+  if (line == 0 && r->barcode_type != 0) {
+    const int start = r->barcode_start, end = r->barcode_start + r->barcode_length;
+    const int limit = end <= position ? end : (start <= position ? start : -1);
+    if (limit >= 0 && position + 1 - limit < len) len = position + 1 - limit;
+  }
+  const uint16_t* cells = r->lines[line].cells + (position + 1 - len);
+  if (cls == SER_CLASS_DIGITS) return serial_trailing_number(cells, uint8_t(len));
+  uint8_t bytes[3];
+  text_narrow(cells, bytes, uint8_t(len));
+  return serial_trailing_letters(bytes, uint8_t(len), cls == SER_CLASS_LOWER ? 'a' : 'A');
+}
+
+bool ser_format_end(uint8_t block[12]) {
+  // Block layout: increment u16, last character u16, start u16, class, -,
+  // end text (3 characters and a NUL).
+  const uint16_t increment = uint16_t(block[0] | block[1] << 8);
+  const uint16_t start = uint16_t(block[4] | block[5] << 8);
+  const uint32_t value = uint32_t(start) + increment;
+  uint8_t* end = block + 8;
+  if (block[6] == SER_CLASS_DIGITS) {
+    if (value > SER_MAX_DIGITS) return false;
+    num_format_fixed(uint16_t(value), end, 3);
+    return true;
+  }
+  if (value > SER_MAX_LETTERS) return false;
+  serial_format_letters(end, uint16_t(value), block[6] == SER_CLASS_LOWER ? 'a' : 'A');
+  end[3] = 0;
+  return true;
+}
+
+uint16_t ser_label_count() {
+  const LabelRecord* r = lbl_record();
+  const uint16_t i = r->serial_increment;
+  if (i == 0) return 0;
+  uint16_t s = r->serial_start;
+  uint16_t count;
+  if (r->serial_class == SER_CLASS_DIGITS) {
+    const uint16_t e = num_parse_fixed(r->serial_end_text, 3);
+    count = 1;  // a digit run always has its first value
+    while (uint32_t(s) + i <= e) {
+      s = uint16_t(s + i);
+      ++count;
+    }
+  } else {
+    const uint8_t base = r->serial_class == SER_CLASS_LOWER ? 'a' : 'A';
+    const uint16_t e = serial_trailing_letters(r->serial_end_text, 3, base);
+    count = 0;
+    // Counts s, s + i, ... up to e; an end without letters (0xFFFF) gives none.
+    while (uint32_t(s) + i <= uint16_t(e + i)) {
+      ++count;
+      s = uint16_t(s + i);
+    }
+  }
+  return count;
+}
+
 bool ser_step_text() { return true; }

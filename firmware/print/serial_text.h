@@ -25,9 +25,42 @@ void ser_reset_cache();
 // A cursor at column 0 succeeds without change; another character fails.
 bool ser_increment_text();
 
-// A serial run: the number of values it prints, and the step of the serial
-// in the text after each value's copies (false when the stepped text no
-// longer fits). Until serial runs are built, a run is one value and the step
-// leaves the text as it is.
+// Values of a serial. Digits are the decimal number (0..999, at most three
+// digits read). A run of 1..3 letters over the 26 letters from `base` ("A" or
+// "a") is a bijective base-26 number minus one: A = 0, Z = 25, AA = 26,
+// ZZ = 701, AAA = 702, ZZZ = 18277.
+constexpr uint16_t SER_MAX_DIGITS = 999;
+constexpr uint16_t SER_MAX_LETTERS = 18277;
+enum : uint8_t { SER_CLASS_UPPER = 0, SER_CLASS_LOWER = 1, SER_CLASS_DIGITS = 2 };
+
+// Value of the run of digits at the end of n 16-bit cells (back to the first
+// non-digit); 0 when the last cell is not a digit or n is 0; wraps at 65536.
+uint16_t serial_trailing_number(const uint16_t* cells, uint8_t n);
+// Value of the run of letters base..base+25 at the end of n bytes; 0xFFFF
+// when the last byte is not such a letter or n is 0.
+uint16_t serial_trailing_letters(const uint8_t* text, uint8_t n, uint8_t base);
+// Exactly three characters (no NUL) for a letter value 0..18277,
+// right-aligned, "_" in the empty leading places: 0 is "__A", 26 "_AA".
+void serial_format_letters(uint8_t* out, uint16_t value, uint8_t base);
+// Low bytes of n cells; n bytes widened into cells.
+void text_narrow(const uint16_t* cells, uint8_t* bytes, uint8_t n);
+void text_widen(uint16_t* cells, const uint8_t* bytes, uint8_t n);
+// "A".."Z" and "a".."z" only.
+bool char_is_letter(uint16_t code);
+
+// Value of the serial of class `cls` that ends at cell `position` of the
+// current line: at most three characters, and never reaching back into a
+// barcode field of the line.
+uint16_t ser_value_at(uint8_t position, uint8_t cls);
+// Writes the end text of a 12-byte serial block (the layout of the label
+// record's bytes 430..441) as its start plus its increment; false, leaving
+// the text alone, when that passes 999 (digits) or ZZZ (letters).
+bool ser_format_end(uint8_t block[12]);
+
+// A serial run: the number of values it prints from the record's start to
+// its end text by its increment (0 with an increment of 0; a digit run has
+// at least one value, a letter run may have none), and the step of the
+// serial in the text after each value's copies (false when the stepped text
+// no longer fits). Until the text step is built, it leaves the text as it is.
 uint16_t ser_label_count();
 bool ser_step_text();
