@@ -12,6 +12,7 @@
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
+#include "bench/bench_image.h"
 #include "host/cartridge.h"
 #include "host/keys.h"
 #include "host/mirror.h"
@@ -19,7 +20,7 @@
 
 namespace {
 void setup_editor() {
-  spi_set_path(KLX80_BENCH_IMAGE);
+  spi_set_path(bench_image_copy());
   spi_init();
   font_init();
   mirror_init();
@@ -51,7 +52,7 @@ void BM_EditorKeyTick(benchmark::State& state) {
     kbd_put_key(letter ? uint8_t(KEY_W) : uint8_t(KEY_DELETE));
     ed_mode_task();
     letter = !letter;
-    benchmark::DoNotOptimize(mirror_rgb());
+    benchmark::DoNotOptimize(mirror_generation());
   }
   state.counters["mode"] = ui_get_mode();
   state.counters["length"] = lbl_record()->lines[1].length;

@@ -39,7 +39,7 @@ void BM_EditorRedraw(benchmark::State& state) {
   uint64_t opens = spi_file_opens();
   for (auto _ : state) {
     lcd_draw_editor();
-    benchmark::DoNotOptimize(mirror_rgb());
+    benchmark::DoNotOptimize(mirror_generation());
   }
   state.counters["file_opens"] = double(spi_file_opens() - opens);
 }
@@ -53,7 +53,7 @@ void BM_EditorRefreshWithStatus(benchmark::State& state) {
     lcd_draw_label_type(lbl_record()->label_type, true);
     lcd_draw_size_icon(lbl_record()->font_size);
     lcd_draw_editor();
-    benchmark::DoNotOptimize(mirror_rgb());
+    benchmark::DoNotOptimize(mirror_generation());
   }
 }
 BENCHMARK(BM_EditorRefreshWithStatus);
@@ -65,7 +65,7 @@ void BM_MenuLineFlush(benchmark::State& state) {
     lcd_put_text(1, 0, "Fixed Length", 0);
     lcd_invert_line(1, 0, 132);
     lcd_flush_line(1);
-    benchmark::DoNotOptimize(mirror_rgb());
+    benchmark::DoNotOptimize(mirror_generation());
   }
 }
 BENCHMARK(BM_MenuLineFlush);

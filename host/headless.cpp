@@ -7,6 +7,7 @@
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
 #include "firmware/display/lcd.h"
+#include "firmware/editor/editor.h"
 #include "firmware/print/cutter.h"
 #include "firmware/print/engine.h"
 #include "host/adc.h"
@@ -48,16 +49,18 @@ void HeadlessDevice::close() {
 
 void HeadlessDevice::tick(uint32_t count) {
   for (uint32_t i = 0; i < count; ++i) {
-    std::memcpy(last_frame_, mirror_framebuffer(), LCD_FRAME_BYTES);
+    uint8_t after[LCD_FRAME_BYTES];
+    mirror_copy_framebuffer(last_frame_);
     sys_tick();
-    frame_changed_ = std::memcmp(last_frame_, mirror_framebuffer(), LCD_FRAME_BYTES) != 0;
+    mirror_copy_framebuffer(after);
+    frame_changed_ = std::memcmp(last_frame_, after, LCD_FRAME_BYTES) != 0;
     host_clock_advance(10);
     ++ticks_;
   }
 }
 
 bool HeadlessDevice::settled() const {
-  return kbd_get_key() == 0 && !frame_changed_ && !prn_engine_busy();
+  return kbd_get_key() == 0 && !frame_changed_ && !ed_redraw_pending() && !prn_engine_busy();
 }
 
 bool HeadlessDevice::settle(std::string& error) {

@@ -2,13 +2,18 @@
 
 #include <atomic>
 #include <cstring>
+#include <mutex>
 
 namespace {
 constexpr uint8_t kGreen[3] = {156, 180, 145};  // normal LCD background
 constexpr uint8_t kGrey[3] = {237, 237, 237};   // background flag set
 constexpr uint8_t kBlack[3] = {0, 0, 0};
 
+// The tick draws on the window thread, but the print engine on the worker
+// also reaches the mirror (cursor mode while printing, Func + Space in the cut
+// pause), and the window paints from it: every access takes the lock.
 struct Mirror {
+  std::mutex lock;
   uint8_t frame[LCD_FRAME_BYTES] = {};
   uint8_t rgb[MIRROR_HEIGHT * MIRROR_WIDTH * 3] = {};
   uint8_t background = 0;
@@ -34,32 +39,8 @@ void fill(int x0, int y0, int x1, int y1, const uint8_t colour[3]) {
 int painted_columns(int page) { return page == 7 ? 56 : 132; }
 
 void changed() { s.generation++; }
-}  // namespace
 
-void mirror_init() {
-  std::memset(s.frame, 0, sizeof s.frame);
-  fill(0, 0, MIRROR_WIDTH, MIRROR_HEIGHT, kGreen);
-  s.background = 0;
-  s.cursor_column = 1;
-  s.cursor_line = 0;
-  s.cursor_phase = 0;
-  s.cursor_mode = 0;
-  s.blink = 0;
-  changed();
-}
-
-void mirror_load(const uint8_t frame[LCD_FRAME_BYTES]) {
-  std::memcpy(s.frame, frame, LCD_FRAME_BYTES);
-  mirror_redraw();
-}
-
-void mirror_load_line(uint8_t line, const uint8_t source[LCD_LINE_BYTES]) {
-  if (line > 3) return;
-  std::memcpy(s.frame + line * LCD_LINE_BYTES, source, LCD_LINE_BYTES);
-  mirror_redraw();
-}
-
-void mirror_redraw() {
+void redraw_locked() {
   fill(0, 0, MIRROR_WIDTH, MIRROR_HEIGHT, s.background ? kGrey : kGreen);
   for (int c = 57; c < 132; ++c) s.frame[6 * 132 + c] &= 0x80;  // the mirror's own copy
   for (int page = 0; page < 8; ++page) {
@@ -73,31 +54,7 @@ void mirror_redraw() {
   changed();
 }
 
-void mirror_toggle_background() { mirror_set_background(!s.background); }
-
-void mirror_set_background(uint8_t on) {
-  s.background = on;
-  mirror_redraw();
-}
-
-void mirror_cursor_set(uint8_t line, uint8_t column) {
-  s.cursor_line = line;
-  s.cursor_column = uint16_t(column + 1);
-  s.cursor_phase = 1;
-  s.blink = 30;
-}
-
-void mirror_cursor_mode(uint8_t mode) { s.cursor_mode = mode; }
-
-void mirror_cursor_tick() {
-  uint8_t taken = s.blink++;
-  if (taken > 30 && s.cursor_mode != 2) {
-    mirror_cursor_toggle();
-    s.blink = 0;
-  }
-}
-
-void mirror_cursor_toggle() {
+void toggle_cursor_locked() {
   // The bar is painted over the picture, not into the framebuffer, so the
   // next redraw removes it. Its dark-off colour is always the green.
   const uint8_t* colour = s.cursor_phase ? kBlack : kGreen;
@@ -109,17 +66,130 @@ void mirror_cursor_toggle() {
   changed();
 }
 
-void mirror_show_bold(bool visible) { s.lamps.bold = visible, changed(); }
-void mirror_show_pt(bool visible) { s.lamps.pt = visible, changed(); }
-void mirror_show_caps(bool visible) { s.lamps.caps = visible, changed(); }
-void mirror_show_func(bool visible) { s.lamps.func = visible, changed(); }
+using Guard = std::lock_guard<std::mutex>;
+}  // namespace
+
+void mirror_init() {
+  Guard g(s.lock);
+  std::memset(s.frame, 0, sizeof s.frame);
+  fill(0, 0, MIRROR_WIDTH, MIRROR_HEIGHT, kGreen);
+  s.background = 0;
+  s.cursor_column = 1;
+  s.cursor_line = 0;
+  s.cursor_phase = 0;
+  s.cursor_mode = 0;
+  s.blink = 0;
+  changed();
+}
+
+void mirror_load(const uint8_t frame[LCD_FRAME_BYTES]) {
+  Guard g(s.lock);
+  std::memcpy(s.frame, frame, LCD_FRAME_BYTES);
+  redraw_locked();
+}
+
+void mirror_load_line(uint8_t line, const uint8_t source[LCD_LINE_BYTES]) {
+  if (line > 3) return;
+  Guard g(s.lock);
+  std::memcpy(s.frame + line * LCD_LINE_BYTES, source, LCD_LINE_BYTES);
+  redraw_locked();
+}
+
+void mirror_redraw() {
+  Guard g(s.lock);
+  redraw_locked();
+}
+
+void mirror_toggle_background() {
+  Guard g(s.lock);
+  s.background = !s.background;
+  redraw_locked();
+}
+
+void mirror_set_background(uint8_t on) {
+  Guard g(s.lock);
+  s.background = on;
+  redraw_locked();
+}
+
+void mirror_cursor_set(uint8_t line, uint8_t column) {
+  Guard g(s.lock);
+  s.cursor_line = line;
+  s.cursor_column = uint16_t(column + 1);
+  s.cursor_phase = 1;
+  s.blink = 30;
+}
+
+void mirror_cursor_mode(uint8_t mode) {
+  Guard g(s.lock);
+  s.cursor_mode = mode;
+}
+
+void mirror_cursor_tick() {
+  Guard g(s.lock);
+  uint8_t taken = s.blink++;
+  if (taken > 30 && s.cursor_mode != 2) {
+    toggle_cursor_locked();
+    s.blink = 0;
+  }
+}
+
+void mirror_cursor_toggle() {
+  Guard g(s.lock);
+  toggle_cursor_locked();
+}
+
+void mirror_show_bold(bool visible) {
+  Guard g(s.lock);
+  s.lamps.bold = visible;
+  changed();
+}
+void mirror_show_pt(bool visible) {
+  Guard g(s.lock);
+  s.lamps.pt = visible;
+  changed();
+}
+void mirror_show_caps(bool visible) {
+  Guard g(s.lock);
+  s.lamps.caps = visible;
+  changed();
+}
+void mirror_show_func(bool visible) {
+  Guard g(s.lock);
+  s.lamps.func = visible;
+  changed();
+}
 
 void mirror_show_battery(uint8_t level) {
+  Guard g(s.lock);
   s.lamps.battery = level <= 3 ? level : 0;
   changed();
 }
 
-const uint8_t* mirror_rgb() { return s.rgb; }
-const uint8_t* mirror_framebuffer() { return s.frame; }
-MirrorLamps mirror_lamps() { return s.lamps; }
+void mirror_copy_rgb(uint8_t* out) {
+  Guard g(s.lock);
+  std::memcpy(out, s.rgb, sizeof s.rgb);
+}
+
+void mirror_copy_framebuffer(uint8_t* out) {
+  Guard g(s.lock);
+  std::memcpy(out, s.frame, sizeof s.frame);
+}
+
+const uint8_t* mirror_rgb() {
+  thread_local uint8_t snapshot[MIRROR_RGB_BYTES];
+  mirror_copy_rgb(snapshot);
+  return snapshot;
+}
+
+const uint8_t* mirror_framebuffer() {
+  thread_local uint8_t snapshot[LCD_FRAME_BYTES];
+  mirror_copy_framebuffer(snapshot);
+  return snapshot;
+}
+
+MirrorLamps mirror_lamps() {
+  Guard g(s.lock);
+  return s.lamps;
+}
 uint64_t mirror_generation() { return s.generation; }

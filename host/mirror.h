@@ -35,9 +35,14 @@ void mirror_show_caps(bool visible);
 void mirror_show_func(bool visible);
 void mirror_show_battery(uint8_t level);
 
-// The picture: MIRROR_HEIGHT rows of MIRROR_WIDTH RGB pixels, row-major.
+constexpr size_t MIRROR_RGB_BYTES = size_t(MIRROR_WIDTH) * MIRROR_HEIGHT * 3;
+
+// Copies the picture: MIRROR_HEIGHT rows of MIRROR_WIDTH RGB pixels.
+void mirror_copy_rgb(uint8_t out[MIRROR_RGB_BYTES]);
+// Copies the mirror framebuffer as last pushed by the firmware.
+void mirror_copy_framebuffer(uint8_t out[LCD_FRAME_BYTES]);
+// The same as snapshots taken now, valid until this thread's next call.
 const uint8_t* mirror_rgb();
-// A copy of the mirror framebuffer as last pushed by the firmware.
 const uint8_t* mirror_framebuffer();
 MirrorLamps mirror_lamps();
 // Grows by one whenever the picture or a lamp changes; windows repaint on it.
