@@ -72,16 +72,16 @@ uint16_t prn_raster_record(const LabelRecord* r, uint8_t first, uint8_t count, u
   }
 
   // Where each copy of each line starts across the head; all share the start.
-  const uint16_t copies = repeats == 0 ? 1 : repeats;
-  const bool repeated = repeats > 1;
+  // No copy across the band (a block taller than the band) draws nothing.
+  const bool repeated = repeats != 1;
   constexpr int kMaxCopies = 128;  // a 16-dot line repeated over the whole head
   uint8_t position[LBL_MAX_LINES][kMaxCopies];
   int16_t shift = 0;
-  const uint16_t drawn = std::min<uint16_t>(copies, kMaxCopies);
+  const uint16_t drawn = std::min<uint16_t>(repeats, kMaxCopies);
   for (uint8_t i = 0; i < lines; ++i) {
     for (uint16_t j = 0; j < drawn; ++j) {
       if (repeated)
-        position[i][j] = prn_line_position(size, uint8_t(lines * copies - 1), uint8_t(j * lines + i), &shift);
+        position[i][j] = prn_line_position(size, uint8_t(lines * repeats - 1), uint8_t(j * lines + i), &shift);
       else
         position[i][j] = prn_line_position(size, uint8_t(lines - 1), i, &shift);
     }

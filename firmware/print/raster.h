@@ -24,8 +24,8 @@ void prn_shift_column(int16_t start);
 // against the longest. Sends exactly as many columns as the longest line is
 // wide and returns that number.
 uint16_t prn_raster_lines(uint8_t first, uint8_t count);
-// The same for any record; with repeats > 1 every line is drawn that many
-// times across the band (the type-46 wire layout).
+// The same for any record; repeats other than 1 draw every line that many
+// times across the band (the type-46 wire layout; 0 draws nothing).
 uint16_t prn_raster_record(const LabelRecord* record, uint8_t first, uint8_t count, uint16_t repeats);
 
 // All columns of one glyph, the glyph at dot 0; returns the columns sent.

@@ -106,6 +106,14 @@ TEST_F(Engine, Type46RepeatsTheLineAcrossTheBand) {
   EXPECT_EQ(dots_in(78 + 1), 3 * 38);
 }
 
+TEST_F(Engine, Type46WithoutACopyAcrossTheBandPrintsBlankText) {
+  cart_set_id(0);  // no band: no copy fits; the engine prints what it is asked
+  set_label(46, 2, {"AB"});
+  print();
+  EXPECT_EQ(tape_column_count(), 78u + 28 + 78);
+  EXPECT_EQ(inked_columns(0, 184), 0u);
+}
+
 TEST_F(Engine, TerminalBlockCellIsPaddedToItsPitchWithoutTrail) {
   // Metric, spacing 1: pitch 48; two rotated 6pt lines are 32 columns: pad 8.
   LabelRecord* r = set_label(49, 1, {"A", "B"});
