@@ -270,6 +270,9 @@ bool build() {
       menu_close();
       return false;
   }
+  // A redraw forced by a change of the increment keeps the bar where it is,
+  // so that the second digit of the increment goes where the first went.
+  if (!fresh && st.menu_sel < st.menu_count) return true;
   // A selection from stored data that lies beyond the list starts at the top.
   if (sel >= st.menu_count) sel = 0;
   st.menu_sel = sel;
@@ -318,80 +321,15 @@ void put_spacing(uint8_t row) {
   lcd_put_text(row, kValueX, text, 0);
 }
 
-// The "Start:" and "End:" rows: a window of the current line right after
-// the caption, the cursor's neighbourhood kept in view. "End:" shows the
-// serial before the cursor replaced by the end value. When `highlight`, the
-// serial's characters (9 dots each, ending at the cursor) are inverted.
+// The "Start:" and "End:" rows: the window drawn right after the caption,
+// with the serial's characters (9 dots each, ending at the cursor) inverted
+// when `highlight`.
 void draw_serial_window(uint8_t row, uint8_t caption, bool highlight) {
-  const int k = int(std::strlen(msg_text(caption)));
-  const int n = k < 13 ? 13 - k : 1;
-  const int room = 9 * n;
-  const int x0 = 9 * k;
-  const LabelRecord* r = lbl_record();
-  const LabelLine& ln = r->lines[r->current_line < LBL_MAX_LINES ? r->current_line : 0];
-  const int length = ln.length <= LBL_MAX_CHARS ? ln.length : LBL_MAX_CHARS;
-  const int c = ln.cursor <= length ? ln.cursor : length;
-
-  int start, end;
-  if (length <= n) {
-    start = 0, end = length;
-  } else if (c == length) {
-    start = length - n, end = length;
-  } else if (c >= n - 1) {
-    start = c - (n - 1), end = c + 1;
-  } else {
-    start = 0, end = n;
-  }
-  // Too wide in the bold small font: give way after the cursor first, then
-  // before it, so that the characters just before the cursor stay in view.
-  while (end > start && font_text_width(ln.cells + start, uint8_t(end - start)) > room) {
-    if (end > c)
-      --end;
-    else
-      ++start;
-  }
-
-  uint16_t text[LBL_MAX_CHARS + 8];
-  int len = 0;
-  int place = c - start;
-  const int width = end > start ? font_text_width(ln.cells + start, uint8_t(end - start)) : 0;
-  int pad = 0;
-  if (width + 18 <= room)
-    pad = 2;
-  else if (place < 3)
-    pad = 3 - place;
-  for (int i = 0; i < pad; ++i) text[len++] = ' ';
-  for (int i = start; i < end; ++i) text[len++] = ln.cells[i];
-  place += pad;
-
-  int serial = 0;  // serial characters just before the cursor, at most 3
-  while (serial < 3 && place - serial > 0 && in_serial_class(text[place - serial - 1])) ++serial;
-  int marked = serial;
-
-  if (caption == MSG_END) {
-    const uint8_t* e = st.work_serial.end_text;
-    int first = 0;
-    while (first < 3 && (e[first] == '0' || e[first] == '_')) ++first;
-    const int elen = 3 - first;
-    // prefix + spaces + end value + the rest from the cursor on; a longer
-    // end value pushes the text before it off the left.
-    uint16_t out[LBL_MAX_CHARS + 8];
-    int olen = 0;
-    const int prefix = place - serial;
-    const int drop = elen > serial ? (elen - serial < prefix ? elen - serial : prefix) : 0;
-    for (int i = drop; i < prefix; ++i) out[olen++] = text[i];
-    for (int i = elen; i < serial; ++i) out[olen++] = ' ';
-    for (int i = first; i < 3; ++i) out[olen++] = e[i];
-    const int new_place = olen;
-    for (int i = place; i < len; ++i) out[olen++] = text[i];
-    std::memcpy(text, out, sizeof(uint16_t) * size_t(olen));
-    len = olen;
-    place = new_place;
-    marked = elen > serial ? elen : serial;
-  }
-  text[len] = 0;
+  uint16_t text[MENU_SERIAL_WINDOW_MAX];
+  int place = 0, marked = 0;
+  menu_serial_window(caption, text, &place, &marked);
+  const int x0 = 9 * int(std::strlen(msg_text(caption)));
   lcd_put_text16(row, x0, text);
-
   if (highlight) {
     int cursor_x = x0;
     for (int i = 0; i < place; ++i) cursor_x += font_glyph_width(1, 0, text[i]);
@@ -686,6 +624,81 @@ void blink() {
   lcd_flush_line(uint8_t(row));
 }
 }  // namespace
+
+// The serial window: the current line around its cursor in the room the
+// caption leaves (13 characters in all), "End:" with the serial before the
+// cursor replaced by the end value.
+int menu_serial_window(uint8_t caption, uint16_t* text, int* cursor_place, int* marked) {
+  const int k = int(std::strlen(msg_text(caption)));
+  const int n = k < 13 ? 13 - k : 1;
+  const int room = 9 * n;
+  const LabelRecord* r = lbl_record();
+  const LabelLine& ln = r->lines[r->current_line < LBL_MAX_LINES ? r->current_line : 0];
+  const int length = ln.length <= LBL_MAX_CHARS ? ln.length : LBL_MAX_CHARS;
+  const int c = ln.cursor <= length ? ln.cursor : length;
+
+  int start, end;
+  if (length <= n) {
+    start = 0, end = length;
+  } else if (c == length) {
+    start = length - n, end = length;
+  } else if (c >= n - 1) {
+    start = c - (n - 1), end = c + 1;
+  } else {
+    start = 0, end = n;
+  }
+  // Too wide in the bold small font: give way after the cursor first, then
+  // before it, so that the characters just before the cursor stay in view.
+  while (end > start && font_text_width(ln.cells + start, uint8_t(end - start)) > room) {
+    if (end > c)
+      --end;
+    else
+      ++start;
+  }
+
+  int len = 0;
+  int place = c - start;
+  const int width = end > start ? font_text_width(ln.cells + start, uint8_t(end - start)) : 0;
+  int pad = 0;
+  if (width + 18 <= room)
+    pad = 2;
+  else if (place < 3)
+    pad = 3 - place;
+  for (int i = 0; i < pad; ++i) text[len++] = ' ';
+  for (int i = start; i < end; ++i) text[len++] = ln.cells[i];
+  place += pad;
+
+  int serial = 0;  // serial characters just before the cursor, at most 3
+  while (serial < 3 && place - serial > 0 && in_serial_class(text[place - serial - 1])) ++serial;
+  int shown = serial;
+
+  if (caption == MSG_END) {
+    const uint8_t* e = st.work_serial.end_text;
+    int first = 0;
+    while (first < 3 && (e[first] == '0' || e[first] == '_')) ++first;
+    const int elen = 3 - first;
+    // The end value sits right-aligned at the cursor: blanks fill the
+    // serial's places when it is shorter, and a longer one pushes the text
+    // before it off the left.
+    uint16_t out[MENU_SERIAL_WINDOW_MAX];
+    int olen = 0;
+    const int prefix = place - serial;
+    const int drop = elen > serial ? (elen - serial < prefix ? elen - serial : prefix) : 0;
+    for (int i = drop; i < prefix; ++i) out[olen++] = text[i];
+    for (int i = elen; i < serial; ++i) out[olen++] = ' ';
+    for (int i = first; i < 3; ++i) out[olen++] = e[i];
+    const int new_place = olen;
+    for (int i = place; i < len; ++i) out[olen++] = text[i];
+    std::memcpy(text, out, sizeof(uint16_t) * size_t(olen));
+    len = olen;
+    place = new_place;
+    shown = elen > serial ? elen : serial;
+  }
+  text[len] = 0;
+  *cursor_place = place;
+  *marked = shown;
+  return len;
+}
 
 MenuState& menu_state() { return st; }
 
