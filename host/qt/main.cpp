@@ -38,9 +38,7 @@ int main(int argc, char** argv) {
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("klx80"));
-  QFont font = QApplication::font();
-  font.setPixelSize(11);  // the windows' font height
-  QApplication::setFont(font);
+  apply_window_font();
 
   QtHostUi ui;
   host_ui_install(&ui);

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "host/qt/main_window.h"
+#include "host/qt/simulator.h"
 
 bool render_device_png(const QString& path) {
   std::unique_ptr<QApplication> own_app;
@@ -16,6 +17,7 @@ bool render_device_png(const QString& path) {
     static char name[] = "klx80-batch";
     static char* argv[] = {name, nullptr};
     own_app = std::make_unique<QApplication>(argc, argv);
+    apply_window_font();
   }
   if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return false;
   MainWindow window;  // no controller: shows the state, starts nothing

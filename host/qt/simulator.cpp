@@ -1,6 +1,12 @@
 #include "host/qt/simulator.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+
+void apply_window_font() {
+  QFont font = QApplication::font();
+  font.setPixelSize(11);
+  QApplication::setFont(font);
+}
 
 Simulator::Simulator()
     : controller_(std::make_unique<DeviceController>()),

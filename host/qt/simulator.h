@@ -9,6 +9,9 @@
 #include "host/qt/print_window.h"
 #include "host/qt/serial_window.h"
 
+// The windows' font: the system sans serif at 11 pixels.
+void apply_window_font();
+
 class Simulator {
  public:
   Simulator();
