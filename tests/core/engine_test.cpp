@@ -4,6 +4,8 @@
 // 10 dots wide at 6pt (1 blank before the ink, 2 after), 14 at 9pt, 20 at 14pt.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "firmware/display/popup.h"
 #include "firmware/kernel/key_codes.h"
 #include "firmware/nvm/nvm.h"
@@ -179,6 +181,29 @@ TEST_F(Engine, ThreeCopiesPauseTwiceAndResetTheOptions) {
   EXPECT_EQ(lbl_record()->copies, 1);
   EXPECT_EQ(lbl_record()->serial_print, 0);
   EXPECT_EQ(tape_column_count(), 78u + 10 + 78);  // each label starts a new tape
+}
+
+TEST_F(Engine, SerialRunPrintsTheCopiesOfEveryValueWithAPauseBetweenAllLabels) {
+  // Digits 8 to 12 by 2: three values, two copies each.
+  LabelRecord* r = set_label(1, 1, {"N8"});
+  r->serial_print = 1;
+  r->serial_class = 2;
+  r->serial_start = 8;
+  r->serial_increment = 2;
+  std::memcpy(r->serial_end_text, "012", 4);
+  r->copies = 2;
+  print();
+  EXPECT_EQ(prn_labels_total(), 6);
+  for (int pause = 1; pause <= 5; ++pause) {
+    ASSERT_EQ(msg_popup_current(), PRN_MSG_CUT_OR_PRINT) << pause;
+    EXPECT_EQ(prn_labels_printed(), pause);
+    key(KEY_PRINT);
+  }
+  EXPECT_EQ(ui_get_mode(), MODE_EDITOR);
+  EXPECT_EQ(prn_labels_printed(), 6);
+  EXPECT_EQ(msg_popup_history_count(), 5u);
+  EXPECT_EQ(lbl_record()->serial_print, 0);
+  EXPECT_EQ(lbl_record()->copies, 1);
 }
 
 TEST_F(Engine, DeleteInTheFirstPauseEndsTheJob) {
