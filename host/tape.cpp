@@ -30,6 +30,9 @@ struct Tape {
   std::mutex mutex;
   std::deque<TapeColumn> columns;
   uint64_t dropped = 0;
+  // Held while the listener runs, so that removing it waits for a call in
+  // progress and the listener's owner can go away safely afterwards.
+  std::mutex listener_mutex;
   TapeListener listener = nullptr;
   void* context = nullptr;
 } s;
@@ -41,14 +44,8 @@ uint8_t reverse_bits(uint8_t b) {
 }
 
 void notify(TapeEvent event) {
-  TapeListener listener;
-  void* context;
-  {
-    std::lock_guard lock(s.mutex);
-    listener = s.listener;
-    context = s.context;
-  }
-  if (listener) listener(event, context);
+  std::lock_guard lock(s.listener_mutex);
+  if (s.listener) s.listener(event, s.context);
 }
 
 void fill(uint8_t* rgb, int width, int x0, int y0, int x1, int y1, const uint8_t colour[3]) {
@@ -102,7 +99,7 @@ void tape_end() {
 }
 
 void tape_set_listener(TapeListener listener, void* context) {
-  std::lock_guard lock(s.mutex);
+  std::lock_guard lock(s.listener_mutex);
   s.listener = listener;
   s.context = context;
 }

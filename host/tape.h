@@ -41,8 +41,9 @@ enum class TapeEvent {
   Begun,  // a new tape: scroll to 0, show the window and bring it to the front
   Ended,  // a label is complete: resize step and repaint
 };
-// Called on the thread that calls the sink (the worker). Set it before the
-// firmware starts; nullptr removes it.
+// Called on the thread that calls the sink (the worker); it must not block
+// nor call tape_set_listener. nullptr removes it, waiting for a call in
+// progress to finish.
 using TapeListener = void (*)(TapeEvent event, void* context);
 void tape_set_listener(TapeListener listener, void* context);
 
