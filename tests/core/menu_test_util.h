@@ -36,6 +36,11 @@ class MenuDevice : public print_test::DeviceTest {
 
   void SetUp() override {
     print_test::DeviceTest::SetUp();
+    // The Func key's state outlives a device: start with it off.
+    while (func_state() != 1) {
+      func_key_down();
+      func_key_up();
+    }
     msg_popup_history_reset();
   }
 
