@@ -6,7 +6,10 @@
 // DIR holds keys.txt and the goldens: tape.pbm, tape.png, lcd.png and
 // state.json, each asked of the runner only when the case has it. A first
 // line "# outputs: tape.pbm lcd.png" in keys.txt names them for a new case
-// (then --rebaseline writes them). Exit status 0 when everything matches.
+// (then --rebaseline writes them). A case may also hold before.txt: a key
+// script run first on the same image copy, as a device switched off and on
+// again between the two scripts; nothing of that first run is compared.
+// Exit status 0 when everything matches.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -82,6 +85,16 @@ int main(int argc, char** argv) {
   if (wanted.empty()) {
     std::fprintf(stderr, "e2e_run: %s has no goldens and names no outputs\n", case_dir.c_str());
     return 1;
+  }
+  if (fs::exists(dir / "before.txt")) {
+    const std::string first = shell_quote(batch) + " --flash " + shell_quote(flash.string()) + " --script " +
+                              shell_quote((dir / "before.txt").string());
+    std::printf("%s\n", first.c_str());
+    std::fflush(stdout);
+    if (std::system(first.c_str()) != 0) {
+      std::fprintf(stderr, "e2e_run: klx80-batch failed on before.txt\n");
+      return 1;
+    }
   }
   std::string command = shell_quote(batch) + " --flash " + shell_quote(flash.string()) + " --script " +
                         shell_quote((dir / "keys.txt").string());
