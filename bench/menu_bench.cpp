@@ -1,0 +1,71 @@
+// One menu tick that takes a key and redraws the whole menu (Down in the
+// main menu: entries, highlight, scroll bar, status line, flush), one tick
+// that steps a value and redraws (Right on "Copies:"), and one marquee step
+// of a long entry (its window drawn, inverted and flushed as one line).
+#include <benchmark/benchmark.h>
+
+#include "bench/bench_image.h"
+#include "firmware/display/font.h"
+#include "firmware/display/marquee.h"
+#include "firmware/editor/label.h"
+#include "firmware/editor/menu.h"
+#include "firmware/kernel/kernel.h"
+#include "firmware/kernel/key_codes.h"
+#include "firmware/kernel/modes.h"
+#include "host/cartridge.h"
+#include "host/keys.h"
+#include "host/mirror.h"
+#include "host/spi_flash.h"
+
+namespace {
+void setup_menu(uint8_t id) {
+  spi_set_path(bench_image_copy());
+  spi_init();
+  font_init();
+  mirror_init();
+  kbd_init();
+  ui_init();
+  cart_set_id(3);
+  lbl_clear_text();
+  lbl_set_defaults();
+  menu_init();
+  marquee_init();
+  menu_open(id);
+  ui_set_mode(MODE_MENU);
+  menu_task();  // built and drawn
+}
+
+void BM_MenuKeyTick(benchmark::State& state) {
+  setup_menu(1);
+  for (auto _ : state) {
+    kbd_put_key(KEY_DOWN);
+    menu_task();
+    benchmark::DoNotOptimize(mirror_generation());
+  }
+  state.counters["mode"] = ui_get_mode();
+}
+BENCHMARK(BM_MenuKeyTick)->Repetitions(5)->ReportAggregatesOnly(true);
+
+void BM_MenuValueTick(benchmark::State& state) {
+  setup_menu(3);
+  bool up = true;
+  for (auto _ : state) {
+    kbd_put_key(up ? KEY_RIGHT : KEY_LEFT);
+    menu_task();
+    up = !up;
+    benchmark::DoNotOptimize(mirror_generation());
+  }
+}
+BENCHMARK(BM_MenuValueTick)->Repetitions(5)->ReportAggregatesOnly(true);
+
+void BM_MarqueeStep(benchmark::State& state) {
+  setup_menu(1);
+  marquee_start(117, 0, 128);  // "Banner Landscape mode only"
+  for (auto _ : state) {
+    for (int i = 0; i < 9; ++i) marquee_task();  // one step
+    benchmark::DoNotOptimize(mirror_generation());
+  }
+  state.counters["state"] = marquee_state();
+}
+BENCHMARK(BM_MarqueeStep)->Repetitions(5)->ReportAggregatesOnly(true);
+}  // namespace
