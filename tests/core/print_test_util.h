@@ -120,6 +120,11 @@ class DeviceTest : public ::testing::Test {
     // The worker starts before the init sequence: a printing mode left over
     // by an earlier test must not start a job on it.
     ui_init();
+    // The Func key's state outlives a device too: start with it off.
+    while (func_state() != 1) {
+      func_key_down();
+      func_key_up();
+    }
     device = std::make_unique<HeadlessDevice>(image);
     cart_set_id(3);
     settle();
