@@ -9,6 +9,7 @@
 #include "batch/state_json.h"
 #include "host/cartridge.h"
 #include "host/headless.h"
+#include "host/qt/render.h"
 #include "host/mirror.h"
 #include "host/png.h"
 #include "host/script.h"
@@ -18,12 +19,12 @@
 namespace {
 const char kUsage[] =
     "usage: klx80-batch [--flash PATH] [--keys \"TOKENS\"]... [--script FILE] [--lcd-png FILE]\n"
-    "                   [--tape-png FILE] [--tape-pbm FILE] [--state]\n";
+    "                   [--tape-png FILE] [--tape-pbm FILE] [--device-png FILE] [--state]\n";
 
 struct Options {
   std::string flash = "fontData.hex";
   std::string script;  // all --keys and --script text, in order
-  std::string lcd_png, tape_png, tape_pbm;
+  std::string lcd_png, tape_png, tape_pbm, device_png;
   bool state = false;
 };
 
@@ -71,6 +72,8 @@ int main(int argc, char** argv) {
       if (!value(o.lcd_png)) return bad_arguments("--lcd-png needs a file");
     } else if (arg == "--tape-png") {
       if (!value(o.tape_png)) return bad_arguments("--tape-png needs a file");
+    } else if (arg == "--device-png") {
+      if (!value(o.device_png)) return bad_arguments("--device-png needs a file");
     } else if (arg == "--tape-pbm") {
       if (!value(o.tape_pbm)) return bad_arguments("--tape-pbm needs a file");
     } else {
@@ -109,6 +112,10 @@ int main(int argc, char** argv) {
   }
   if (!o.tape_pbm.empty() && !tape_write_pbm(o.tape_pbm)) {
     std::fprintf(stderr, "klx80-batch: cannot write '%s'\n", o.tape_pbm.c_str());
+    status = 1;
+  }
+  if (!o.device_png.empty() && !render_device_png(QString::fromStdString(o.device_png))) {
+    std::fprintf(stderr, "klx80-batch: cannot write '%s'\n", o.device_png.c_str());
     status = 1;
   }
   if (o.state) std::fputs((state_json() + "\n").c_str(), stdout);

@@ -12,6 +12,7 @@
 #include "firmware/print/engine.h"
 #include "host/adc.h"
 #include "host/cartridge.h"
+#include "host/cartridge_panel.h"
 #include "host/clock.h"
 #include "host/host_ui.h"
 #include "host/keys.h"
@@ -35,6 +36,7 @@ HeadlessDevice::HeadlessDevice(const std::string& flash_path) {
   host_clock_use_virtual(true);
   key_input::reset();
   spi_set_path(flash_path);
+  cart_panel_init();
   firmware_start();
   if (!spi_present()) host_ui().warn("File " + flash_path + " Missing", "Error");
 }
@@ -140,7 +142,13 @@ bool HeadlessDevice::run(const ScriptToken& t, std::string& error) {
       tick(t.value);
       return true;
     case ScriptToken::Cart:
-      cart_set_id(uint8_t(t.value));
+      // As the media panel does: the choice applies on its 100 ms timer,
+      // first as a removal, then as the new material.
+      cart_panel_select(uint8_t(t.value));
+      while (cart_panel_busy()) {
+        tick(10);
+        cart_panel_timer();
+      }
       break;
     case ScriptToken::Batt:
       adc_set_battery_volts(t.volts);
