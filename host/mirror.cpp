@@ -40,16 +40,23 @@ int painted_columns(int page) { return page == 7 ? 56 : 132; }
 
 void changed() { s.generation++; }
 
+// Paints dot row by dot row: each row of 132 dots becomes one 264-pixel row,
+// copied twice for the double height.
 void redraw_locked() {
-  fill(0, 0, MIRROR_WIDTH, MIRROR_HEIGHT, s.background ? kGrey : kGreen);
+  const uint8_t* bg = s.background ? kGrey : kGreen;
   for (int c = 57; c < 132; ++c) s.frame[6 * 132 + c] &= 0x80;  // the mirror's own copy
-  for (int page = 0; page < 8; ++page) {
+  for (int row = 0; row < 64; ++row) {
+    int page = row / 8;
+    uint8_t mask = uint8_t(0x80 >> (row % 8));
     int columns = painted_columns(page);
-    for (int c = 0; c < columns; ++c) {
-      uint8_t bits = s.frame[page * 132 + c];
-      for (int j = 0; j < 8; ++j)
-        if (bits & (0x80 >> j)) fill(2 * c, 16 * page + 2 * j, 2 * c + 2, 16 * page + 2 * j + 2, kBlack);
+    uint8_t* out = s.rgb + size_t(2 * row) * MIRROR_WIDTH * 3;
+    const uint8_t* bits = s.frame + page * 132;
+    for (int c = 0; c < 132; ++c) {
+      const uint8_t* colour = c < columns && (bits[c] & mask) ? kBlack : bg;
+      std::memcpy(out + c * 6, colour, 3);
+      std::memcpy(out + c * 6 + 3, colour, 3);
     }
+    std::memcpy(out + MIRROR_WIDTH * 3, out, MIRROR_WIDTH * 3);
   }
   changed();
 }
