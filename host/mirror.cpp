@@ -74,6 +74,12 @@ void toggle_cursor_locked() {
 }
 
 using Guard = std::lock_guard<std::mutex>;
+
+void set_lamp(bool MirrorLamps::*lamp, bool visible) {
+  Guard g(s.lock);
+  s.lamps.*lamp = visible;
+  changed();
+}
 }  // namespace
 
 void mirror_init() {
@@ -146,26 +152,10 @@ void mirror_cursor_toggle() {
   toggle_cursor_locked();
 }
 
-void mirror_show_bold(bool visible) {
-  Guard g(s.lock);
-  s.lamps.bold = visible;
-  changed();
-}
-void mirror_show_pt(bool visible) {
-  Guard g(s.lock);
-  s.lamps.pt = visible;
-  changed();
-}
-void mirror_show_caps(bool visible) {
-  Guard g(s.lock);
-  s.lamps.caps = visible;
-  changed();
-}
-void mirror_show_func(bool visible) {
-  Guard g(s.lock);
-  s.lamps.func = visible;
-  changed();
-}
+void mirror_show_bold(bool visible) { set_lamp(&MirrorLamps::bold, visible); }
+void mirror_show_pt(bool visible) { set_lamp(&MirrorLamps::pt, visible); }
+void mirror_show_caps(bool visible) { set_lamp(&MirrorLamps::caps, visible); }
+void mirror_show_func(bool visible) { set_lamp(&MirrorLamps::func, visible); }
 
 void mirror_show_battery(uint8_t level) {
   Guard g(s.lock);

@@ -4,6 +4,7 @@
 // label type, refreshes the battery every 101 ticks and takes one key from
 // the register.
 #include "firmware/editor/editor.h"
+#include "firmware/editor/menu_ids.h"
 
 #include "firmware/display/lcd.h"
 #include "firmware/display/pickers.h"
@@ -24,17 +25,6 @@ namespace {
 // 100 on every mode change) and then every 101 editor ticks.
 constexpr uint32_t kBatteryPeriod = 100;
 constexpr uint8_t kBatteryChannel = 2;
-
-enum : uint8_t {
-  MENU_MAIN = 1,
-  MENU_SERIAL = 2,
-  MENU_COPIES = 3,
-  MENU_LABEL_TYPE = 4,
-  MENU_BARCODE = 8,
-  MENU_TERMINAL_BLOCK = 14,
-  MENU_PATCH_PANEL = 15,
-  MENU_FONT_SIZE = 17,
-};
 
 // Label types the material rules know.
 constexpr uint8_t TYPE_BANNER_LANDSCAPE = 1;

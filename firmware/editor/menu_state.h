@@ -3,23 +3,7 @@
 #pragma once
 #include <cstdint>
 
-// Menu ids.
-enum : uint8_t {
-  MENU_MAIN = 1,
-  MENU_SERIAL = 2,
-  MENU_COPIES = 3,
-  MENU_LABEL_TYPE = 4,
-  MENU_BARCODE = 8,
-  MENU_FILE_SLOTS = 9,
-  MENU_LANGUAGE = 10,
-  MENU_UNITS = 11,
-  MENU_FIXED_LENGTH = 12,
-  MENU_WIRE_SIZE = 13,
-  MENU_TERMINAL_BLOCK = 14,
-  MENU_PATCH_PANEL = 15,
-  MENU_FILE = 16,
-  MENU_FONT_SIZE = 17,
-};
+#include "firmware/editor/menu_ids.h"
 
 // The serial run block, laid out as the label record's bytes 430..441.
 struct MenuSerialBlock {
