@@ -62,7 +62,10 @@ void HeadlessDevice::tick(uint32_t count) {
 }
 
 bool HeadlessDevice::settled() const {
-  return kbd_get_key() == 0 && !frame_changed_ && !ed_redraw_pending() && !prn_engine_busy();
+  // In the cut pause the engine takes only Print and Delete; any other key
+  // stays in the register until the job ends, as on the device.
+  bool key_done = kbd_get_key() == 0 || cut_waiting();
+  return key_done && !frame_changed_ && !ed_redraw_pending() && !prn_engine_busy();
 }
 
 bool HeadlessDevice::settle(std::string& error) {

@@ -31,6 +31,7 @@ void firmware_start() {
   s.terminate = false;
   s.exited = false;
   s.running = true;
+  ui_power_reset();
   host_clock_thread_enter();  // counted before it runs, so a virtual driver waits for it
   s.worker = std::thread(worker_main);
   firmware_init();

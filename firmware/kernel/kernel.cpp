@@ -45,6 +45,13 @@ void ui_init() {
   k.repeat_print = 0;
 }
 
+void ui_power_reset() {
+  k.mode = 0;
+  k.prev_mode = 0;
+  k.func = 1;
+  k.repeat_print = 0;
+}
+
 uint8_t ui_get_mode() { return k.mode; }
 uint8_t ui_get_prev_mode() { return k.prev_mode; }
 

@@ -4,6 +4,10 @@
 #include <cstdint>
 
 void ui_init();
+// The register as the device finds it when powered: mode 0, no previous
+// mode, Func off. Run before the worker starts, so a new start never sees a
+// printing mode left from an earlier run of the same process.
+void ui_power_reset();
 uint8_t ui_get_mode();
 uint8_t ui_get_prev_mode();
 void ui_set_mode(uint8_t mode);
