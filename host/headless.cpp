@@ -62,9 +62,10 @@ void HeadlessDevice::tick(uint32_t count) {
 }
 
 bool HeadlessDevice::settled() const {
-  // In the cut pause the engine takes only Print and Delete; any other key
-  // stays in the register until the job ends, as on the device.
-  bool key_done = kbd_get_key() == 0 || cut_waiting();
+  // The cut pause takes only Print and Delete (at its next 100 ms poll); any
+  // other key stays in the register until the job ends, as on the device.
+  uint8_t key = kbd_get_key();
+  bool key_done = key == 0 || (cut_waiting() && key != KEY_PRINT && key != KEY_DELETE);
   return key_done && !frame_changed_ && !ed_redraw_pending() && !prn_engine_busy();
 }
 
