@@ -2,6 +2,9 @@
 
 #include <atomic>
 
+#include "firmware/kernel/kernel.h"
+#include "firmware/kernel/modes.h"
+
 namespace {
 struct Diag {
   // Written by the window thread's Alt commands, read by the tick.
@@ -11,10 +14,16 @@ struct Diag {
 }  // namespace
 
 void diag_init() {}
-void diag_task() {}
+// The service screens are not built yet: the service mode hands straight back
+// to the editor instead of leaving the device on a screen that takes no key.
+void diag_task() {
+  if (ui_get_mode() == MODE_DIAG) ui_set_mode(MODE_EDITOR);
+}
 void diag_set_command(uint8_t command) { s.command = command; }
 uint8_t diag_command() { return s.command; }
 void diag_set_speed_test(uint8_t on) { s.speed_test = on; }
 uint8_t diag_get_speed_test() { return s.speed_test; }
 void msg_browser_init() {}
-void msg_browser_task() {}
+void msg_browser_task() {
+  if (ui_get_mode() == MODE_MSG_BROWSER) ui_set_mode(MODE_EDITOR);
+}

@@ -1,5 +1,6 @@
 #include "firmware/display/pickers.h"
 
+#include "firmware/kernel/kernel.h"
 #include "firmware/kernel/modes.h"
 
 namespace {
@@ -10,10 +11,16 @@ struct Pickers {
 }  // namespace
 
 void sym_init() { s.sym_from_editor = 0; }
-void sym_picker_task() {}
+// The pickers' screens are not built yet: rather than leave the device on a
+// screen that takes no key, each hands straight back to where it was opened.
+void sym_picker_task() {
+  if (ui_get_mode() == MODE_SYMBOL_PICKER) ui_set_mode(s.sym_from_editor ? MODE_EDITOR : MODE_MENU);
+}
 void sym_open_from_editor() { s.sym_from_editor = 1; }
 uint8_t sym_from_editor() { return s.sym_from_editor; }
 void intl_init() { s.intl_return_mode = MODE_EDITOR; }
-void intl_picker_task() {}
+void intl_picker_task() {
+  if (ui_get_mode() == MODE_INTL_PICKER) ui_set_mode(s.intl_return_mode);
+}
 void intl_set_return_mode(uint8_t mode) { s.intl_return_mode = mode; }
 uint8_t intl_return_mode() { return s.intl_return_mode; }
