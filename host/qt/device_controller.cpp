@@ -59,6 +59,15 @@ void DeviceController::tick() {
   sys_tick();
   ++ticks_run_;
   checkLcd();
+  // A long print (the endless glyph print) shows as it grows, ten times a
+  // second, not only when its tape ends.
+  if (ticks_run_ % 10 == 0) {
+    size_t columns = tape_column_count();
+    if (columns != tape_columns_seen_) {
+      tape_columns_seen_ = columns;
+      emit tapeEnded();
+    }
+  }
 }
 
 void DeviceController::close() {

@@ -46,6 +46,7 @@ class DeviceController : public QObject {
 
  private:
   QTimer timer_;
+  size_t tape_columns_seen_ = 0;
   bool started_ = false;
   bool closed_ = false;
   bool tick_busy_ = false;
