@@ -51,11 +51,11 @@ void HeadlessDevice::close() {
 
 void HeadlessDevice::tick(uint32_t count) {
   for (uint32_t i = 0; i < count; ++i) {
-    uint8_t after[LCD_FRAME_BYTES];
-    mirror_copy_framebuffer(last_frame_);
+    uint8_t before[LCD_FRAME_BYTES], after[LCD_FRAME_BYTES];
+    mirror_copy_framebuffer(before);
     sys_tick();
     mirror_copy_framebuffer(after);
-    frame_changed_ = std::memcmp(last_frame_, after, LCD_FRAME_BYTES) != 0;
+    frame_changed_ = std::memcmp(before, after, LCD_FRAME_BYTES) != 0;
     host_clock_advance(10);
     ++ticks_;
   }

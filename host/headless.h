@@ -40,7 +40,6 @@ class HeadlessDevice {
   bool settled() const;
 
   uint64_t ticks_ = 0;
-  uint8_t last_frame_[1056] = {};
   bool frame_changed_ = false;  // the last tick changed the LCD picture
   bool closed_ = false;
 };
