@@ -1,5 +1,7 @@
 #include "firmware/display/pickers.h"
 
+#include "firmware/editor/menu.h"
+#include "firmware/editor/menu_ids.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/modes.h"
 
@@ -13,8 +15,18 @@ struct Pickers {
 void sym_init() { s.sym_from_editor = 0; }
 // The pickers' screens are not built yet: rather than leave the device on a
 // screen that takes no key, each hands straight back to where it was opened.
+// The symbol picker leaves as its Delete key does: to the editor when the
+// editor opened it, else to a freshly opened main menu (the menu closed itself
+// when it opened the picker, so its old picture takes no Enter).
 void sym_picker_task() {
-  if (ui_get_mode() == MODE_SYMBOL_PICKER) ui_set_mode(s.sym_from_editor ? MODE_EDITOR : MODE_MENU);
+  if (ui_get_mode() != MODE_SYMBOL_PICKER) return;
+  if (s.sym_from_editor) {
+    s.sym_from_editor = 0;
+    ui_set_mode(MODE_EDITOR);
+  } else {
+    menu_open(MENU_MAIN);
+    ui_set_mode(MODE_MENU);
+  }
 }
 void sym_open_from_editor() { s.sym_from_editor = 1; }
 uint8_t sym_from_editor() { return s.sym_from_editor; }

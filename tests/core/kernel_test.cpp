@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "firmware/display/pickers.h"
+#include "firmware/editor/menu.h"
+#include "firmware/editor/menu_ids.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/modes.h"
 #include "host/mirror.h"
@@ -128,4 +130,24 @@ TEST(Tick, ScreensNotYetBuiltHandBackOnTheNextTick) {
   ui_set_mode(MODE_DIAG);
   sys_tick();
   EXPECT_EQ(ui_get_mode(), MODE_EDITOR);
+}
+
+// Symbols in the main menu closes the menu before the picker opens; leaving
+// the picker must open the main menu again, or Enter acts on no menu at all.
+TEST(Tick, SymbolPickerLeavesToAnOpenMainMenuOrToTheEditor) {
+  ui_init();
+  sym_init();
+  ui_set_mode(MODE_MENU);
+  menu_close();
+  ui_set_mode(MODE_SYMBOL_PICKER);
+  sys_tick();
+  EXPECT_EQ(ui_get_mode(), MODE_MENU);
+  EXPECT_EQ(menu_current_id(), MENU_MAIN);
+
+  menu_close();
+  sym_open_from_editor();
+  ui_set_mode(MODE_SYMBOL_PICKER);
+  sys_tick();
+  EXPECT_EQ(ui_get_mode(), MODE_EDITOR);
+  EXPECT_EQ(sym_from_editor(), 0);
 }
