@@ -104,6 +104,18 @@ TEST_F(SpiFlash, MissingFileLeavesReadsUntouchedAndWritesCreateNothing) {
   EXPECT_EQ(buffer[0], 9);
 }
 
+TEST_F(SpiFlash, ADirectoryInPlaceOfTheImageCountsAsMissing) {
+  fs::create_directories(image);
+  spi_init();
+  EXPECT_FALSE(spi_present());
+  uint8_t buffer[4] = {9, 9, 9, 9};
+  spi_read(buffer, 0, 4);
+  EXPECT_EQ(buffer[0], 9);
+  const uint8_t data[4] = {1, 2, 3, 4};
+  spi_write(data, 0, 4);
+  EXPECT_TRUE(fs::is_directory(image));
+}
+
 TEST_F(SpiFlash, ShortReadsAndWritesPastTheEnd) {
   make_image(100);
   uint8_t buffer[10];
