@@ -1,6 +1,7 @@
 // klx80-batch: runs the simulated device without a display, driven by a key
 // script, and writes what the device shows (LCD, tape) and its state.
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -34,6 +35,9 @@ int bad_arguments(const std::string& message) {
 }
 
 bool read_text(const std::string& path, std::string& text) {
+  // A directory opens as a stream but reads as nothing: not a script.
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) return false;
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
   std::ostringstream all;
