@@ -39,6 +39,7 @@ HeadlessDevice::HeadlessDevice(const std::string& flash_path) {
   cart_panel_init();
   firmware_start();
   if (!spi_present()) host_ui().warn("File " + flash_path + " Missing", "Error");
+  if (std::string problem = spi_image_problem(); !problem.empty()) host_ui().warn(problem, "Error");
 }
 
 HeadlessDevice::~HeadlessDevice() { close(); }

@@ -91,6 +91,20 @@ void spi_init() {
   s.present = true;
 }
 
+std::string spi_image_problem() {
+  constexpr uint32_t kSumAddress = 0xEFFFC;
+  std::lock_guard lock(s.mutex);
+  if (!s.present) return "";
+  if (s.image.size() < kSumAddress + 4)
+    return "File " + s.path + " is too short to hold the fonts (" + std::to_string(s.image.size()) + " bytes)";
+  uint32_t sum = 0;
+  for (uint32_t a = 0; a < kSumAddress; ++a) sum += s.image[a];
+  const uint8_t* stored = s.image.data() + kSumAddress;
+  uint32_t expected = uint32_t(stored[0]) | stored[1] << 8 | stored[2] << 16 | uint32_t(stored[3]) << 24;
+  if (sum != expected) return "File " + s.path + " is damaged: its font data do not match their check sum";
+  return "";
+}
+
 void spi_read(uint8_t* destination, uint32_t address, uint16_t length) {
   std::lock_guard lock(s.mutex);
   if (address >= s.image.size()) return;  // a short read leaves the rest as it was

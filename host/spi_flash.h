@@ -17,6 +17,11 @@ const std::string& spi_path();
 bool spi_present();
 
 void spi_init();
+
+// A one-line description of what is wrong with a loaded image (too short to
+// hold the fonts, or font data that do not match their check sum at
+// 0xEFFFC), or "" when it looks whole or no image is loaded.
+std::string spi_image_problem();
 void spi_read(uint8_t* destination, uint32_t address, uint16_t length);
 void spi_write(const uint8_t* source, uint32_t address, uint16_t length);
 void spi_erase_sector(uint32_t address);

@@ -45,6 +45,8 @@ void DeviceController::start() {
   if (!std::filesystem::exists(spi_path(), error)) {
     std::string name = std::filesystem::path(spi_path()).filename().string();
     QTimer::singleShot(0, this, [name] { host_ui().warn("File " + name + " Missing", "Error"); });
+  } else if (std::string problem = spi_image_problem(); !problem.empty()) {
+    QTimer::singleShot(0, this, [problem] { host_ui().warn(problem, "Error"); });
   }
   timer_.start();
 }

@@ -164,3 +164,32 @@ TEST_F(SpiFlash, TemplateIsInstalledOnlyWhereNoImageExists) {
   EXPECT_FALSE(spi_install_template((dir / "no-such-template").string()));
   EXPECT_FALSE(fs::exists(image));
 }
+
+// A user's image that is cut short or whose font data were damaged is named
+// at start-up; the device still runs on it.
+TEST(SpiFlashImageCheck, ShortAndDamagedImagesAreDescribed) {
+  namespace fs = std::filesystem;
+  fs::path path = fs::temp_directory_path() / ("klx80-check-" + std::to_string(::getpid()) + ".hex");
+  std::vector<uint8_t> image(0x100000, 0xFF);
+  for (size_t a = 0; a < 0x1000; ++a) image[a] = uint8_t(a * 7);
+  uint32_t sum = 0;
+  for (size_t a = 0; a < 0xEFFFC; ++a) sum += image[a];
+  for (int k = 0; k < 4; ++k) image[0xEFFFC + k] = uint8_t(sum >> (8 * k));
+  auto write = [&](size_t size) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite(image.data(), 1, size, f);
+    std::fclose(f);
+    spi_set_path(path.string());
+    spi_init();
+  };
+  write(image.size());
+  EXPECT_EQ(spi_image_problem(), "");
+  image[100] ^= 0x01;
+  write(image.size());
+  EXPECT_NE(spi_image_problem().find("check sum"), std::string::npos);
+  write(1000);
+  EXPECT_NE(spi_image_problem().find("too short"), std::string::npos);
+  fs::remove(path);
+  spi_init();
+  EXPECT_EQ(spi_image_problem(), "");  // a missing file has its own warning
+}
