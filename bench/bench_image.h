@@ -8,6 +8,14 @@
 #include <filesystem>
 #include <string>
 
+#include "firmware/display/font.h"
+#include "firmware/editor/label.h"
+#include "firmware/kernel/kernel.h"
+#include "host/cartridge.h"
+#include "host/keys.h"
+#include "host/mirror.h"
+#include "host/spi_flash.h"
+
 inline const std::string& bench_image_copy() {
   static const std::string* path = [] {
     std::filesystem::path p = std::filesystem::temp_directory_path() /
@@ -18,4 +26,18 @@ inline const std::string& bench_image_copy() {
     return kept;
   }();
   return *path;
+}
+
+// The state the editor and menu benchmarks start from: fonts from the image,
+// LCD and keys fresh, 3/4-inch tape loaded, an empty label with its defaults.
+inline void bench_start_with_empty_label() {
+  spi_set_path(bench_image_copy());
+  spi_init();
+  font_init();
+  mirror_init();
+  kbd_init();
+  ui_init();
+  cart_set_id(3);
+  lbl_clear_text();
+  lbl_set_defaults();
 }

@@ -20,15 +20,7 @@
 
 namespace {
 void setup_editor() {
-  spi_set_path(bench_image_copy());
-  spi_init();
-  font_init();
-  mirror_init();
-  kbd_init();
-  ui_init();
-  cart_set_id(3);
-  lbl_clear_text();
-  lbl_set_defaults();
+  bench_start_with_empty_label();
   LabelRecord* r = lbl_record();
   r->label_type = 1;  // banner: the fit check runs before every insertion
   const char* lines[2] = {"PATCH PANEL A RACK 7", "FLOOR 2 ROOM 114"};

@@ -19,15 +19,7 @@
 
 namespace {
 void setup_menu(uint8_t id) {
-  spi_set_path(bench_image_copy());
-  spi_init();
-  font_init();
-  mirror_init();
-  kbd_init();
-  ui_init();
-  cart_set_id(3);
-  lbl_clear_text();
-  lbl_set_defaults();
+  bench_start_with_empty_label();
   menu_init();
   marquee_init();
   menu_open(id);

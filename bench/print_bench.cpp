@@ -2,6 +2,8 @@
 // time of a whole headless 3-copy print job, on a copy of the built image.
 #include <benchmark/benchmark.h>
 
+#include "bench/bench_image.h"
+
 #include <filesystem>
 #include <string>
 
@@ -22,23 +24,13 @@
 #include "host/spi_flash.h"
 #include "host/tape.h"
 
-namespace fs = std::filesystem;
 
 namespace {
 
-// A private copy of the built image: the benchmarks write settings into it.
-std::string image_copy() {
-  static const std::string path = [] {
-    std::string p = (fs::temp_directory_path() / ("klx80_print_bench_" + std::to_string(::getpid()) + ".hex")).string();
-    fs::copy_file(KLX80_BENCH_IMAGE, p, fs::copy_options::overwrite_existing);
-    return p;
-  }();
-  return path;
-}
 
 void load_image() {
   host_clock_use_virtual(false);
-  spi_set_path(image_copy());
+  spi_set_path(bench_image_copy());
   spi_init();
   font_init();
   cart_set_id(3);
@@ -125,7 +117,7 @@ BENCHMARK(BM_Code128Block)->Unit(benchmark::kMicrosecond);
 void BM_HeadlessThreeCopyJob(benchmark::State& state) {
   uint64_t simulated_ms = 0;
   for (auto _ : state) {
-    HeadlessDevice device(image_copy());
+    HeadlessDevice device(bench_image_copy());
     const uint64_t start = host_clock_now_ms();
     cart_set_id(3);
     std::string error;
