@@ -55,8 +55,7 @@ std::string popup_json() {
   const int showing = msg_popup_current();
   std::string j = ",\"popup\":" + (showing < 0 ? std::string("null") : std::to_string(showing));
   j += ",\"messages\":[";
-  for (size_t i = 0; i < msg_popup_history_count(); ++i)
-    j += (i ? "," : "") + std::to_string(msg_popup_history_at(i));
+  for (size_t i = 0; i < msg_popup_history_count(); ++i) j += (i ? "," : "") + std::to_string(msg_popup_history_at(i));
   return j + "]";
 }
 }  // namespace

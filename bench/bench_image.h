@@ -18,8 +18,8 @@
 
 inline const std::string& bench_image_copy() {
   static const std::string* path = [] {
-    std::filesystem::path p = std::filesystem::temp_directory_path() /
-                              ("klx80-bench-" + std::to_string(getpid()) + ".hex");
+    std::filesystem::path p =
+        std::filesystem::temp_directory_path() / ("klx80-bench-" + std::to_string(getpid()) + ".hex");
     std::filesystem::copy_file(KLX80_BENCH_IMAGE, p, std::filesystem::copy_options::overwrite_existing);
     auto* kept = new std::string(p.string());  // outlives the exit handler below
     std::atexit([] { std::filesystem::remove(*path); });

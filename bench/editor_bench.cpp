@@ -6,13 +6,13 @@
 
 #include <cstring>
 
+#include "bench/bench_image.h"
 #include "firmware/display/font.h"
 #include "firmware/editor/editor.h"
 #include "firmware/editor/label.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
-#include "bench/bench_image.h"
 #include "host/cartridge.h"
 #include "host/keys.h"
 #include "host/mirror.h"

@@ -10,10 +10,10 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/bench_image.h"
 #include "firmware/display/font.h"
 #include "firmware/display/lcd.h"
 #include "firmware/kernel/kernel.h"
-#include "bench/bench_image.h"
 #include "host/spi_flash.h"
 
 namespace {
@@ -83,7 +83,8 @@ void BM_FontLoadStringAndRows(benchmark::State& state) {
     font_load_string(codes, count, size, 0, x);
     for (int r = 0; r < font_height(size); ++r) {
       std::memset(column, 0, sizeof column);
-      for (int k = 0; k < count; ++k) font_get_row_bits(size, 0, codes[k], uint8_t(k), uint8_t(r), column + x[k] / 8, x[k] % 8);
+      for (int k = 0; k < count; ++k)
+        font_get_row_bits(size, 0, codes[k], uint8_t(k), uint8_t(r), column + x[k] / 8, x[k] % 8);
       benchmark::DoNotOptimize(column);
     }
     rows += font_height(size);
@@ -102,7 +103,10 @@ void BM_LcdRedrawFileOpens(benchmark::State& state) {
   for (auto _ : state) {
     lcd_put_text(0, 0, "Label Type", 0);
     lcd_put_text(1, 0, "Copies: 12", 0);
-    lcd_put_text(2, 0, "Fran\x96" "ais \xA4\xA8", 0);
+    lcd_put_text(2, 0,
+                 "Fran\x96"
+                 "ais \xA4\xA8",
+                 0);
     lcd_put_text(3, 0, "GEN", 0);
     lcd_flush();
   }

@@ -6,10 +6,10 @@
 
 #include <cstring>
 
+#include "bench/bench_image.h"
 #include "firmware/display/font.h"
 #include "firmware/display/lcd.h"
 #include "firmware/editor/label.h"
-#include "bench/bench_image.h"
 #include "host/mirror.h"
 #include "host/spi_flash.h"
 

@@ -24,9 +24,7 @@
 #include "host/spi_flash.h"
 #include "host/tape.h"
 
-
 namespace {
-
 
 void load_image() {
   host_clock_use_virtual(false);

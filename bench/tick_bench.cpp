@@ -1,10 +1,10 @@
 // The 10 ms tick in the idle editor: every task runs, none has work.
 #include <benchmark/benchmark.h>
 
+#include "bench/bench_image.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/modes.h"
 #include "host/spi_flash.h"
-#include "bench/bench_image.h"
 
 namespace {
 void BM_IdleEditorTick(benchmark::State& state) {

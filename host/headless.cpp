@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "firmware/display/lcd.h"
+#include "firmware/editor/editor.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
-#include "firmware/display/lcd.h"
-#include "firmware/editor/editor.h"
 #include "firmware/print/cutter.h"
 #include "firmware/print/engine.h"
 #include "host/adc.h"

@@ -10,9 +10,9 @@
 namespace {
 const std::map<std::string, uint8_t>& named_keys() {
   static const std::map<std::string, uint8_t> keys = {
-      {"MENU", KEY_MENU},   {"LABEL", KEY_LABEL}, {"FONT", KEY_FONT},   {"DELETE", KEY_DELETE},
-      {"ENTER", KEY_ENTER}, {"PRINT", KEY_PRINT}, {"UP", KEY_UP},       {"DOWN", KEY_DOWN},
-      {"RIGHT", KEY_RIGHT}, {"LEFT", KEY_LEFT},   {"CAPS", KEY_CAPS},   {"SPACE", KEY_SPACE},
+      {"MENU", KEY_MENU},   {"LABEL", KEY_LABEL}, {"FONT", KEY_FONT}, {"DELETE", KEY_DELETE},
+      {"ENTER", KEY_ENTER}, {"PRINT", KEY_PRINT}, {"UP", KEY_UP},     {"DOWN", KEY_DOWN},
+      {"RIGHT", KEY_RIGHT}, {"LEFT", KEY_LEFT},   {"CAPS", KEY_CAPS}, {"SPACE", KEY_SPACE},
   };
   return keys;
 }
@@ -57,8 +57,8 @@ bool parse_token(const std::string& word, ScriptToken& t, std::string& why) {
   if (colon == std::string::npos) return false;
   std::string head = word.substr(0, colon), arg = word.substr(colon + 1);
   if (head == "TEXT") {
-    if (arg.empty() || arg.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_") !=
-                           std::string::npos) {
+    if (arg.empty() ||
+        arg.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_") != std::string::npos) {
       why = "TEXT: takes letters, digits and _ for a space";
       return false;
     }

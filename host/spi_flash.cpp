@@ -79,7 +79,8 @@ void spi_init() {
   if (!f) return;
   std::vector<uint8_t> chunk(65536);
   size_t n;
-  while ((n = std::fread(chunk.data(), 1, chunk.size(), f)) > 0) s.image.insert(s.image.end(), chunk.begin(), chunk.begin() + n);
+  while ((n = std::fread(chunk.data(), 1, chunk.size(), f)) > 0)
+    s.image.insert(s.image.end(), chunk.begin(), chunk.begin() + n);
   // A path that opens but cannot be read (a directory) is as good as missing:
   // the start-up warning names it, and nothing is written there.
   const bool unreadable = std::ferror(f) != 0;

@@ -20,8 +20,7 @@ constexpr uint8_t kGrey[3] = {128, 128, 128};
 
 // A = visible label band, B = lower grey band, per cartridge id.
 constexpr TapeBands kBands[12] = {
-    {0, 0},   {76, 2},  {102, 3}, {152, 2}, {76, 78}, {102, 3},
-    {76, 25}, {100, 50}, {48, 25}, {68, 3},  {90, 3},  {130, 5},
+    {0, 0}, {76, 2}, {102, 3}, {152, 2}, {76, 78}, {102, 3}, {76, 25}, {100, 50}, {48, 25}, {68, 3}, {90, 3}, {130, 5},
 };
 
 struct Tape {
@@ -130,12 +129,9 @@ TapeScroll tape_scroll_for(size_t count, int box_width) {
   return scroll;
 }
 
-TapeBands tape_bands(uint8_t cartridge_id) {
-  return cartridge_id < 12 ? kBands[cartridge_id] : TapeBands{};
-}
+TapeBands tape_bands(uint8_t cartridge_id) { return cartridge_id < 12 ? kBands[cartridge_id] : TapeBands{}; }
 
-void tape_paint(uint8_t* rgb, int box_width, size_t first, uint8_t cartridge_id,
-                const uint8_t window_colour[3]) {
+void tape_paint(uint8_t* rgb, int box_width, size_t first, uint8_t cartridge_id, const uint8_t window_colour[3]) {
   if (!rgb || box_width <= 0) return;
   const int w = box_width;
   fill(rgb, w, 0, 0, w, TAPE_PAINT_HEIGHT, window_colour);

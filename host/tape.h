@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-constexpr int TAPE_COLUMN_BYTES = 16;   // 128 dots across the tape
+constexpr int TAPE_COLUMN_BYTES = 16;  // 128 dots across the tape
 constexpr int TAPE_DOTS = 128;
 constexpr int TAPE_BOX_WIDTH = 481;     // columns in view in the window at zoom 1
 constexpr int TAPE_BOX_TOP = 12;        // the tape box's top row in the painted area
@@ -73,8 +73,7 @@ TapeBands tape_bands(uint8_t cartridge_id);
 // Paints the window's picture into rgb (width x TAPE_PAINT_HEIGHT, RGB,
 // row-major): the tape box box_width wide starting at column first, the void
 // bands of the cartridge, the rest in window_colour.
-void tape_paint(uint8_t* rgb, int box_width, size_t first, uint8_t cartridge_id,
-                const uint8_t window_colour[3]);
+void tape_paint(uint8_t* rgb, int box_width, size_t first, uint8_t cartridge_id, const uint8_t window_colour[3]);
 
 // The whole tape as the window paints it: at least TAPE_BOX_WIDTH wide, every
 // column in view. Returns the RGB picture and its width.

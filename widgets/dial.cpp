@@ -111,15 +111,29 @@ double Dial::valueAt(const QPointF& pos) const {
 
 void Dial::keyPressEvent(QKeyEvent* event) {
   switch (event->key()) {
-    case Qt::Key_PageUp: stepBy(stepSize(), 1); break;
-    case Qt::Key_PageDown: stepBy(stepSize(), -1); break;
+    case Qt::Key_PageUp:
+      stepBy(stepSize(), 1);
+      break;
+    case Qt::Key_PageDown:
+      stepBy(stepSize(), -1);
+      break;
     case Qt::Key_Up:
-    case Qt::Key_Right: stepBy(subStepSize(), 1); break;
+    case Qt::Key_Right:
+      stepBy(subStepSize(), 1);
+      break;
     case Qt::Key_Down:
-    case Qt::Key_Left: stepBy(subStepSize(), -1); break;
-    case Qt::Key_Home: setValue(minimum_); break;
-    case Qt::Key_End: setValue(maximum_); break;
-    default: QWidget::keyPressEvent(event); return;
+    case Qt::Key_Left:
+      stepBy(subStepSize(), -1);
+      break;
+    case Qt::Key_Home:
+      setValue(minimum_);
+      break;
+    case Qt::Key_End:
+      setValue(maximum_);
+      break;
+    default:
+      QWidget::keyPressEvent(event);
+      return;
   }
   event->accept();
 }
@@ -172,8 +186,7 @@ void Dial::paintEvent(QPaintEvent*) {
     p.drawLine(at(v, r + 2), at(v, r + (major ? 8 : 5)));
     if (major) {
       QPointF t = at(v, r + 14);
-      p.drawText(QRectF(t.x() - 12, t.y() - 6, 24, 12), Qt::AlignCenter,
-                 formatNumber(v, format_));
+      p.drawText(QRectF(t.x() - 12, t.y() - 6, 24, 12), Qt::AlignCenter, formatNumber(v, format_));
     }
   }
 

@@ -36,9 +36,7 @@ void RockerSwitch::setLedColours(const QColor& on, const QColor& off) {
   update();
 }
 
-QSize RockerSwitch::sizeHint() const {
-  return orientation_ == Qt::Vertical ? QSize(41, 113) : QSize(113, 41);
-}
+QSize RockerSwitch::sizeHint() const { return orientation_ == Qt::Vertical ? QSize(41, 113) : QSize(113, 41); }
 
 void RockerSwitch::paintEvent(QPaintEvent*) {
   QPainter p(this);

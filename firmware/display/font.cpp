@@ -189,4 +189,6 @@ uint8_t font_text_width(const uint16_t* codes, uint8_t count) {
   return sum;
 }
 
-bool font_text_fits(const uint16_t* codes, uint8_t count, uint8_t limit) { return font_text_width(codes, count) <= limit; }
+bool font_text_fits(const uint16_t* codes, uint8_t count, uint8_t limit) {
+  return font_text_width(codes, count) <= limit;
+}

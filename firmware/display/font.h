@@ -15,18 +15,16 @@ uint8_t font_height(uint8_t size);
 uint8_t font_column_bytes(uint8_t size);
 
 // One column of the character cell into out (B bytes; B + 1 with a shift).
-void font_get_column(uint8_t size, uint8_t bold, uint16_t code, uint8_t column, uint8_t* out,
-                     uint8_t shift);
+void font_get_column(uint8_t size, uint8_t bold, uint16_t code, uint8_t column, uint8_t* out, uint8_t shift);
 
 // Loads the bitmaps of up to 15 characters for row-wise reading; x_out gets
 // each character's start x (8-bit).
-void font_load_string(const uint16_t* codes, uint8_t count, uint8_t size, uint8_t bold,
-                      uint8_t* x_out);
+void font_load_string(const uint16_t* codes, uint8_t count, uint8_t size, uint8_t bold, uint8_t* x_out);
 
 // One row of loaded glyph `slot` as a run of bits ORed into out from bit
 // 0x80 >> shift on; returns the byte the run ended in.
-uint8_t* font_get_row_bits(uint8_t size, uint8_t bold, uint16_t code, uint8_t slot, uint8_t row,
-                           uint8_t* out, uint8_t shift);
+uint8_t* font_get_row_bits(uint8_t size, uint8_t bold, uint16_t code, uint8_t slot, uint8_t row, uint8_t* out,
+                           uint8_t shift);
 
 // Sum of the bold size-1 widths, 8-bit (wraps at 256).
 uint8_t font_text_width(const uint16_t* codes, uint8_t count);

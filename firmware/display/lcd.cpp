@@ -121,9 +121,7 @@ void lcd_draw_glyph(int page, int x, uint16_t code, int first, int end) {
 void lcd_put_text(uint8_t line, int x, const char* text, uint8_t spacing) {
   put_text(line, x, reinterpret_cast<const uint8_t*>(text), spacing);
 }
-void lcd_put_text(uint8_t line, int x, const uint8_t* text, uint8_t spacing) {
-  put_text(line, x, text, spacing);
-}
+void lcd_put_text(uint8_t line, int x, const uint8_t* text, uint8_t spacing) { put_text(line, x, text, spacing); }
 void lcd_put_text16(uint8_t line, int x, const uint16_t* text) { put_text(line, x, text, 0); }
 
 void lcd_put_text_window(uint8_t line, int x_from, int x_to, const char* text, int skip) {

@@ -70,8 +70,7 @@ void lcd_draw_editor();
 // 0 not visible, 1 starts in view and runs past the right, 2 starts left of
 // the view and ends in it, 3 wholly visible, 4 covers the whole view.
 // *box_width gets the width of the field's box in dots.
-uint8_t lcd_classify_barcode_field(uint8_t barcode_type, int start, int length, int j, int end,
-                                   int* box_width);
+uint8_t lcd_classify_barcode_field(uint8_t barcode_type, int start, int length, int j, int end, int* box_width);
 // Dots the cursor moves right for the field's brackets.
 int lcd_barcode_cursor_offset(uint8_t kind, int column, int start, int end, bool active);
 // The field's box on pages 0-1 (top text line).

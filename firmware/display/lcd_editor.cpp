@@ -2,8 +2,8 @@
 // lines with their line markers, each scrolled sideways so that the cursor
 // stays in view, the barcode field framed by a box with 4-dot brackets, and
 // the blinking cursor placed in the mirror.
-#include "firmware/display/lcd.h"
 #include "firmware/display/font.h"
+#include "firmware/display/lcd.h"
 #include "firmware/editor/label.h"
 #include "host/mirror.h"
 
@@ -20,8 +20,7 @@ void set_column(int x, uint8_t upper, uint8_t lower) {
 }
 }  // namespace
 
-uint8_t lcd_classify_barcode_field(uint8_t barcode_type, int start, int length, int j, int end,
-                                   int* box_width) {
+uint8_t lcd_classify_barcode_field(uint8_t barcode_type, int start, int length, int j, int end, int* box_width) {
   int s = start;
   int e = start + length;
   *box_width = 0;

@@ -37,9 +37,7 @@ struct Marquee {
   uint8_t divider = 0;
 } mq;
 
-uint8_t char_width_at(uint8_t index) {
-  return font_glyph_width(1, 0, static_cast<uint8_t>(mq.text[index]));
-}
+uint8_t char_width_at(uint8_t index) { return font_glyph_width(1, 0, static_cast<uint8_t>(mq.text[index])); }
 
 void draw_window(uint8_t skip) {
   lcd_put_text_window(mq.line, 0, mq.width, mq.text + mq.pos, skip);

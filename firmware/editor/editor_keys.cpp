@@ -8,44 +8,59 @@ namespace {
 constexpr int kKeyCount = 53;
 
 constexpr uint16_t kFuncMap[kKeyCount] = {
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0x20,                       // 16 Space (Func+Space is taken before the map)
-    0x220,                      // 17 KEY_0
-    ED_FUNC_SYMBOL_PICKER,      // 18 KEY_1
-    ED_FUNC_BARCODE_MENU,       // 19 KEY_2
-    '-',                        // 20 KEY_3
-    0x227,                      // 21 KEY_4
-    0x228,                      // 22 KEY_5
-    ED_FUNC_INTL_PICKER,        // 23 KEY_6
-    0x222,                      // 24 KEY_7
-    '+',                        // 25 KEY_8
-    '=',                        // 26 KEY_9
-    '!',                        // 27 KEY_A
-    '@',                        // 28 KEY_B
-    '#',                        // 29 KEY_C
-    '$',                        // 30 KEY_D
-    '%',                        // 31 KEY_E
-    '&',                        // 32 KEY_F
-    '*',                        // 33 KEY_G
-    '(',                        // 34 KEY_H
-    ')',                        // 35 KEY_I
-    ':',                        // 36 KEY_J
-    ',',                        // 37 KEY_K
-    '.',                        // 38 KEY_L
-    '"',                        // 39 KEY_M
-    '/',                        // 40 KEY_N
-    '\\',                       // 41 KEY_O
-    0xF6,                       // 42 KEY_P
-    '_',                        // 43 KEY_Q
-    0xF5,                       // 44 KEY_R
-    '\'',                       // 45 KEY_S
-    0xF8,                       // 46 KEY_T
-    0x225,                      // 47 KEY_U
-    0x226,                      // 48 KEY_V
-    0x223,                      // 49 KEY_W
-    0x224,                      // 50 KEY_X
-    'Y',                        // 51 KEY_Y: upper case whatever Caps says
-    'Z',                        // 52 KEY_Z
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0x20,                   // 16 Space (Func+Space is taken before the map)
+    0x220,                  // 17 KEY_0
+    ED_FUNC_SYMBOL_PICKER,  // 18 KEY_1
+    ED_FUNC_BARCODE_MENU,   // 19 KEY_2
+    '-',                    // 20 KEY_3
+    0x227,                  // 21 KEY_4
+    0x228,                  // 22 KEY_5
+    ED_FUNC_INTL_PICKER,    // 23 KEY_6
+    0x222,                  // 24 KEY_7
+    '+',                    // 25 KEY_8
+    '=',                    // 26 KEY_9
+    '!',                    // 27 KEY_A
+    '@',                    // 28 KEY_B
+    '#',                    // 29 KEY_C
+    '$',                    // 30 KEY_D
+    '%',                    // 31 KEY_E
+    '&',                    // 32 KEY_F
+    '*',                    // 33 KEY_G
+    '(',                    // 34 KEY_H
+    ')',                    // 35 KEY_I
+    ':',                    // 36 KEY_J
+    ',',                    // 37 KEY_K
+    '.',                    // 38 KEY_L
+    '"',                    // 39 KEY_M
+    '/',                    // 40 KEY_N
+    '\\',                   // 41 KEY_O
+    0xF6,                   // 42 KEY_P
+    '_',                    // 43 KEY_Q
+    0xF5,                   // 44 KEY_R
+    '\'',                   // 45 KEY_S
+    0xF8,                   // 46 KEY_T
+    0x225,                  // 47 KEY_U
+    0x226,                  // 48 KEY_V
+    0x223,                  // 49 KEY_W
+    0x224,                  // 50 KEY_X
+    'Y',                    // 51 KEY_Y: upper case whatever Caps says
+    'Z',                    // 52 KEY_Z
 };
 }  // namespace
 

@@ -129,7 +129,7 @@ bool lbl_checksum_ok(const LabelRecord* record) { return lbl_checksum(record) ==
 
 uint16_t lbl_fixed_length_dots(uint8_t t) {
   if (t >= 2 && t <= 12) return uint16_t(((t - 2) * 10160 + 20320) / 100);  // 1.0 to 6.0 inch
-  if (t >= 13 && t <= 25) return uint16_t((t - 13) * 80 + 240);            // 30 to 150 mm
+  if (t >= 13 && t <= 25) return uint16_t((t - 13) * 80 + 240);             // 30 to 150 mm
   return 0;
 }
 

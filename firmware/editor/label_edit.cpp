@@ -57,8 +57,7 @@ bool lbl_insert_char(uint16_t code) {
   ln.cells[col] = code;
 
   // Barcode bookkeeping against the column before the step.
-  if (r.barcode_active == 1 && r.barcode_start <= col && col <= r.barcode_start + r.barcode_length)
-    r.barcode_length++;
+  if (r.barcode_active == 1 && r.barcode_start <= col && col <= r.barcode_start + r.barcode_length) r.barcode_length++;
   if (r.barcode_type != 0 && r.barcode_active == 0 && r.barcode_start >= col) r.barcode_start++;
 
   ln.cursor++;
@@ -256,7 +255,8 @@ bool lbl_barcode_begin(uint8_t kind) {
     ln.cursor = r.barcode_start;
     if (r.barcode_type == BC_CODE128 && kind == BC_CODE39) {
       const uint16_t* field = ln.cells + r.barcode_start;
-      bool all_fit = std::all_of(field, field + r.barcode_length, [](uint16_t c) { return bc_char_allowed(BC_CODE39, c); });
+      bool all_fit =
+          std::all_of(field, field + r.barcode_length, [](uint16_t c) { return bc_char_allowed(BC_CODE39, c); });
       if (!all_fit) {
         // Code 128 text that Code 39 cannot take is dropped with the field.
         const uint8_t end = uint8_t(r.barcode_start + r.barcode_length);

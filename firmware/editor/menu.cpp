@@ -562,8 +562,8 @@ bool type_key(uint8_t key) {
     }
   }
   if (id == MSG_END && key >= KEY_SPACE && key <= KEY_Z) return type_end(key);
-  if ((st.menu_id == MENU_TERMINAL_BLOCK || st.menu_id == MENU_PATCH_PANEL) && id == MSG_SPACING &&
-      is_digit_key(key) && st.work_block.spacing_choice == 4) {
+  if ((st.menu_id == MENU_TERMINAL_BLOCK || st.menu_id == MENU_PATCH_PANEL) && id == MSG_SPACING && is_digit_key(key) &&
+      st.work_block.spacing_choice == 4) {
     roll_digit(st.work_block.custom_spacing, st.fresh_spacing, uint8_t(key - KEY_0));
     return true;
   }

@@ -5,8 +5,8 @@
 #pragma once
 #include <cstdint>
 
-constexpr uint8_t MSG_COUNT = 176;     // message ids 0..175
-constexpr uint8_t MSG_LANGUAGES = 6;   // language indices 0..5
+constexpr uint8_t MSG_COUNT = 176;    // message ids 0..175
+constexpr uint8_t MSG_LANGUAGES = 6;  // language indices 0..5
 
 // Language indices, in table order (byte 0 of the device settings).
 enum : uint8_t {

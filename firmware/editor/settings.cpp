@@ -195,15 +195,23 @@ void units_menu(MenuState& m) {
   m.work_units = m.menu_sel;
   const uint8_t t = lbl_get_type();
   if (m.work_units == 1) {
-    if (t >= 2 && t <= 12) lbl_set_type(13);        // F30
-    else if (t >= 26 && t <= 35) lbl_set_type(38);  // W30
-    else if (t == 47) lbl_set_type(49);
-    else if (t == 48) lbl_set_type(50);
+    if (t >= 2 && t <= 12)
+      lbl_set_type(13);  // F30
+    else if (t >= 26 && t <= 35)
+      lbl_set_type(38);  // W30
+    else if (t == 47)
+      lbl_set_type(49);
+    else if (t == 48)
+      lbl_set_type(50);
   } else {
-    if (t >= 13 && t <= 25) lbl_set_type(2);        // F1.0
-    else if (t >= 36 && t <= 45) lbl_set_type(26);  // W.75
-    else if (t == 49) lbl_set_type(47);
-    else if (t == 50) lbl_set_type(48);
+    if (t >= 13 && t <= 25)
+      lbl_set_type(2);  // F1.0
+    else if (t >= 36 && t <= 45)
+      lbl_set_type(26);  // W.75
+    else if (t == 49)
+      lbl_set_type(47);
+    else if (t == 50)
+      lbl_set_type(48);
   }
   lbl_set_units(m.work_units);
   menu_close();

@@ -87,7 +87,9 @@ namespace {
 uint32_t counter_entry(uint8_t i) { return NVM_COUNTER_ADDR + uint32_t(i) * NVM_COUNTER_ENTRY; }
 constexpr uint32_t kCounterTop = NVM_COUNTER_ADDR + (NVM_COUNTER_ENTRIES - 1) * NVM_COUNTER_ENTRY;
 
-uint32_t get32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+uint32_t get32(const uint8_t* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
 
 void put32(uint8_t* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));

@@ -18,8 +18,8 @@ void field_of(const LabelRecord* r, uint8_t* start, uint8_t* length) {
   *length = uint8_t(std::min<int>(r->barcode_length, line_length - *start));
 }
 
-void widths(uint8_t type, const uint16_t* text, uint8_t n, const uint16_t* values, uint16_t count,
-            uint16_t* bar_width, uint16_t* text_width) {
+void widths(uint8_t type, const uint16_t* text, uint8_t n, const uint16_t* values, uint16_t count, uint16_t* bar_width,
+            uint16_t* text_width) {
   uint16_t bars = 0, chars = 0;
   for (uint16_t i = 0; i < count; ++i) bars = uint16_t(bars + bc_symbol_dots(type, values[i]));
   for (uint8_t i = 0; i < n; ++i) chars = uint16_t(chars + font_glyph_width(kTextSize, kTextBold, text[i]));

@@ -14,11 +14,13 @@ namespace {
 constexpr uint32_t kPollMs = 100;
 
 struct Cutter {
-  std::atomic<uint8_t> done{0};     // set by the Cut switch, cleared by tape_begin
+  std::atomic<uint8_t> done{0};      // set by the Cut switch, cleared by tape_begin
   std::atomic<bool> waiting{false};  // the engine is inside cut_wait
 } s;
 
-uint32_t get32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+uint32_t get32(const uint8_t* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
 
 void put32(uint8_t* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));

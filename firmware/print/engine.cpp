@@ -214,10 +214,9 @@ void feed_tape() {
 void cutter_test() {
   busy_on();
   uint8_t counters[NVM_COUNTER_BYTES] = {};
-  const uint32_t stored = nvm_load_counters(counters)
-                              ? uint32_t(counters[0]) | uint32_t(counters[1]) << 8 |
-                                    uint32_t(counters[2]) << 16 | uint32_t(counters[3]) << 24
-                              : 0;
+  const uint32_t stored = nvm_load_counters(counters) ? uint32_t(counters[0]) | uint32_t(counters[1]) << 8 |
+                                                            uint32_t(counters[2]) << 16 | uint32_t(counters[3]) << 24
+                                                      : 0;
   e.cut_test_count = 0;
   for (;;) {
     char text[24];

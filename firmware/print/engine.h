@@ -57,7 +57,7 @@ void prn_head_column(const uint8_t* column);
 void prn_job_begin();
 void prn_job_end();
 void prn_feed_lead();
-uint16_t prn_feed_gap();  // 30 blank columns
+uint16_t prn_feed_gap();   // 30 blank columns
 void prn_feed(int16_t n);  // n blank columns; none for n <= 0
 // Asks the tick to draw the progress and waits until it has.
 void prn_sync_display();

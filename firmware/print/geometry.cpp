@@ -13,8 +13,8 @@ struct Band {
 
 // Band height and first dot per cartridge id: none, 3/8", 1/2", 3/4" tape,
 // self-laminating 0.75", 1.25", 1.00", 1.50", sleeves 0.125" .. 0.375".
-constexpr Band kBands[12] = {{0, 0},   {54, 2},   {78, 3},  {126, 2}, {35, 86}, {61, 11},
-                             {35, 34}, {61, 58},  {18, 18}, {36, 7},  {56, 8},  {82, 17}};
+constexpr Band kBands[12] = {{0, 0},   {54, 2},  {78, 3},  {126, 2}, {35, 86}, {61, 11},
+                             {35, 34}, {61, 58}, {18, 18}, {36, 7},  {56, 8},  {82, 17}};
 
 constexpr uint8_t kDefaultFeed = 78;
 

@@ -193,9 +193,7 @@ uint8_t prn_rotated_emit(LabelRecord* r) {
 
 int16_t prn_rotated_cache_fill() { return s.fill; }
 
-const uint8_t* prn_rotated_cache_column(int index) {
-  return index >= 0 && index < s.fill ? s.cache[index] : nullptr;
-}
+const uint8_t* prn_rotated_cache_column(int index) { return index >= 0 && index < s.fill ? s.cache[index] : nullptr; }
 
 void prn_print_string(const char* text, uint8_t size, uint8_t bold) {
   LabelRecord& r = s.scratch;

@@ -17,10 +17,10 @@ using layout::KeyStyle;
 
 // The device is laid out symmetrically about the keypad's centre line.
 constexpr qreal kAxis = 184.5;
-const QRectF kShell(12.5, 4.5, 344, 625);     // rubber overmould
-const QRectF kFace(26.5, 20.5, 316, 594);     // satin front plate
-const QRectF kBezel(36.5, 42.5, 296, 166);    // dark display surround
-const QRectF kLcdWindow(44, 60, 272, 136);    // recess around the LCD picture
+const QRectF kShell(12.5, 4.5, 344, 625);   // rubber overmould
+const QRectF kFace(26.5, 20.5, 316, 594);   // satin front plate
+const QRectF kBezel(36.5, 42.5, 296, 166);  // dark display surround
+const QRectF kLcdWindow(44, 60, 272, 136);  // recess around the LCD picture
 
 QFont ui_font(int pixels, bool bold = true, bool condensed = false) {
   QFont f(QStringLiteral("DejaVu Sans"));
@@ -49,11 +49,14 @@ QRectF keycap_rect(const Key& k) {
       return QRectF(columns[column], 340 + 36 * row, 41, 21);
     }
     case KeyStyle::Func:
-    case KeyStyle::Space: return QRectF(a.left(), 592, a.width(), 21);
+    case KeyStyle::Space:
+      return QRectF(a.left(), 592, a.width(), 21);
     case KeyStyle::Print:
     case KeyStyle::Delete:
-    case KeyStyle::Command: return QRectF(a.left(), a.top(), 73, a.height());
-    default: return QRectF(a);
+    case KeyStyle::Command:
+      return QRectF(a.left(), a.top(), 73, a.height());
+    default:
+      return QRectF(a);
   }
 }
 
@@ -65,11 +68,16 @@ struct CapColours {
 
 CapColours colours_for(KeyStyle style) {
   switch (style) {
-    case KeyStyle::Print: return {{74, 168, 96}, {38, 122, 62}, {22, 84, 40}, Qt::white, {208, 240, 214}};
-    case KeyStyle::Delete: return {{214, 88, 72}, {168, 52, 42}, {112, 30, 24}, Qt::white, {255, 214, 206}};
-    case KeyStyle::Command: return {{104, 111, 120}, {70, 76, 84}, {40, 44, 49}, Qt::white, {150, 200, 255}};
-    case KeyStyle::Func: return {{72, 142, 222}, {36, 98, 178}, {20, 62, 120}, Qt::white, Qt::white};
-    default: return {{252, 252, 250}, {218, 220, 222}, {150, 154, 160}, {34, 36, 40}, {32, 96, 196}};
+    case KeyStyle::Print:
+      return {{74, 168, 96}, {38, 122, 62}, {22, 84, 40}, Qt::white, {208, 240, 214}};
+    case KeyStyle::Delete:
+      return {{214, 88, 72}, {168, 52, 42}, {112, 30, 24}, Qt::white, {255, 214, 206}};
+    case KeyStyle::Command:
+      return {{104, 111, 120}, {70, 76, 84}, {40, 44, 49}, Qt::white, {150, 200, 255}};
+    case KeyStyle::Func:
+      return {{72, 142, 222}, {36, 98, 178}, {20, 62, 120}, Qt::white, Qt::white};
+    default:
+      return {{252, 252, 250}, {218, 220, 222}, {150, 154, 160}, {34, 36, 40}, {32, 96, 196}};
   }
 }
 
@@ -140,8 +148,7 @@ void draw_arrow_cross(QPainter& p) {
   const Key* down = layout::key_with_tag(12);
   const Key* left = layout::key_with_tag(14);
   const Key* right = layout::key_with_tag(13);
-  QRectF vertical(up->area.left(), up->area.top(), up->area.width(),
-                  down->area.bottom() + 1 - up->area.top());
+  QRectF vertical(up->area.left(), up->area.top(), up->area.width(), down->area.bottom() + 1 - up->area.top());
   QRectF horizontal(left->area.left(), left->area.top(), right->area.right() + 1 - left->area.left(),
                     left->area.height());
   QPainterPath cross;
@@ -163,9 +170,9 @@ void draw_arrow_cross(QPainter& p) {
   // Grooves from the inner corners towards the centre key part the four arrows.
   QPointF c(kAxis, horizontal.center().y());
   p.setPen(QPen(QColor(30, 33, 37, 170), 1.2));
-  for (QPointF corner : {QPointF(vertical.left(), horizontal.top()), QPointF(vertical.right(), horizontal.top()),
-                         QPointF(vertical.left(), horizontal.bottom()),
-                         QPointF(vertical.right(), horizontal.bottom())}) {
+  for (QPointF corner :
+       {QPointF(vertical.left(), horizontal.top()), QPointF(vertical.right(), horizontal.top()),
+        QPointF(vertical.left(), horizontal.bottom()), QPointF(vertical.right(), horizontal.bottom())}) {
     QPointF d = c - corner;
     p.drawLine(corner, corner + d * 0.42);
   }

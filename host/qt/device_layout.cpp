@@ -63,8 +63,7 @@ std::vector<Key> make_keys() {
       letter(50, 41, {216, 552, 41, 25}),
       letter(51, 42, {272, 552, 41, 25}),
       letter(52, 45, {240, 592, 73, 21}),
-      {kFuncTag, 43, {56, 592, 73, 29}, "Func", "", "Shift (hold it, or press it alone to latch Func)",
-       KeyStyle::Func},
+      {kFuncTag, 43, {56, 592, 73, 29}, "Func", "", "Shift (hold it, or press it alone to latch Func)", KeyStyle::Func},
   };
 }
 
@@ -91,13 +90,20 @@ const Key* key_with_tag(uint8_t tag) {
 
 QRect lamp_area(Lamp lamp) {
   switch (lamp) {
-    case Lamp::Pt: return {152, 160, 33, 33};
-    case Lamp::Bold: return {175, 160, 33, 41};
-    case Lamp::Caps: return {199, 160, 33, 37};
-    case Lamp::Func: return {222, 160, 36, 36};
-    case Lamp::Battery: return {254, 160, 58, 36};
-    case Lamp::BatteryBar1: return {266, 173, 17, 15};
-    case Lamp::BatteryBar2: return {277, 173, 30, 12};
+    case Lamp::Pt:
+      return {152, 160, 33, 33};
+    case Lamp::Bold:
+      return {175, 160, 33, 41};
+    case Lamp::Caps:
+      return {199, 160, 33, 37};
+    case Lamp::Func:
+      return {222, 160, 36, 36};
+    case Lamp::Battery:
+      return {254, 160, 58, 36};
+    case Lamp::BatteryBar1:
+      return {266, 173, 17, 15};
+    case Lamp::BatteryBar2:
+      return {277, 173, 30, 12};
   }
   return {};
 }

@@ -50,9 +50,8 @@ MainWindow::MainWindow(DeviceController* controller, QWidget* parent)
     key_input::set_bring_to_front([] {
       if (front_window) front_window->bringToFront();
     });
-    connect(controller_, &DeviceController::lcdChanged, this, [this] {
-      update(QRect(layout::kLcdOrigin, QSize(MIRROR_WIDTH, MIRROR_HEIGHT + 10)));
-    });
+    connect(controller_, &DeviceController::lcdChanged, this,
+            [this] { update(QRect(layout::kLcdOrigin, QSize(MIRROR_WIDTH, MIRROR_HEIGHT + 10))); });
   }
 }
 

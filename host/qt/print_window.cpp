@@ -17,18 +17,14 @@ namespace {
 constexpr int kLeft = 440, kTop = 53;
 constexpr int kClientWidth = 492, kClientHeight = 187;
 constexpr int kRightMargin = kClientWidth - TAPE_BOX_WIDTH;  // 11
-constexpr int kScrollGap = 8;       // between the paint area and the scroll bar
+constexpr int kScrollGap = 8;                                // between the paint area and the scroll bar
 constexpr int kScrollHeight = 17;
-constexpr int kBottomStrip = 10;    // below the scroll bar
+constexpr int kBottomStrip = 10;  // below the scroll bar
 
-QColor window_colour() {
-  return QColor(TAPE_WINDOW_COLOUR[0], TAPE_WINDOW_COLOUR[1], TAPE_WINDOW_COLOUR[2]);
-}
+QColor window_colour() { return QColor(TAPE_WINDOW_COLOUR[0], TAPE_WINDOW_COLOUR[1], TAPE_WINDOW_COLOUR[2]); }
 }  // namespace
 
-TapeView::TapeView(QWidget* parent) : QWidget(parent) {
-  setAttribute(Qt::WA_OpaquePaintEvent);
-}
+TapeView::TapeView(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_OpaquePaintEvent); }
 
 void TapeView::setFirstColumn(size_t first) {
   first_ = first;
@@ -157,9 +153,7 @@ void PrintWindow::paintEvent(QPaintEvent* event) {
              tr("%1 oldest columns of this tape are no longer kept").arg(dropped));
 }
 
-bool PrintWindow::saveTape(const QString& path) const {
-  return tape_write_png(path.toStdString(), cart_get_id());
-}
+bool PrintWindow::saveTape(const QString& path) const { return tape_write_png(path.toStdString(), cart_get_id()); }
 
 void PrintWindow::saveTapeAs() {
   QString path = QFileDialog::getSaveFileName(this, tr("Save Tape as PNG"), QStringLiteral("tape.png"),

@@ -355,13 +355,11 @@ TEST_F(Editor, LabelTypeFollowsTheMaterialOnTheNextTick) {
     uint8_t type, cartridge, expected;
   };
   const Case cases[] = {
-      {29, 5, 46},  // wire size on self-laminating material: "WIRE"
-      {29, 9, 1},   // on a sleeve: "BAN"
-      {47, 5, 1},   // terminal block: "BAN" with either material
-      {48, 9, 1},
-      {46, 3, 26},  // "WIRE" on plain tape: "W.75 "
-      {46, 0, 26},
-      {0, 9, 0},  // banner portrait and fixed lengths stay
+      {29, 5, 46},               // wire size on self-laminating material: "WIRE"
+      {29, 9, 1},                // on a sleeve: "BAN"
+      {47, 5, 1},                // terminal block: "BAN" with either material
+      {48, 9, 1},  {46, 3, 26},  // "WIRE" on plain tape: "W.75 "
+      {46, 0, 26}, {0, 9, 0},    // banner portrait and fixed lengths stay
       {5, 5, 5},
   };
   for (const Case& c : cases) {

@@ -65,8 +65,8 @@ class Font : public ::testing::Test {
   }
   void load() {
     fs::path p = dir / "fontData.hex";
-    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(store.bytes.data()),
-                                            std::streamsize(store.bytes.size()));
+    std::ofstream(p, std::ios::binary)
+        .write(reinterpret_cast<const char*>(store.bytes.data()), std::streamsize(store.bytes.size()));
     spi_set_path(p.string());
     spi_init();
     font_init();
@@ -101,13 +101,13 @@ TEST_F(Font, SizeZeroAndOtherNumbersReadTheSizeOneTables) {
 }
 
 TEST_F(Font, HeaderSlotsByCodeSizeAndBold) {
-  store.descriptor(1, 512, 11, 0, 0, 0);   // code 512: ordinary table
-  store.descriptor(13, 1, 12, 0, 0, 0);    // code 513: extended glyph 1, size 1
-  store.descriptor(13, 0, 99, 0, 0, 0);    // extended index 0 must never be used
-  store.descriptor(0, 65, 40, 0, 0, 0);    // size 6 regular is slot 0
-  store.descriptor(6, 65, 41, 0, 0, 0);    // size 6 bold is slot 6
-  store.descriptor(12, 1, 42, 0, 0, 0);    // size 6 extended is slot 12
-  store.descriptor(17, 40, 43, 0, 0, 0);   // size 5 extended, code 552
+  store.descriptor(1, 512, 11, 0, 0, 0);  // code 512: ordinary table
+  store.descriptor(13, 1, 12, 0, 0, 0);   // code 513: extended glyph 1, size 1
+  store.descriptor(13, 0, 99, 0, 0, 0);   // extended index 0 must never be used
+  store.descriptor(0, 65, 40, 0, 0, 0);   // size 6 regular is slot 0
+  store.descriptor(6, 65, 41, 0, 0, 0);   // size 6 bold is slot 6
+  store.descriptor(12, 1, 42, 0, 0, 0);   // size 6 extended is slot 12
+  store.descriptor(17, 40, 43, 0, 0, 0);  // size 5 extended, code 552
   load();
   EXPECT_EQ(font_glyph_width(1, 0, 512), 11);
   EXPECT_EQ(font_glyph_width(1, 0, 513), 12);
@@ -128,8 +128,8 @@ TEST_F(Font, SizeThreeIndex57IsAlwaysCorrected) {
     EXPECT_EQ(font_glyph_left(3, 0, code), 2);
     EXPECT_EQ(font_glyph_right(3, 0, code), 3);
   }
-  EXPECT_EQ(column(3, 0, 57, 1)[0], 0);     // left blank column
-  EXPECT_EQ(column(3, 0, 57, 2)[0], 0x10);  // first stored column
+  EXPECT_EQ(column(3, 0, 57, 1)[0], 0);       // left blank column
+  EXPECT_EQ(column(3, 0, 57, 2)[0], 0x10);    // first stored column
   EXPECT_EQ(font_glyph_width(4, 0, 57), 10);  // other sizes keep the store's values
   EXPECT_EQ(font_glyph_width(3, 1, 57), 21);  // bold too: index 57 of size 3
 }
@@ -225,7 +225,7 @@ TEST_F(Font, DamagedStoreDrawsBlankWithoutReadingOutOfBounds) {
   store.glyph(1, 'd', 200, 0, 0, 2, 0x11);        // wider than the 128-dot head
   store.glyph(0, 'e', 128, 0, 0, 16, 0x22);       // 2048 bytes: after 'f' overruns the string buffer
   store.glyph(0, 'f', 4, 0, 0, 16, 0x33);
-  store.put32(4 * 2, 0xFFFFFFF0);                 // size 2 table far outside the image
+  store.put32(4 * 2, 0xFFFFFFF0);  // size 2 table far outside the image
   load();
   for (uint16_t code : {'a', 'b', 'c'}) {
     EXPECT_EQ(column(1, 0, code, 3), std::vector<uint8_t>(17, 0));
@@ -319,8 +319,8 @@ TEST(BuiltImage, CarriesItsSumAndEveryGlyphTheFirmwareUses) {
   // The LCD font: 9-dot cells, regular and bold, for ASCII and the message table's accents.
   std::vector<uint16_t> lcd;
   for (uint16_t c = 33; c < 127; ++c) lcd.push_back(c);
-  for (uint16_t c : {0x81, 0x83, 0x87, 0x89, 0x8C, 0x8D, 0x96, 0xA0, 0xA2, 0xA4, 0xA8, 0xB0, 0xBC, 0xC4, 0xC9,
-                     0xCA, 0xE2, 0xE4, 0xF6, 0xFD})
+  for (uint16_t c : {0x81, 0x83, 0x87, 0x89, 0x8C, 0x8D, 0x96, 0xA0, 0xA2, 0xA4,
+                     0xA8, 0xB0, 0xBC, 0xC4, 0xC9, 0xCA, 0xE2, 0xE4, 0xF6, 0xFD})
     lcd.push_back(c);
   for (uint16_t c : lcd) {
     for (uint8_t bold : {0, 1}) {

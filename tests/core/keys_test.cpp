@@ -69,7 +69,7 @@ TEST_F(Keys, UnmappedKeyDiscardsAPendingKey) {
 TEST_F(Keys, ShiftAutoRepeatPressesFuncOnce) {
   key_input::key_down(VK_SHIFT);
   EXPECT_EQ(func_state(), 0);
-  func_after_key();  // a key taken while held
+  func_after_key();               // a key taken while held
   key_input::key_down(VK_SHIFT);  // auto-repeat must not restart the press
   key_input::key_down(VK_SHIFT);
   EXPECT_EQ(func_state(), 2);
@@ -96,10 +96,9 @@ TEST_F(Keys, AltCommandsEnterServiceModeWithTheirCommand) {
     uint16_t vk;
     uint8_t command;
   };
-  const Case cases[] = {{'A', 1},  {'B', 2},  {'C', 3},  {'D', 4},  {'E', 5},  {'F', 6},
-                        {'G', 7},  {'L', 8},  {'M', 9},  {'J', 23}, {'U', 22}, {'O', 10},
-                        {'W', 11}, {'X', 12}, {'Y', 14}, {'P', 17}, {'Q', 18}, {'R', 19},
-                        {'T', 20}, {'1', 15}, {'Z', 15}};
+  const Case cases[] = {{'A', 1},  {'B', 2},  {'C', 3},  {'D', 4},  {'E', 5},  {'F', 6},  {'G', 7},
+                        {'L', 8},  {'M', 9},  {'J', 23}, {'U', 22}, {'O', 10}, {'W', 11}, {'X', 12},
+                        {'Y', 14}, {'P', 17}, {'Q', 18}, {'R', 19}, {'T', 20}, {'1', 15}, {'Z', 15}};
   for (const Case& c : cases) {
     ui_set_mode(MODE_EDITOR);
     alt(c.vk);

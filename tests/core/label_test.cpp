@@ -518,8 +518,8 @@ TEST_F(Label, ARecordOutOfRangeIsClampedBeforeAnyEdit) {
 // ---- The alphanumeric step of block labels ----
 
 TEST_F(Label, SerialStepCountsOnWithCarry) {
-  const char* cases[][2] = {{"9", "10"}, {"A9", "A10"}, {"AZ", "BA"}, {"ZZ", "AAA"},
-                            {"99", "100"}, {"az", "ba"}, {"X-09", "X-10"}, {"b7", "b8"}};
+  const char* cases[][2] = {{"9", "10"},   {"A9", "A10"}, {"AZ", "BA"},     {"ZZ", "AAA"},
+                            {"99", "100"}, {"az", "ba"},  {"X-09", "X-10"}, {"b7", "b8"}};
   for (auto& c : cases) {
     lbl_clear_text();
     type(c[0]);

@@ -70,7 +70,7 @@ TEST_F(Marquee, TwentyCharactersIn128DotsScrollToTheLastColumnOfCharacter5) {
   EXPECT_EQ(marquee_state(), 1);  // one step every 9 ticks
   marquee_task();
   EXPECT_EQ(marquee_state(), 3);  // drawn from the start, then the pause
-  EXPECT_TRUE(inked(1, 0));  // highlighted: the blank first column of cell 0 reads dark
+  EXPECT_TRUE(inked(1, 0));       // highlighted: the blank first column of cell 0 reads dark
   EXPECT_FALSE(inked(1, 1));
 
   step(5);
@@ -90,7 +90,7 @@ TEST_F(Marquee, TwentyCharactersIn128DotsScrollToTheLastColumnOfCharacter5) {
   EXPECT_FALSE(inked(1, 0));
   EXPECT_TRUE(inked(1, 1));
   EXPECT_FALSE(inked(1, 2));
-  EXPECT_TRUE(inked(1, 10));  // character 7's first column
+  EXPECT_TRUE(inked(1, 10));   // character 7's first column
   EXPECT_TRUE(inked(1, 127));  // nothing after character 19
 
   const std::vector<uint8_t> frame(lcd_frame(), lcd_frame() + 2 * 132 * 4);

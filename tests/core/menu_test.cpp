@@ -136,11 +136,10 @@ TEST_F(Menu, BackFromEveryMenu) {
   struct Case {
     uint8_t from, to;  // to 0: the editor
   };
-  const Case cases[] = {{MENU_MAIN, 0},       {MENU_COPIES, 0},       {MENU_LABEL_TYPE, 0},
-                        {MENU_BARCODE, 1},    {MENU_FILE_SLOTS, 16},  {MENU_LANGUAGE, 1},
-                        {MENU_UNITS, 1},      {MENU_FIXED_LENGTH, 4}, {MENU_WIRE_SIZE, 4},
-                        {MENU_TERMINAL_BLOCK, 4}, {MENU_PATCH_PANEL, 4}, {MENU_FILE, 1},
-                        {MENU_FONT_SIZE, 0},  {MENU_SERIAL, 0}};
+  const Case cases[] = {{MENU_MAIN, 0},        {MENU_COPIES, 0},         {MENU_LABEL_TYPE, 0},  {MENU_BARCODE, 1},
+                        {MENU_FILE_SLOTS, 16}, {MENU_LANGUAGE, 1},       {MENU_UNITS, 1},       {MENU_FIXED_LENGTH, 4},
+                        {MENU_WIRE_SIZE, 4},   {MENU_TERMINAL_BLOCK, 4}, {MENU_PATCH_PANEL, 4}, {MENU_FILE, 1},
+                        {MENU_FONT_SIZE, 0},   {MENU_SERIAL, 0}};
   set_line("LOT 7");
   for (const Case& c : cases) {
     open(c.from);
@@ -459,7 +458,7 @@ TEST_F(Menu, TheStatusLinePreviewsTypeAndSize) {
   auto boxed = [&] { return f[6 * LCD_COLUMNS + 0] == 0xFF && f[6 * LCD_COLUMNS + 33] == 0xFF; };
   press(KEY_MENU);
   EXPECT_FALSE(boxed());  // the caption
-  r().label_type = 1;  // neither inch nor millimetre: the units stay
+  r().label_type = 1;     // neither inch nor millimetre: the units stay
   r().units = 1;
   press(KEY_LABEL);
   EXPECT_TRUE(boxed());  // the label-type menu shows the icon

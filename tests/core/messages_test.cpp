@@ -18,8 +18,7 @@ namespace {
 
 std::string text(uint8_t language, uint8_t id) { return msg_text_in(language, id); }
 
-const char* const kLanguageNames[MSG_LANGUAGES] = {"English", "Spanish", "French",
-                                                   "Portuguese", "German", "Dutch"};
+const char* const kLanguageNames[MSG_LANGUAGES] = {"English", "Spanish", "French", "Portuguese", "German", "Dutch"};
 
 // ---- Rows whose texts in all six languages are fixed ----
 
@@ -31,18 +30,36 @@ struct FixedRow {
 const FixedRow kFixedRows[] = {
     {11, {"Language", "Idioma", "Langue", "Idioma", "Sprache", "Taal"}},
     {22, {"Copies:", "Copias:", "Copies:", "C\xC4pias:", "Kopien:", "Exemplaren:"}},
-    {113, {"Insert Labels", "Insertar etiqueta", "Ins\xA4rer \xA4tiq.", "Inserir etiq", "Etik. einf\xE4gen",
-           "Labels invoegen"}},
+    {113,
+     {"Insert Labels", "Insertar etiqueta", "Ins\xA4rer \xA4tiq.", "Inserir etiq", "Etik. einf\xE4gen",
+      "Labels invoegen"}},
     {114, {"Cannot Fit", "No cabe", "Espace insuffisant", "Espa\x96o insuficiente", "Passt nicht", "Past niet"}},
-    {119, {"Delete?", "\xFD" "Borrar?", "Suppr.?", "Excluir?", "L\xCAschen?", "Wissen?"}},
-    {170, {"Max 4 lines", "M\x81ximo 4 l\xB0neas", "4 lignes max. ", "M\x81x. 4 linhas", "Max. 4 Zeilen",
-           "Max 4 lijnen"}},
-    {175, {"Function Not Available", "Funci\xC4n no disponible", "Fonction non disponible",
-           "Fun\x96\x89o n\x89o dispon\xB0vel", "Funktion nicht verf\xE4gbar", "Functie niet beschikbaar"}},
+    {119,
+     {"Delete?",
+      "\xFD"
+      "Borrar?",
+      "Suppr.?", "Excluir?", "L\xCAschen?", "Wissen?"}},
+    {170,
+     {"Max 4 lines", "M\x81ximo 4 l\xB0neas", "4 lignes max. ", "M\x81x. 4 linhas", "Max. 4 Zeilen", "Max 4 lijnen"}},
+    {175,
+     {"Function Not Available", "Funci\xC4n no disponible", "Fonction non disponible",
+      "Fun\x96\x89o n\x89o dispon\xB0vel", "Funktion nicht verf\xE4gbar", "Functie niet beschikbaar"}},
     // Language names, each under its own name in every table.
     {12, {"English", "English", "English", "English", "English", "English"}},
     {13, {"Espa\xBCol", "Espa\xBCol", "Espa\xBCol", "Espa\xBCol", "Espa\xBCol", "Espa\xBCol"}},
-    {14, {"Fran\x96" "ais", "Fran\x96" "ais", "Fran\x96" "ais", "Fran\x96" "ais", "Fran\x96" "ais", "Fran\x96" "ais"}},
+    {14,
+     {"Fran\x96"
+      "ais",
+      "Fran\x96"
+      "ais",
+      "Fran\x96"
+      "ais",
+      "Fran\x96"
+      "ais",
+      "Fran\x96"
+      "ais",
+      "Fran\x96"
+      "ais"}},
     {15, {"Portugu\xA2s", "Portugu\xA8s", "Portugu\xA8s", "Portugu\xA8s", "Portugu\xA8s", "Portugu\xA8s"}},
     {16, {"Deutsch", "Deutsch", "Deutsch", "Deutsch", "Deutsch", "Deutsch"}},
     {17, {"Nederlands", "Nederlands", "Nederlands", "Nederlands", "Nederlands", "Nederlands"}},
@@ -145,8 +162,7 @@ TEST(MessageTable, BytesAbove127AreKnownAccentCodes) {
           continue;
         }
         EXPECT_TRUE(all.count(b)) << "byte " << int(b) << " in id " << id << " " << kLanguageNames[l];
-        EXPECT_TRUE(per_language[l].count(b))
-            << "byte " << int(b) << " in id " << id << " " << kLanguageNames[l];
+        EXPECT_TRUE(per_language[l].count(b)) << "byte " << int(b) << " in id " << id << " " << kLanguageNames[l];
       }
     }
 }
@@ -238,7 +254,9 @@ TEST_F(MessageLanguage, EachStoredIndexSelectsItsTable) {
   store_language(LANG_GERMAN);
   EXPECT_STREQ(msg_text(119), "L\xCAschen?");
   store_language(LANG_SPANISH);
-  EXPECT_STREQ(msg_text(119), "\xFD" "Borrar?");
+  EXPECT_STREQ(msg_text(119),
+               "\xFD"
+               "Borrar?");
 }
 
 TEST_F(MessageLanguage, InvalidOrMissingSettingsSelectEnglish) {

@@ -78,7 +78,7 @@ TEST_F(Popup, TimedPopupDrawsOnItsFirstTickAndClosesOnThe102ndDroppingTheKey) {
   EXPECT_EQ(shown[18], upper);  // "Function Not" on line 0 at x 17
   EXPECT_EQ(shown[132 + 18], lower);
   lcd_test_font::lcd_column('A', 1, upper, lower);
-  EXPECT_EQ(shown[264 + 26 + 9 + 1], upper);  // " Available" on line 1 at x 26
+  EXPECT_EQ(shown[264 + 26 + 9 + 1], upper);                     // " Available" on line 1 at x 26
   for (int i = 528; i < 1056; ++i) ASSERT_EQ(shown[i], 0) << i;  // line 2, status
   MirrorLamps lamps = mirror_lamps();
   EXPECT_FALSE(lamps.pt || lamps.bold || lamps.caps || lamps.func);

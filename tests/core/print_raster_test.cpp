@@ -54,8 +54,8 @@ TEST_F(Raster, SizeOneAndSizeSixInkWhereTheBandSays) {
 TEST_F(Raster, ColumnShiftMovesTowardDotZeroByAtMostSeven) {
   uint8_t* c = prn_column();
   prn_column_clear();
-  c[0] = 0x81;  // dots 0 and 7
-  c[15] = 0x01;  // dot 127
+  c[0] = 0x81;          // dots 0 and 7
+  c[15] = 0x01;         // dot 127
   prn_shift_column(3);  // a start that is not negative leaves the column alone
   EXPECT_EQ(c[0], 0x81);
   prn_shift_column(-3);

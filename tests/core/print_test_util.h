@@ -27,9 +27,8 @@ namespace print_test {
 // Writes the synthetic image to a temporary file of its own and returns its path.
 inline std::string write_image(const std::string& name,
                                const test_font_image::MetricsFn& metrics = test_font_image::default_metrics) {
-  std::string path = (std::filesystem::temp_directory_path() /
-                      ("klx80_" + name + "_" + std::to_string(::getpid()) + ".hex"))
-                         .string();
+  std::string path =
+      (std::filesystem::temp_directory_path() / ("klx80_" + name + "_" + std::to_string(::getpid()) + ".hex")).string();
   std::vector<uint8_t> img = test_font_image::build(metrics);
   FILE* f = std::fopen(path.c_str(), "wb");
   if (f) {

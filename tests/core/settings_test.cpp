@@ -155,12 +155,11 @@ TEST_F(MenuAction, UnitsConvertTheLabelTypeBothWays) {
     uint8_t from, units, to;
   };
   const Case cases[] = {
-      {5, 1, 13},   // F2.5 -> F30
-      {17, 0, 2},   // F70 -> F1.0
-      {29, 1, 38},  // W1.5 -> W30
-      {41, 0, 26},  // W65 -> W.75
-      {47, 1, 49}, {49, 0, 47}, {48, 1, 50}, {50, 0, 48},
-      {1, 1, 1},  // other types stay
+      {5, 1, 13},                                                     // F2.5 -> F30
+      {17, 0, 2},                                                     // F70 -> F1.0
+      {29, 1, 38},                                                    // W1.5 -> W30
+      {41, 0, 26},                                                    // W65 -> W.75
+      {47, 1, 49}, {49, 0, 47}, {48, 1, 50}, {50, 0, 48}, {1, 1, 1},  // other types stay
   };
   for (const Case& c : cases) {
     label(c.from, {"A"});

@@ -28,9 +28,8 @@ class SpiFlash : public ::testing::Test {
   fs::path image;
 
   void SetUp() override {
-    dir = fs::temp_directory_path() /
-          ("klx80-spi-" + std::to_string(getpid()) + "-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir = fs::temp_directory_path() / ("klx80-spi-" + std::to_string(getpid()) + "-" +
+                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir);
     fs::create_directories(dir);
     image = dir / "fontData.hex";

@@ -27,8 +27,8 @@ struct Picture {
   }
 };
 
-constexpr std::array<int, 3> kWhite{255, 255, 255}, kBlack{0, 0, 0}, kRed{255, 0, 0},
-    kGrey{128, 128, 128}, kWindow{240, 240, 240};
+constexpr std::array<int, 3> kWhite{255, 255, 255}, kBlack{0, 0, 0}, kRed{255, 0, 0}, kGrey{128, 128, 128},
+    kWindow{240, 240, 240};
 
 void add_engine_column(std::initializer_list<std::pair<int, uint8_t>> bytes) {
   uint8_t column[16] = {};
@@ -46,9 +46,9 @@ class TapeTest : public ::testing::Test {
 };
 
 TEST_F(TapeTest, ColumnIsStoredUpsideDownAndDotZeroPaintsRed) {
-  add_engine_column({{0, 0x80}});        // engine dot 0
-  add_engine_column({{15, 0x01}});       // engine dot 127
-  add_engine_column({{1, 0x40}});        // engine dot 9
+  add_engine_column({{0, 0x80}});   // engine dot 0
+  add_engine_column({{15, 0x01}});  // engine dot 127
+  add_engine_column({{1, 0x40}});   // engine dot 9
   ASSERT_EQ(tape_column_count(), 3u);
   TapeColumn c;
   ASSERT_TRUE(tape_column(0, c));
@@ -76,7 +76,7 @@ TEST_F(TapeTest, VoidBandsFollowTheCartridge) {
     EXPECT_EQ(none.at(3, y), kGrey) << y;
     EXPECT_EQ(none.at(480, y), kGrey) << y;
   }
-  EXPECT_EQ(none.at(2, 50), kWhite);   // the band starts 3 pixels in
+  EXPECT_EQ(none.at(2, 50), kWhite);  // the band starts 3 pixels in
   EXPECT_EQ(none.at(2, 5), kWindow);
 
   // 3/4 inch: A + B = 154 > 152, so no top band; the lower band is 2 high.
@@ -172,7 +172,7 @@ TEST_F(TapeTest, EndNotifiesThenWaitsAHundredMillisecondsOfHostTime) {
     done = true;
     host_clock_thread_leave();
   });
-  host_clock_advance(0);   // returns once the worker sleeps in tape_end
+  host_clock_advance(0);  // returns once the worker sleeps in tape_end
   host_clock_advance(99);
   EXPECT_EQ(events.ended, 1);
   EXPECT_FALSE(done);

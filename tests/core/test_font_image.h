@@ -93,7 +93,8 @@ inline std::vector<uint8_t> build(const MetricsFn& metrics = default_metrics) {
 // Writes the image to a temporary file named after `name` (and the process,
 // so that test runs side by side do not share it) and makes it the flash. Returns the file's path.
 inline std::string install(const std::string& name, const MetricsFn& metrics = default_metrics) {
-  std::string path = (std::filesystem::temp_directory_path() / ("klx80_" + name + "_" + std::to_string(::getpid()) + ".hex")).string();
+  std::string path =
+      (std::filesystem::temp_directory_path() / ("klx80_" + name + "_" + std::to_string(::getpid()) + ".hex")).string();
   std::vector<uint8_t> img = build(metrics);
   FILE* f = std::fopen(path.c_str(), "wb");
   if (f) {

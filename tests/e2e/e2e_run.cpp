@@ -55,11 +55,16 @@ int main(int argc, char** argv) {
     auto next = [&](std::string& out) {
       if (i + 1 < argc) out = argv[++i];
     };
-    if (a == "--batch") next(batch);
-    else if (a == "--image") next(image);
-    else if (a == "--case") next(case_dir);
-    else if (a == "--work") next(work);
-    else if (a == "--rebaseline") rebaseline = true;
+    if (a == "--batch")
+      next(batch);
+    else if (a == "--image")
+      next(image);
+    else if (a == "--case")
+      next(case_dir);
+    else if (a == "--work")
+      next(work);
+    else if (a == "--rebaseline")
+      rebaseline = true;
     else {
       std::fprintf(stderr, "e2e_run: unknown argument %s\n", a.c_str());
       return 2;

@@ -70,8 +70,7 @@ bool read_pbm(const std::string& data, Picture& out) {
   const size_t row_bytes = (size_t(out.width) + 7) / 8;
   if (data.size() < at + row_bytes * out.height) return false;
   for (int y = 0; y < out.height; ++y)
-    for (int x = 0; x < out.width; ++x)
-      set(x, y, uint8_t(data[at + y * row_bytes + x / 8]) & (0x80 >> (x % 8)));
+    for (int x = 0; x < out.width; ++x) set(x, y, uint8_t(data[at + y * row_bytes + x / 8]) & (0x80 >> (x % 8)));
   return true;
 }
 
@@ -113,8 +112,7 @@ bool rebaseline_from_env() {
   return v && *v && std::string(v) != "0";
 }
 
-Result compare(const std::string& actual, const std::string& expected, const std::string& work_dir,
-               bool rebaseline) {
+Result compare(const std::string& actual, const std::string& expected, const std::string& work_dir, bool rebaseline) {
   Result r;
   const std::string ext = extension(expected);
   const std::string name = fs::path(expected).stem().string();
@@ -129,7 +127,8 @@ Result compare(const std::string& actual, const std::string& expected, const std
   const std::string kept = (fs::path(work_dir) / (name + ".actual" + ext)).string();
   auto fail = [&](const std::string& why) {
     std::error_code ec;
-    if (fs::absolute(actual, ec) != fs::absolute(kept, ec)) fs::copy_file(actual, kept, fs::copy_options::overwrite_existing, ec);
+    if (fs::absolute(actual, ec) != fs::absolute(kept, ec))
+      fs::copy_file(actual, kept, fs::copy_options::overwrite_existing, ec);
     r.ok = false;
     r.message = expected + ": " + why + " (actual output kept as " + kept + ")";
     return r;
@@ -157,8 +156,8 @@ Result compare(const std::string& actual, const std::string& expected, const std
     const std::string diff = (fs::path(work_dir) / (name + ".diff.png")).string();
     write_diff(a, e, diff);
     std::string why = "size " + std::to_string(a.width) + "x" + std::to_string(a.height) + ", golden " +
-                      std::to_string(e.width) + "x" + std::to_string(e.height) + "; " +
-                      std::to_string(differing) + " pixels differ";
+                      std::to_string(e.width) + "x" + std::to_string(e.height) + "; " + std::to_string(differing) +
+                      " pixels differ";
     if (differing) why += ", the first at " + std::to_string(first_x) + "," + std::to_string(first_y);
     return fail(why + "; diff picture " + diff);
   }

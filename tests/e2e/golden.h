@@ -32,7 +32,6 @@ struct Result {
 // <work_dir>/<name>.actual.<ext> and, for pictures, <work_dir>/<name>.diff.png
 // (differing pixels red, the rest a pale copy of the golden). With rebaseline
 // the golden is replaced by the actual file and the result is ok.
-Result compare(const std::string& actual, const std::string& expected, const std::string& work_dir,
-               bool rebaseline);
+Result compare(const std::string& actual, const std::string& expected, const std::string& work_dir, bool rebaseline);
 
 }  // namespace golden

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "firmware/editor/label.h"
-#include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/kernel.h"
+#include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
 #include "firmware/print/barcode.h"
 #include "firmware/print/engine.h"

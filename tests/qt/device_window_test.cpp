@@ -76,8 +76,8 @@ class DeviceWindowTest : public QObject {
   void clickOutsideKeysStoresNothing() {
     MainWindow window;
     kbd_put_key(27);  // a key not yet taken stays
-    for (QPoint p : {QPoint(5, 5), QPoint(180, 120), QPoint(100, 350), QPoint(84, 240), QPoint(186, 625),
-                     QPoint(330, 600)}) {
+    for (QPoint p :
+         {QPoint(5, 5), QPoint(180, 120), QPoint(100, 350), QPoint(84, 240), QPoint(186, 625), QPoint(330, 600)}) {
       QVERIFY2(!layout::key_at(p), qPrintable(QString("%1,%2").arg(p.x()).arg(p.y())));
       QTest::mousePress(&window, Qt::LeftButton, {}, p);
       QCOMPARE(int(kbd_get_key()), 27);

@@ -12,8 +12,7 @@
 #include "host/tape.h"
 
 namespace {
-const QColor kGrey(128, 128, 128), kWhite(255, 255, 255), kRed(255, 0, 0), kBlack(0, 0, 0),
-    kWindow(240, 240, 240);
+const QColor kGrey(128, 128, 128), kWhite(255, 255, 255), kRed(255, 0, 0), kBlack(0, 0, 0), kWindow(240, 240, 240);
 
 void add_columns(int n, uint8_t first_byte = 0) {
   for (int i = 0; i < n; ++i) {

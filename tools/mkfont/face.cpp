@@ -9,8 +9,7 @@ FontLibrary::FontLibrary() {
 FontLibrary::~FontLibrary() { FT_Done_FreeType(library_); }
 
 Face::Face(const FontLibrary& library, const std::string& path) : path_(path) {
-  if (FT_New_Face(library.handle(), path.c_str(), 0, &face_) != 0)
-    throw std::runtime_error("cannot open font " + path);
+  if (FT_New_Face(library.handle(), path.c_str(), 0, &face_) != 0) throw std::runtime_error("cannot open font " + path);
 }
 
 Face::~Face() { FT_Done_Face(face_); }

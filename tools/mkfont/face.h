@@ -7,11 +7,11 @@
 #include <vector>
 
 struct Rendered {
-  int left = 0;     // columns from the pen position to the bitmap
-  int top = 0;      // rows from the bitmap's top row down to the baseline
+  int left = 0;  // columns from the pen position to the bitmap
+  int top = 0;   // rows from the bitmap's top row down to the baseline
   int width = 0;
   int rows = 0;
-  int advance = 0;  // hinted advance in whole dots
+  int advance = 0;            // hinted advance in whole dots
   std::vector<uint8_t> dots;  // rows x width, 0 or 1
   bool at(int x, int y) const { return dots[size_t(y) * size_t(width) + size_t(x)] != 0; }
 };

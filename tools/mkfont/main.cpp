@@ -53,8 +53,8 @@ int build(const std::string& font_dir, const std::string& out) {
       bold = {&sans_bold, &mono_bold, 0, 0, 0, 0};
     }
     fit_styles({&regular, &bold}, chars, height);
-    std::printf("size %d: %d dots high, %.2f dots per em, baseline at row %d\n", size, height,
-                regular.em64 / 64.0, regular.baseline);
+    std::printf("size %d: %d dots high, %.2f dots per em, baseline at row %d\n", size, height, regular.em64 / 64.0,
+                regular.baseline);
     for (int weight = 0; weight < 2; ++weight) {
       const TextStyle& style = weight ? bold : regular;
       auto& table = glyphs.tables[GlyphTables::slot(size, weight == 1, false)];
@@ -94,12 +94,18 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     if (i + 1 >= argc) return usage();
-    if (a == "--fonts") fonts = argv[++i];
-    else if (a == "--out") out = argv[++i];
-    else if (a == "--sheet") sheet = std::atoi(argv[++i]);
-    else if (a == "--image") image = argv[++i];
-    else if (a == "--png") png = argv[++i];
-    else return usage();
+    if (a == "--fonts")
+      fonts = argv[++i];
+    else if (a == "--out")
+      out = argv[++i];
+    else if (a == "--sheet")
+      sheet = std::atoi(argv[++i]);
+    else if (a == "--image")
+      image = argv[++i];
+    else if (a == "--png")
+      png = argv[++i];
+    else
+      return usage();
   }
   try {
     if (sheet) {

@@ -85,8 +85,10 @@ bool write_glyph_sheet(const std::string& image_path, int size, const std::strin
   for (int code : codes)
     for (uint8_t bold : {0, 1}) {
       int w = font_glyph_width(uint8_t(size), bold, uint16_t(code));
-      if (code <= 512) widest = std::max(widest, w);
-      else widest_symbol = std::max(widest_symbol, w);
+      if (code <= 512)
+        widest = std::max(widest, w);
+      else
+        widest_symbol = std::max(widest_symbol, w);
     }
 
   const int scale = size == 1 ? 3 : size == 2 ? 2 : 1;

@@ -38,9 +38,7 @@ class Pen {
   void box(double u0, double v0, double u1, double v1, double k = 1) {
     outline({{u0, v0}, {u1, v0}, {u1, v1}, {u0, v1}}, k);
   }
-  void fill_box(double u0, double v0, double u1, double v1) {
-    fill({{u0, v0}, {u1, v0}, {u1, v1}, {u0, v1}});
-  }
+  void fill_box(double u0, double v0, double u1, double v1) { fill({{u0, v0}, {u1, v0}, {u1, v1}, {u0, v1}}); }
   // A circle or an arc; angles in degrees, 0 to the right, counter-clockwise.
   void arc(double cu, double cv, double r, double a0 = 0, double a1 = 360, double k = 1) {
     int w = stroke(k);
@@ -121,9 +119,15 @@ std::vector<Pt> sine(double u0, double u1, double v, double amplitude, int perio
 // The design width of each symbol (in units of a 100-unit-high box).
 double design_width(uint16_t code) {
   switch (code) {
-    case 533: case 534: case 535: case 537: return 120;  // battery, fuse, resistor, inductor
-    case 527: return 110;                                // left-right arrow
-    default: return 100;
+    case 533:
+    case 534:
+    case 535:
+    case 537:
+      return 120;  // battery, fuse, resistor, inductor
+    case 527:
+      return 110;  // left-right arrow
+    default:
+      return 100;
   }
 }
 
@@ -176,10 +180,18 @@ void draw(uint16_t code, Pen& p, const Face& letters, Bitmap& b) {
       p.line(50, 34, 50, 64, 1.2);
       p.disc(50, 80, 6.5);
       break;
-    case 523: p.arrow(6, 50, 94, 50, 36); break;
-    case 524: p.arrow(94, 50, 6, 50, 36); break;
-    case 525: p.arrow(50, 94, 50, 6, 36); break;
-    case 526: p.arrow(50, 6, 50, 94, 36); break;
+    case 523:
+      p.arrow(6, 50, 94, 50, 36);
+      break;
+    case 524:
+      p.arrow(94, 50, 6, 50, 36);
+      break;
+    case 525:
+      p.arrow(50, 94, 50, 6, 36);
+      break;
+    case 526:
+      p.arrow(50, 6, 50, 94, 36);
+      break;
     case 527:  // left and right
       p.arrow(55, 50, 104, 50, 34);
       p.arrow(55, 50, 6, 50, 34);
@@ -276,8 +288,10 @@ void draw(uint16_t code, Pen& p, const Face& letters, Bitmap& b) {
       int lo = 64, hi = rows * 128;
       while (hi - lo > 1) {  // the largest M whose height is `rows`
         int mid = (lo + hi) / 2;
-        if (letters.render(U'M', mid, r) && r.rows <= rows) lo = mid;
-        else hi = mid;
+        if (letters.render(U'M', mid, r) && r.rows <= rows)
+          lo = mid;
+        else
+          hi = mid;
       }
       letters.render(U'M', lo, r);
       int x = int(std::lround(p.X(50) - r.width / 2.0)), y = int(std::lround(p.Y(50) - r.rows / 2.0));

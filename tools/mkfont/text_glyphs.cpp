@@ -164,8 +164,10 @@ Bitmap render_text(const TextStyle& style, char32_t c, int* clipped) {
     for (int i = 0; i < ink_width; ++i) {
       if (!r.at(ink.first + i, y)) continue;
       int gx = x + i, gy = style.baseline - r.top + y;
-      if (b.in(gx, gy)) b.set(gx, gy);
-      else ++lost;
+      if (b.in(gx, gy))
+        b.set(gx, gy);
+      else
+        ++lost;
     }
   if (clipped) *clipped = lost;
   return b;
@@ -183,7 +185,8 @@ Bitmap render_scaled(const Face& face, char32_t c, int height, int box_height, i
     if (face.render(c, mid, r) && extent(r, above, below) && above + below <= box_height &&
         (ink = ink_of(r)).last - ink.first < max_width)
       lo = mid;
-    else hi = mid;
+    else
+      hi = mid;
   }
   if (!face.render(c, lo, best)) throw std::runtime_error("no glyph for a symbol");
   Ink ink = ink_of(best);

@@ -12,8 +12,8 @@ struct TextStyle {
   int em64 = 0;                    // size in 64ths of a dot per em
   int baseline = 0;                // rows from the top of the glyph to the baseline
   int height = 0;
-  int cell = 0;                    // fixed advance (monospaced), 0 = the face's own advance
-  int squeeze = 0;                 // rows an accented letter may give up to fit (see fit_styles)
+  int cell = 0;     // fixed advance (monospaced), 0 = the face's own advance
+  int squeeze = 0;  // rows an accented letter may give up to fit (see fit_styles)
 };
 
 // Finds the largest whole size (dots per em, where the faces' hinting is made

@@ -19,26 +19,46 @@ namespace {
 // UTF-8 spelling of a font code above 127, or nullptr when it has no letter here.
 const char* letter_for(uint8_t code) {
   switch (code) {
-    case 0x81: return "á";
-    case 0x83: return "à";
-    case 0x87: return "ä";
-    case 0x89: return "ã";
-    case 0x8C: return "Â";
-    case 0x8D: return "â";
-    case 0x96: return "ç";
-    case 0xA0: return "è";
-    case 0xA4: return "é";
-    case 0xA8: return "ê";
-    case 0xB0: return "í";
-    case 0xBC: return "ñ";
-    case 0xC4: return "ó";
-    case 0xC9: return "Ö";
-    case 0xCA: return "ö";
-    case 0xE2: return "ú";
-    case 0xE4: return "ü";
-    case 0xF6: return "º";
-    case 0xFD: return "¿";
-    default: return nullptr;
+    case 0x81:
+      return "á";
+    case 0x83:
+      return "à";
+    case 0x87:
+      return "ä";
+    case 0x89:
+      return "ã";
+    case 0x8C:
+      return "Â";
+    case 0x8D:
+      return "â";
+    case 0x96:
+      return "ç";
+    case 0xA0:
+      return "è";
+    case 0xA4:
+      return "é";
+    case 0xA8:
+      return "ê";
+    case 0xB0:
+      return "í";
+    case 0xBC:
+      return "ñ";
+    case 0xC4:
+      return "ó";
+    case 0xC9:
+      return "Ö";
+    case 0xCA:
+      return "ö";
+    case 0xE2:
+      return "ú";
+    case 0xE4:
+      return "ü";
+    case 0xF6:
+      return "º";
+    case 0xFD:
+      return "¿";
+    default:
+      return nullptr;
   }
 }
 
