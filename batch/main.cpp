@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/state_json.h"
+#include "host/state_json.h"
 #include "host/cartridge.h"
 #include "host/headless.h"
 #include "host/mirror.h"

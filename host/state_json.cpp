@@ -1,4 +1,4 @@
-#include "batch/state_json.h"
+#include "host/state_json.h"
 
 #include <cstdio>
 
