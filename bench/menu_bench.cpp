@@ -6,12 +6,12 @@
 
 #include "bench/bench_image.h"
 #include "firmware/display/font.h"
-#include "firmware/display/marquee.h"
 #include "firmware/editor/label.h"
 #include "firmware/editor/menu.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
+#include "firmware/screens/marquee.h"
 #include "host/cartridge.h"
 #include "host/keys.h"
 #include "host/mirror.h"

@@ -2,10 +2,10 @@
 
 #include <atomic>
 
-#include "firmware/display/diag.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/modes.h"
 #include "firmware/nvm/nvm.h"
+#include "firmware/screens/diag.h"
 #include "host/power.h"
 
 namespace {

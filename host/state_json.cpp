@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "firmware/display/popup.h"
 #include "firmware/editor/editor.h"
 #include "firmware/editor/label.h"
 #include "firmware/kernel/kernel.h"
+#include "firmware/screens/popup.h"
 #include "host/cartridge.h"
 #include "host/mirror.h"
 #include "host/tape.h"

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "firmware/display/popup.h"
 #include "firmware/editor/label.h"
 #include "firmware/print/barcode.h"
 #include "firmware/print/geometry.h"
+#include "firmware/screens/popup.h"
 #include "host/cartridge.h"
 
 namespace {

@@ -10,8 +10,6 @@
 
 #include "firmware/display/font.h"
 #include "firmware/display/lcd.h"
-#include "firmware/display/marquee.h"
-#include "firmware/display/popup.h"
 #include "firmware/editor/label.h"
 #include "firmware/editor/menu_state.h"
 #include "firmware/editor/messages.h"
@@ -21,6 +19,8 @@
 #include "firmware/kernel/modes.h"
 #include "firmware/nvm/nvm.h"
 #include "firmware/print/serial_text.h"
+#include "firmware/screens/marquee.h"
+#include "firmware/screens/popup.h"
 #include "host/cartridge.h"
 #include "host/keys.h"
 #include "host/mirror.h"

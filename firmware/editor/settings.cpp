@@ -7,18 +7,18 @@
 
 #include <cstring>
 
-#include "firmware/display/confirm.h"
-#include "firmware/display/popup.h"
 #include "firmware/editor/label.h"
 #include "firmware/editor/menu.h"
 #include "firmware/editor/menu_state.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/modes.h"
-#include "firmware/nvm/fname.h"
 #include "firmware/nvm/nvm.h"
 #include "firmware/print/engine.h"
 #include "firmware/print/geometry.h"
 #include "firmware/print/serial_text.h"
+#include "firmware/screens/confirm.h"
+#include "firmware/screens/fname.h"
+#include "firmware/screens/popup.h"
 #include "host/cartridge.h"
 
 namespace {

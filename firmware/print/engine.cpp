@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "firmware/display/lcd.h"
-#include "firmware/display/popup.h"
 #include "firmware/editor/label.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/key_codes.h"
@@ -16,6 +15,7 @@
 #include "firmware/print/layout.h"
 #include "firmware/print/raster.h"
 #include "firmware/print/serial_text.h"
+#include "firmware/screens/popup.h"
 #include "host/adc.h"
 #include "host/clock.h"
 #include "host/keys.h"

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "firmware/display/font.h"
-#include "firmware/display/popup.h"
 #include "firmware/editor/label.h"
 #include "firmware/print/barcode.h"
 #include "firmware/print/cutter.h"
@@ -11,6 +10,7 @@
 #include "firmware/print/geometry.h"
 #include "firmware/print/raster.h"
 #include "firmware/print/serial_text.h"
+#include "firmware/screens/popup.h"
 #include "host/cartridge.h"
 
 namespace {

@@ -5,8 +5,8 @@
 
 #include <cstring>
 
-#include "firmware/display/confirm.h"
-#include "firmware/nvm/fname.h"
+#include "firmware/screens/confirm.h"
+#include "firmware/screens/fname.h"
 #include "menu_test_util.h"
 
 namespace {

@@ -6,14 +6,14 @@
 #include <vector>
 
 #include "firmware/display/lcd.h"
-#include "firmware/display/pickers.h"
-#include "firmware/display/popup.h"
 #include "firmware/editor/editor.h"
 #include "firmware/editor/label.h"
 #include "firmware/editor/menu.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
+#include "firmware/screens/pickers.h"
+#include "firmware/screens/popup.h"
 #include "host/adc.h"
 #include "host/cartridge.h"
 #include "host/keys.h"

@@ -6,11 +6,11 @@
 
 #include <cstring>
 
-#include "firmware/display/popup.h"
 #include "firmware/kernel/key_codes.h"
 #include "firmware/nvm/nvm.h"
 #include "firmware/print/cutter.h"
 #include "firmware/print/engine.h"
+#include "firmware/screens/popup.h"
 #include "host/keys.h"
 #include "host/mirror.h"
 #include "print_test_util.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "firmware/nvm/fname.h"
+#include "firmware/screens/fname.h"
 #include "host/spi_flash.h"
 #include "menu_test_util.h"
 

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "firmware/display/pickers.h"
 #include "firmware/editor/menu.h"
 #include "firmware/editor/menu_ids.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/modes.h"
+#include "firmware/screens/pickers.h"
 #include "host/mirror.h"
 
 TEST(Version, IsOnePointThree) {

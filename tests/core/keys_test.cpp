@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "firmware/display/diag.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
+#include "firmware/screens/diag.h"
 #include "host/keys.h"
 #include "host/mirror.h"
 #include "host/power.h"

@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "firmware/display/popup.h"
 #include "firmware/editor/label.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/modes.h"
 #include "firmware/nvm/nvm.h"
 #include "firmware/print/serial_text.h"
+#include "firmware/screens/popup.h"
 #include "host/cartridge.h"
 #include "test_font_image.h"
 

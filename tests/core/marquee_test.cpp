@@ -8,12 +8,12 @@
 #include <string>
 
 #include "firmware/display/lcd.h"
-#include "firmware/display/marquee.h"
-#include "firmware/display/popup.h"
 #include "firmware/editor/messages.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/modes.h"
 #include "firmware/nvm/nvm.h"
+#include "firmware/screens/marquee.h"
+#include "firmware/screens/popup.h"
 #include "host/keys.h"
 #include "host/mirror.h"
 #include "menu_test_util.h"

@@ -6,9 +6,9 @@
 
 #include <cstring>
 
-#include "firmware/display/marquee.h"
 #include "firmware/editor/editor.h"
 #include "firmware/print/serial_text.h"
+#include "firmware/screens/marquee.h"
 #include "host/mirror.h"
 #include "menu_test_util.h"
 

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "firmware/display/lcd.h"
-#include "firmware/display/popup.h"
 #include "firmware/editor/label.h"
 #include "firmware/editor/menu.h"
 #include "firmware/editor/menu_state.h"
@@ -17,6 +16,7 @@
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
 #include "firmware/nvm/nvm.h"
+#include "firmware/screens/popup.h"
 #include "host/cartridge.h"
 #include "host/keys.h"
 #include "print_test_util.h"

@@ -8,11 +8,11 @@
 #include <thread>
 
 #include "firmware/display/lcd.h"
-#include "firmware/display/popup.h"
 #include "firmware/editor/messages.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
+#include "firmware/screens/popup.h"
 #include "host/keys.h"
 #include "host/mirror.h"
 #include "tests/core/lcd_test_font.h"

@@ -6,12 +6,12 @@
 
 #include <cstring>
 
-#include "firmware/display/confirm.h"
-#include "firmware/display/pickers.h"
 #include "firmware/editor/settings.h"
-#include "firmware/nvm/fname.h"
 #include "firmware/print/cutter.h"
 #include "firmware/print/serial_text.h"
+#include "firmware/screens/confirm.h"
+#include "firmware/screens/fname.h"
+#include "firmware/screens/pickers.h"
 #include "host/tape.h"
 #include "menu_test_util.h"
 

@@ -6,9 +6,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "firmware/display/diag.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/print/cutter.h"
+#include "firmware/screens/diag.h"
 #include "host/keys.h"
 #include "host/mirror.h"
 #include "host/power.h"

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "firmware/display/confirm.h"  // the Yes/No confirmation beside the popup
+#include "firmware/screens/confirm.h"  // the Yes/No confirmation beside the popup
 
 void msg_popup_init();
 // Opens the popup with message `id`; timed 1 closes it by itself on its

@@ -1,4 +1,4 @@
-#include "firmware/display/diag.h"
+#include "firmware/screens/diag.h"
 
 #include <atomic>
 

@@ -3,7 +3,7 @@
 // step until only the last column of character length - visible - 1 is left
 // at the window's left edge; that frame pauses six steps and the scroll
 // starts over. All characters are taken to be as wide as the first one.
-#include "firmware/display/marquee.h"
+#include "firmware/screens/marquee.h"
 
 #include <cstring>
 

@@ -6,7 +6,7 @@
 // thread, so every field is atomic: the fields are written before the mode
 // switch and the dirty flag after it, so the tick never draws a half-set
 // popup.
-#include "firmware/display/popup.h"
+#include "firmware/screens/popup.h"
 
 #include <atomic>
 #include <cstring>

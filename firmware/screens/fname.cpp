@@ -2,12 +2,11 @@
 // replaces the stored name; later ones shift in from the right, the first
 // one typed falling out on the left after eleven. Left removes the last
 // character. Enter on a name of only "-" asks for a name and writes nothing.
-#include "firmware/nvm/fname.h"
+#include "firmware/screens/fname.h"
 
 #include <cstring>
 
 #include "firmware/display/lcd.h"
-#include "firmware/display/popup.h"
 #include "firmware/editor/editor.h"
 #include "firmware/editor/label.h"
 #include "firmware/editor/menu.h"
@@ -16,6 +15,7 @@
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
 #include "firmware/nvm/nvm.h"
+#include "firmware/screens/popup.h"
 #include "host/keys.h"
 #include "host/mirror.h"
 

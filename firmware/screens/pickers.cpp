@@ -1,4 +1,4 @@
-#include "firmware/display/pickers.h"
+#include "firmware/screens/pickers.h"
 
 #include "firmware/editor/menu.h"
 #include "firmware/editor/menu_ids.h"

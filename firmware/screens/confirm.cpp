@@ -1,7 +1,7 @@
 // The Yes/No confirmation. Yes on "Delete?" empties the slot (464 bytes of
 // 0xFF, no checksum) and returns to the editor; Yes on "Replace?" goes on to
 // the file name entry for that slot; No and Delete return to the menu.
-#include "firmware/display/confirm.h"
+#include "firmware/screens/confirm.h"
 
 #include <cstring>
 
@@ -12,8 +12,8 @@
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
-#include "firmware/nvm/fname.h"
 #include "firmware/nvm/nvm.h"
+#include "firmware/screens/fname.h"
 #include "host/keys.h"
 
 namespace {
