@@ -9,6 +9,9 @@
 #include "host/clock.h"
 
 namespace {
+// How long closing waits for a print job to wind down (wall time).
+constexpr uint32_t kCloseWaitMs = 1000;
+
 struct Runtime {
   std::thread worker;
   std::atomic<bool> terminate{false};
@@ -51,10 +54,23 @@ void firmware_stop(bool wait) {
   s.running = false;
 }
 
+// Closing in the middle of a copies or serial job first lets the job end as a
+// cancel does (the stop request ends its pause at once, its end steps reset
+// the print options), so the label journalled is the one the user has after
+// the job, not one that repeats the whole job at the next Print. The worker
+// finishes at most the label it is printing; a worker that does not stop in
+// time is left running as before.
 void firmware_close() {
   if (!s.running) return;
+  s.terminate = true;
+  if (host_clock_is_virtual()) {
+    firmware_stop(true);
+    sys_shutdown_save();
+    return;
+  }
+  for (uint32_t waited = 0; !s.exited && waited < kCloseWaitMs; ++waited) host_sleep_ms(1);
   sys_shutdown_save();
-  firmware_stop(host_clock_is_virtual());
+  firmware_stop(s.exited);
 }
 
 bool firmware_running() { return s.running; }

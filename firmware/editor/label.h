@@ -94,6 +94,9 @@ LabelRecord* lbl_record();
 
 // ---- Text operations (on the current line, lines[current_line]) ----
 bool lbl_insert_char(uint16_t code);
+// The same insertion without the popup: the print engine steps serials from
+// its worker thread and reports a refusal itself, after the job.
+bool lbl_insert_char_quiet(uint16_t code);
 void lbl_backspace();
 void lbl_delete_before_cursor(uint8_t line);
 void lbl_new_line(bool check_fit);

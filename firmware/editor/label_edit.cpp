@@ -34,21 +34,22 @@ bool fits_after_insert(const LabelRecord& r) {
   if (is_fixed_length(t)) return !(lbl_fixed_length_dots(t) < lbl_record_length_dots(&r, 1));
   return true;
 }
-}  // namespace
 
-bool lbl_insert_char(uint16_t code) {
+// The insertion and its checks; a refusal names its message in `refusal`
+// and leaves the label as it was.
+bool insert_char(uint16_t code, uint8_t* refusal) {
   LabelRecord& r = rec();
   LabelLine& ln = current(r);
   if (ln.length >= LBL_MAX_CHARS) {
-    lbl_refuse(MSG_MAX_CHARS);
+    *refusal = MSG_MAX_CHARS;
     return false;
   }
   if (r.barcode_active == 1 && !bc_char_allowed(r.barcode_type, code)) {
-    lbl_refuse(MSG_ERROR);
+    *refusal = MSG_ERROR;
     return false;
   }
   if (!prn_label_fits(&r)) {
-    lbl_refuse(MSG_CANNOT_FIT);
+    *refusal = MSG_CANNOT_FIT;
     return false;
   }
 
@@ -65,10 +66,23 @@ bool lbl_insert_char(uint16_t code) {
 
   if (!fits_after_insert(r)) {
     lbl_backspace();
-    lbl_refuse(MSG_CANNOT_FIT);
+    *refusal = MSG_CANNOT_FIT;
     return false;
   }
   return true;
+}
+}  // namespace
+
+bool lbl_insert_char(uint16_t code) {
+  uint8_t refusal = 0;
+  if (insert_char(code, &refusal)) return true;
+  lbl_refuse(refusal);
+  return false;
+}
+
+bool lbl_insert_char_quiet(uint16_t code) {
+  uint8_t refusal = 0;
+  return insert_char(code, &refusal);
 }
 
 void lbl_delete_before_cursor(uint8_t line) {

@@ -48,6 +48,7 @@ struct Engine {
   std::atomic<uint8_t> sample_index{0};
   std::atomic<uint8_t> restore_after_print{0};
   std::atomic<uint8_t> job_error{0};
+  std::atomic<uint8_t> label_copy{0};  // the label's copy of its value, from 1
   std::atomic<uint32_t> tick_count{0};
   std::atomic<uint32_t> cut_test_count{0};
   std::atomic<bool> in_action{false};  // a mode's action runs
@@ -84,11 +85,14 @@ void print_one_label(LabelRecord* r) {
 }
 
 // Copies of each serial value, with the "Cut or Print" pause between labels.
+// The count of values and the copies are read once, at the start.
 void print_run(LabelRecord* r) {
   const uint16_t values = r->serial_print ? ser_label_count() : 1;
-  prn_set_progress(0, uint16_t(r->copies * values));
+  const uint8_t copies = prn_copies_of(r);
+  prn_set_progress(0, uint16_t(copies * values));
   for (uint16_t v = 0; v < values; ++v) {
-    for (uint8_t c = 0; c < r->copies; ++c) {
+    for (uint8_t c = 0; c < copies; ++c) {
+      e.label_copy = uint8_t(c + 1);
       prn_sync_display();
       print_one_label(r);
       prn_job_end();
@@ -391,6 +395,13 @@ void prn_set_progress(uint16_t printed, uint16_t total) {
 }
 
 uint8_t prn_job_error() { return e.job_error; }
+void prn_set_job_error() { e.job_error = 1; }
+uint8_t prn_label_copy() { return e.label_copy; }
+void prn_set_label_copy(uint8_t copy) { e.label_copy = copy; }
+
+// Copies 0 (typed as "00" before the menu refused it, or kept in a stored
+// label) would make Print print nothing at all; it prints once.
+uint8_t prn_copies_of(const LabelRecord* r) { return r->copies ? r->copies : 1; }
 uint64_t prn_columns_sent() { return e.columns_sent.load(std::memory_order_relaxed); }
 
 void prn_get_settings(uint8_t out[10]) {

@@ -74,6 +74,16 @@ void prn_set_waiting_cut(uint8_t value);
 // labels_printed and labels_total, the progress the tick draws.
 void prn_set_progress(uint16_t printed, uint16_t total);
 uint8_t prn_job_error();
+// A serial step of a block label's cells was refused: "Cannot Fit" follows
+// the job, once its pauses are over.
+void prn_set_job_error();
+// Which copy of its value the label being printed is (from 1): the batch
+// runner's label list reads it when the label ends.
+uint8_t prn_label_copy();
+void prn_set_label_copy(uint8_t copy);
+// The copies a job prints of each value: the record's copies, at least one.
+struct LabelRecord;
+uint8_t prn_copies_of(const LabelRecord* r);
 // Every column sent since start-up (the tape itself keeps a bounded number).
 uint64_t prn_columns_sent();
 // The device settings as the engine holds them.

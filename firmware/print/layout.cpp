@@ -110,11 +110,17 @@ void prn_print_block_label() {
   LabelRecord* saved = prn_scratch_record();
   *saved = *r;
   const bool serial = r->block_serial != 0;
-  const uint16_t labels = serial ? r->copies : 1;
+  const uint16_t labels = serial ? prn_copies_of(r) : 1;
   const uint16_t cells = serial ? r->block_count : 1;
+  // Without the serial each Print takes one cell off the strip, and the pause
+  // comes with its last cell. A strip already used up has nothing left to
+  // count: its cells print one a Print without a pause, until the menu sets
+  // a new count.
+  const bool strip_left = r->block_count > 0;
   prn_set_progress(0, labels);
 
   for (uint16_t label = 0; label < labels; ++label) {
+    prn_set_label_copy(uint8_t(label + 1));
     prn_sync_display();
     prn_job_begin();
     prn_feed_lead();
@@ -127,7 +133,12 @@ void prn_print_block_label() {
         prn_rotated_emit(r);
       prn_feed(int16_t(pad));
       if (serial) {
-        if (!ser_increment_text()) break;  // the serial no longer steps: no further cell
+        // The serial no longer steps: no further cell. The pauses still show;
+        // "Cannot Fit" follows the job.
+        if (cell + 1 < cells && !ser_increment_text()) {
+          prn_set_job_error();
+          break;
+        }
       } else if (r->block_count > 0) {
         --r->block_count;
       }
@@ -135,7 +146,7 @@ void prn_print_block_label() {
     if (serial) *r = *saved;  // every label starts again from the first value
     ser_reset_cache();
     // No trailing feed: the cells end the label.
-    prn_set_waiting_cut(serial ? label + 1 < labels : r->block_count == 0);
+    prn_set_waiting_cut(serial ? label + 1 < labels : strip_left && r->block_count == 0);
     prn_job_end();
     prn_set_progress(uint16_t(label + 1), labels);
     if (prn_waiting_cut() && !prn_sample_seq_running()) {

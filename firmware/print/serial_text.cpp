@@ -1,5 +1,6 @@
 #include "firmware/print/serial_text.h"
 
+#include <algorithm>
 #include <atomic>
 
 #include "firmware/editor/label.h"
@@ -64,7 +65,7 @@ bool ser_increment_text() {
   // Every character of the run carried over: the run grows by one in front.
   const uint8_t run_start = uint8_t(i + 1);
   ln.cursor = run_start;
-  if (!lbl_insert_char(fresh)) {
+  if (!lbl_insert_char_quiet(fresh)) {
     for (int k = run_start; k < col; ++k) ln.cells[k] = largest;
     ln.cursor = col;
     return false;
@@ -111,17 +112,25 @@ void text_widen(uint16_t* cells, const uint8_t* bytes, uint8_t n) {
 
 bool char_is_letter(uint16_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-uint16_t ser_value_at(uint8_t position, uint8_t cls) {
-  const LabelRecord* r = lbl_record();
-  const uint8_t line = r->current_line < LBL_MAX_LINES ? r->current_line : 0;
-  if (position >= LBL_MAX_CHARS + 1) position = LBL_MAX_CHARS;
+namespace {
+// Characters a serial ending at `position` of `line` may take: at most three,
+// never reaching back into the barcode field of line 0.
+int serial_window(const LabelRecord* r, uint8_t line, uint8_t position) {
   int len = position + 1 < 3 ? position + 1 : 3;
-  // The serial never reaches back into the barcode field of line 0.
   if (line == 0 && r->barcode_type != 0) {
     const int start = r->barcode_start, end = r->barcode_start + r->barcode_length;
     const int limit = end <= position ? end : (start <= position ? start : -1);
     if (limit >= 0 && position + 1 - limit < len) len = position + 1 - limit;
   }
+  return len;
+}
+}  // namespace
+
+uint16_t ser_value_at(uint8_t position, uint8_t cls) {
+  const LabelRecord* r = lbl_record();
+  const uint8_t line = r->current_line < LBL_MAX_LINES ? r->current_line : 0;
+  if (position >= LBL_MAX_CHARS + 1) position = LBL_MAX_CHARS;
+  const int len = serial_window(r, line, position);
   const uint16_t* cells = r->lines[line].cells + (position + 1 - len);
   if (cls == SER_CLASS_DIGITS) return serial_trailing_number(cells, uint8_t(len));
   uint8_t bytes[3];
@@ -173,4 +182,103 @@ uint16_t ser_label_count() {
   return count;
 }
 
-bool ser_step_text() { return true; }
+namespace {
+bool is_digit(uint16_t c) { return c >= '0' && c <= '9'; }
+
+LabelLine& current_line(LabelRecord* r) {
+  lbl_make_consistent(r);
+  return r->lines[r->current_line];
+}
+
+// Replaces the `count` characters before the cursor by `n` new ones through
+// the label model, so the line limit and the fit apply to every character.
+// A refusal puts the label back as it was and fails.
+bool replace_before_cursor(uint8_t count, const uint8_t* fresh, uint8_t n) {
+  LabelRecord* r = lbl_record();
+  const LabelRecord before = *r;
+  for (uint8_t k = 0; k < count; ++k) lbl_delete_before_cursor(r->current_line);
+  for (uint8_t k = 0; k < n; ++k) {
+    if (!lbl_insert_char_quiet(fresh[k])) {
+      *r = before;
+      return false;
+    }
+  }
+  return true;
+}
+
+// Digits before the cursor that belong to the serial (at most three, never
+// reaching into a barcode field).
+uint8_t digits_before(const LabelRecord* r, const LabelLine& ln, uint8_t col) {
+  const int window = serial_window(r, r->current_line, uint8_t(col - 1));
+  uint8_t n = 0;
+  while (n < window && is_digit(ln.cells[col - 1 - n])) ++n;
+  return n;
+}
+
+// One digit step by the increment. The running value lives in the serial
+// cache; the characters replaced follow from it, so leading zeros in the
+// text survive ("009" becomes "010", "099" "0100").
+bool step_digits(LabelRecord* r, LabelLine& ln, uint8_t col) {
+  // No digit before the cursor: there is no number to step, and replacing
+  // the letter there would lose it.
+  if (!is_digit(ln.cells[col - 1])) return false;
+  uint16_t cache = ser_cache();
+  if (cache == 0) cache = ser_value_at(uint8_t(col - 1), SER_CLASS_DIGITS);
+  uint8_t replace = 3;
+  if (cache <= 8)
+    replace = 1;
+  else if (cache == 9)
+    replace = col >= 2 && ln.cells[col - 2] == '0' ? 2 : 1;
+  else if (cache <= 99)
+    replace = 2;
+  replace = std::min(replace, digits_before(r, ln, col));
+  // Past 999 the three digits would wrap and the number would vanish.
+  const uint32_t next = uint32_t(cache) + r->serial_increment;
+  if (next > SER_MAX_DIGITS) return false;
+  uint8_t digits[4];
+  num_format_fixed(uint16_t(next), digits, 3);
+  uint8_t first = 0;
+  while (first < 3 && digits[first] == '0') ++first;
+  if (!replace_before_cursor(replace, digits + first, uint8_t(3 - first))) return false;
+  ser_set_cache(uint16_t(next));
+  r->serial_start = uint16_t(next);
+  return true;
+}
+}  // namespace
+
+bool ser_step_letters(uint8_t cls) {
+  LabelRecord* r = lbl_record();
+  const LabelLine& ln = current_line(r);
+  const uint8_t col = ln.cursor;
+  if (col == 0) return false;
+  const uint16_t value = ser_value_at(uint8_t(col - 1), cls);
+  // No letter of the class before the cursor, or ZZZ: no next value.
+  if (value == 0xFFFF || value >= SER_MAX_LETTERS) return false;
+  const uint8_t base = cls == SER_CLASS_LOWER ? 'a' : 'A';
+  uint8_t now[3], next[3];
+  serial_format_letters(now, value, base);
+  serial_format_letters(next, uint16_t(value + 1), base);
+  uint8_t old_len = 0, first = 0;
+  for (uint8_t c : now) old_len += c != '_';
+  while (first < 3 && next[first] == '_') ++first;
+  return replace_before_cursor(old_len, next + first, uint8_t(3 - first));
+}
+
+bool ser_step_text() {
+  LabelRecord* r = lbl_record();
+  LabelLine& ln = current_line(r);
+  const uint8_t col = ln.cursor;
+  if (col == 0) return true;
+  if (r->serial_class == SER_CLASS_DIGITS) return step_digits(r, ln, col);
+  const uint8_t cls = r->serial_class == SER_CLASS_LOWER ? SER_CLASS_LOWER : SER_CLASS_UPPER;
+  uint16_t made = 0;
+  bool ok = true;
+  for (; made < r->serial_increment; ++made) {
+    if (!ser_step_letters(cls)) {
+      ok = false;  // the steps already made stay in the text
+      break;
+    }
+  }
+  if (made > 0) r->serial_start = ser_value_at(uint8_t(current_line(r).cursor - 1), cls);
+  return ok;
+}

@@ -59,8 +59,20 @@ bool ser_format_end(uint8_t block[12]);
 
 // A serial run: the number of values it prints from the record's start to
 // its end text by its increment (0 with an increment of 0; a digit run has
-// at least one value, a letter run may have none), and the step of the
-// serial in the text after each value's copies (false when the stepped text
-// no longer fits). Until the text step is built, it leaves the text as it is.
+// at least one value, a letter run may have none).
 uint16_t ser_label_count();
+// Steps the serial just before the cursor of the current line by the run's
+// increment, after each value's copies. Digits step through the serial cache
+// and keep their leading zeros ("009" to "010"); a refusal (line full, the
+// label no longer fits, past 999, no digit before the cursor) leaves the text
+// as it was. Letters take serial_increment single steps; the first refusal
+// fails the step and the steps made stay. serial_start then holds the value
+// the text shows, which is what the serial menu reads when it opens again.
+// A cursor at column 0 succeeds without change.
 bool ser_step_text();
+// One letter step: the run of up to three letters of the class (0 upper,
+// 1 lower case) before the cursor takes the next value of the scheme (Z to
+// AA, AZ to BA, ZZ to AAA), a character being inserted in front when the run
+// grows. False, the text unchanged, when there is no such letter, at ZZZ, or
+// when the label model refuses the longer run.
+bool ser_step_letters(uint8_t cls);

@@ -548,7 +548,7 @@ TEST_F(Label, ARefusedSerialStepLeavesTextAndCursorAsTheyWere) {
   EXPECT_FALSE(ser_increment_text());
   EXPECT_EQ(text(0), std::string(48, '-') + "99");
   EXPECT_EQ(cursor(), 50);
-  EXPECT_EQ(shown(), Refusal{171});
+  EXPECT_TRUE(shown().empty());  // the step runs in the print job, which reports it after the job
 }
 
 TEST(NumberText, FixedWidthFormatAndParse) {
