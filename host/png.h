@@ -1,6 +1,7 @@
-// Minimal PNG writer for the pictures the simulator produces headless
-// (LCD, tape, glyph sheets). Writes to a temporary file and renames it, so a
-// failed write never leaves a half-written picture behind.
+// PNG files for the pictures the simulator produces headless (LCD, tape,
+// glyph sheets) and for the tests that read them back, through libpng.
+// Writes go to a temporary file that is renamed into place, so a failed
+// write never leaves a half-written picture behind.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -9,6 +10,7 @@
 // when the file cannot be written.
 bool png_write_rgb(const std::string& path, int width, int height, const uint8_t* rgb);
 
-// Reads an 8-bit RGB or RGBA PNG written by this module (or any non-interlaced
-// 8-bit truecolour PNG) into rgb; false when it cannot.
+// Reads any PNG (grey, palette, RGB, with or without alpha, 8 or 16 bits,
+// interlaced or not) into rgb as height rows of width RGB pixels; alpha is
+// dropped. False when the file is missing, damaged or too large.
 bool png_read_rgb(const std::string& path, int& width, int& height, std::string& rgb);
