@@ -51,6 +51,9 @@ bool read_pbm(const std::string& data, Picture& out) {
   if (data.size() < 2 || data[0] != 'P' || (data[1] != '1' && data[1] != '4')) return false;
   size_t at = 2;
   if (!read_number(data, at, out.width) || !read_number(data, at, out.height)) return false;
+  // Every pixel takes at least one bit of the file: a header that promises
+  // more is refused before anything is allocated.
+  if (uint64_t(out.width) * uint64_t(out.height) > uint64_t(data.size()) * 8) return false;
   out.rgb.assign(size_t(out.width) * out.height * 3, 255);
   auto set = [&](int x, int y, bool black) {
     if (!black) return;

@@ -16,7 +16,7 @@ struct Picture {
   std::vector<uint8_t> rgb;  // height rows of width RGB pixels
 };
 
-// Reads a plain (P1) or raw (P4) PBM, or an RGB PNG. False when it cannot.
+// Reads a plain (P1) or binary (P4) PBM, or a PNG. False when it cannot.
 bool read_picture(const std::string& path, Picture& out);
 
 // True when KLX80_REBASELINE is set to something other than 0 or empty.

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -141,6 +142,27 @@ TEST_F(PrintedTape, FixedLengthAndCopies) {
   // F, or F + 1 when the rest beside the text is odd.
   EXPECT_TRUE(tape_column_count() == 400u || tape_column_count() == 401u) << tape_column_count();
   expect_tape("fixed_length_50mm");
+}
+
+// Goldens written before the tapes were stored packed are plain PBM; both
+// forms of one picture read the same.
+TEST(GoldenPicture, PlainAndPackedPbmReadAlike) {
+  const fs::path dir = fs::path(KLX80_E2E_WORK) / "pbm_forms";
+  fs::create_directories(dir);
+  const std::string plain = "P1\n# comment\n10 2\n1000000001\n0110\n000011\n";
+  const std::string packed = std::string("P4\n10 2\n") + "\x80\x40\x60\xc0";
+  std::ofstream(dir / "plain.pbm", std::ios::binary) << plain;
+  std::ofstream(dir / "packed.pbm", std::ios::binary) << packed;
+  std::ofstream(dir / "short.pbm", std::ios::binary) << packed.substr(0, packed.size() - 1);
+  golden::Picture a, b, c;
+  ASSERT_TRUE(golden::read_picture((dir / "plain.pbm").string(), a));
+  ASSERT_TRUE(golden::read_picture((dir / "packed.pbm").string(), b));
+  EXPECT_EQ(a.width, 10);
+  EXPECT_EQ(a.height, 2);
+  EXPECT_EQ(a.rgb, b.rgb);
+  EXPECT_EQ(a.rgb[9 * 3], 0);        // row 0, last column black
+  EXPECT_EQ(a.rgb[10 * 3 + 2], 255);  // row 1, first column white
+  EXPECT_FALSE(golden::read_picture((dir / "short.pbm").string(), c));
 }
 
 }  // namespace
