@@ -1,9 +1,9 @@
 // Golden files for the end-to-end tests: expected pictures (PBM tapes, PNG
-// LCD and tape pictures) and texts kept under tests/golden/<case>/, compared
-// pixel by pixel or byte by byte. On a mismatch the actual file and, for
-// pictures, a diff picture are written beside the run's outputs. With
-// rebaseline (the --rebaseline switch or KLX80_REBASELINE=1) the actual
-// output replaces the golden instead.
+// LCD and tape pictures) and texts kept in the case folders under
+// tests/golden/, compared pixel by pixel or byte by byte. On a mismatch the
+// actual file and, for pictures, a diff picture are written beside the run's
+// outputs. With rebaseline (the --rebaseline switch or KLX80_REBASELINE=1)
+// the actual output replaces the golden instead.
 #pragma once
 #include <cstdint>
 #include <string>

@@ -1,7 +1,7 @@
 // Printed tapes against their goldens: labels written straight into the
 // label record of a simulated device on a copy of the built flash image
 // (real glyphs), printed by the engine, the tape written as PBM and compared
-// with tests/golden/<case>/tape.pbm. `print_e2e --rebaseline` (or
+// with tests/golden/print/<case>/tape.pbm. `print_e2e --rebaseline` (or
 // KLX80_REBASELINE=1) writes the goldens after a reviewed change.
 #include <gtest/gtest.h>
 
@@ -77,7 +77,7 @@ class PrintedTape : public ::testing::Test {
     ASSERT_EQ(ui_get_mode(), MODE_EDITOR);
   }
 
-  // The tape against tests/golden/<case>/tape.pbm; a PNG of the window's
+  // The tape against tests/golden/print/<case>/tape.pbm; a PNG of the window's
   // picture is left beside the output for a person to look at.
   void expect_tape(const std::string& golden_case) {
     const fs::path actual = work / "tape.pbm";
