@@ -70,7 +70,8 @@ TEST_F(PngTest, DamagedMissingAndUnwritableFilesAreRefused) {
   std::ofstream(path("text.png")) << "not a picture\n";
   int w = 0, h = 0;
   std::string out;
-  for (const char* name : {"cut.png", "text.png", "missing.png"}) EXPECT_FALSE(png_read_rgb(path(name), w, h, out)) << name;
+  for (const char* name : {"cut.png", "text.png", "missing.png"})
+    EXPECT_FALSE(png_read_rgb(path(name), w, h, out)) << name;
 
   const std::string nowhere = path("no_such_folder/x.png");
   EXPECT_FALSE(png_write_rgb(nowhere, 4, 4, rgb));

@@ -160,7 +160,7 @@ TEST(GoldenPicture, PlainAndPackedPbmReadAlike) {
   EXPECT_EQ(a.width, 10);
   EXPECT_EQ(a.height, 2);
   EXPECT_EQ(a.rgb, b.rgb);
-  EXPECT_EQ(a.rgb[9 * 3], 0);        // row 0, last column black
+  EXPECT_EQ(a.rgb[9 * 3], 0);         // row 0, last column black
   EXPECT_EQ(a.rgb[10 * 3 + 2], 255);  // row 1, first column white
   EXPECT_FALSE(golden::read_picture((dir / "short.pbm").string(), c));
 }
