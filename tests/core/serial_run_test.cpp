@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "firmware/display/popup.h"
 #include "firmware/kernel/key_codes.h"
 #include "firmware/nvm/nvm.h"
 #include "firmware/print/engine.h"
 #include "firmware/print/serial_text.h"
+#include "firmware/screens/popup.h"
 #include "print_test_util.h"
 
 using namespace print_test;
@@ -185,8 +185,7 @@ TEST_F(SerialRun, ClosingDuringARunJournalsTheLabelWithoutTheJob) {
 
 // ---- Terminal block and patch panel cells ----
 
-LabelRecord* block(uint8_t type, const char* text, uint8_t cells, uint8_t serial, uint8_t copies,
-                   uint8_t spacing = 0) {
+LabelRecord* block(uint8_t type, const char* text, uint8_t cells, uint8_t serial, uint8_t copies, uint8_t spacing = 0) {
   LabelRecord* r = set_label(type, 1, {text});
   r->rotation = 0;
   r->spacing_choice = spacing;
