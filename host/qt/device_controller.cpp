@@ -61,6 +61,7 @@ void DeviceController::tick() {
   sys_tick();
   ++ticks_run_;
   checkLcd();
+  emit ticked();
   // A long print (the endless glyph print) shows as it grows, ten times a
   // second, not only when its tape ends.
   if (ticks_run_ % 10 == 0) {

@@ -43,6 +43,8 @@ class DeviceController : public QObject {
   void lcdChanged();
   void tapeBegun();
   void tapeEnded();
+  // One tick ran (sys_tick returned): the pace for input fed from outside.
+  void ticked();
 
  private:
   QTimer timer_;

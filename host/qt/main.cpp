@@ -1,5 +1,7 @@
 // The desktop simulator: the device window, the print output, the media panel
-// and the (hidden) serial panel, with the firmware running behind them.
+// and the serial panel, with the firmware running behind them. --serial PORT
+// connects the serial panel at start (for test rigs); --remote also lets the
+// other end drive the device with key scripts.
 #include <QApplication>
 #include <QMessageBox>
 #include <cstdio>
@@ -18,18 +20,28 @@ bool display_available() {
 }
 
 int usage(const char* program) {
-  std::fprintf(stdout, "usage: %s [--flash PATH]\n", program);
+  std::fprintf(stdout, "usage: %s [--flash PATH] [--serial PORT [--remote]]\n", program);
   return 0;
 }
 }  // namespace
 
 int main(int argc, char** argv) {
+  const char* serial_port = nullptr;
+  bool remote = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--flash") == 0 && i + 1 < argc) {
       spi_set_path(argv[++i]);
+    } else if (std::strcmp(argv[i], "--serial") == 0 && i + 1 < argc) {
+      serial_port = argv[++i];
+    } else if (std::strcmp(argv[i], "--remote") == 0) {
+      remote = true;
     } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       return usage(argv[0]);
     }  // anything else is for Qt (-platform, -style, ...)
+  }
+  if (remote && !serial_port) {
+    std::fprintf(stderr, "klx80: --remote needs --serial PORT\n");
+    return 2;
   }
   if (!display_available()) {
     std::fprintf(stderr, "klx80: no display found (DISPLAY is not set); run the device headless with klx80-batch\n");
@@ -46,6 +58,15 @@ int main(int argc, char** argv) {
   {
     Simulator simulator;
     simulator.show();
+    if (serial_port) {
+      // The rig reads what the window's status bar says.
+      SerialWindow& serial = simulator.serialWindow();
+      QObject::connect(&serial, &SerialWindow::statusChanged, [](const QString& text) {
+        std::fprintf(stderr, "klx80: %s\n", text.toLocal8Bit().constData());
+      });
+      serial.openWindow();
+      serial.connectTo(QString::fromLocal8Bit(serial_port), remote);
+    }
     try {
       app.exec();
     } catch (const std::exception& e) {

@@ -4,6 +4,7 @@
 #include <QHelpEvent>
 #include <QImage>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
@@ -150,6 +151,15 @@ void MainWindow::focusOutEvent(QFocusEvent* event) {
   // later letter is not taken as a service command.
   key_input::reset();
   QWidget::focusOutEvent(event);
+}
+
+void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
+  // A right click on a key is that key (any button presses it); elsewhere on
+  // the picture it opens the program's own menu.
+  if (layout::key_at(event->pos())) return;
+  QMenu menu(this);
+  menu.addAction(QStringLiteral("Serial Comms..."), this, &MainWindow::serialCommsRequested);
+  menu.exec(event->globalPos());
 }
 
 bool MainWindow::event(QEvent* event) {

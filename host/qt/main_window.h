@@ -21,6 +21,8 @@ class MainWindow : public QWidget {
  signals:
   // The window was closed: the device is off and the program should end.
   void closed();
+  // "Serial Comms..." was chosen in the context menu.
+  void serialCommsRequested();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -32,6 +34,7 @@ class MainWindow : public QWidget {
   void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
   bool event(QEvent* event) override;
 
  private:
