@@ -11,7 +11,7 @@ struct Cartridge {
 } s;
 }  // namespace
 
-void cart_init() { s.id = 3; }
+void cart_init() { s.id = CART_TAPE_3_4_IN; }
 
 // Mode 29 is a pass-through to the editor.
 void cart_task() {
@@ -20,5 +20,5 @@ void cart_task() {
 
 uint8_t cart_get_id() { return s.id; }
 void cart_set_id(uint8_t id) { s.id = id; }
-bool cart_is_self_lam() { return s.id >= 4 && s.id <= 7; }
-bool cart_is_sleeve() { return s.id >= 8 && s.id <= 11; }
+bool cart_is_self_lam() { return cart_id_is_self_lam(s.id); }
+bool cart_is_sleeve() { return cart_id_is_sleeve(s.id); }

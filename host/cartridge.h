@@ -3,6 +3,14 @@
 #pragma once
 #include <cstdint>
 
+// Cartridge ids the firmware asks about by name.
+enum : uint8_t {
+  CART_NONE = 0,
+  CART_TAPE_3_4_IN = 3,  // 3/4-inch continuous tape, the only one for barcodes
+};
+constexpr bool cart_id_is_self_lam(uint8_t id) { return id >= 4 && id <= 7; }
+constexpr bool cart_id_is_sleeve(uint8_t id) { return id >= 8 && id <= 11; }
+
 void cart_init();
 void cart_task();
 uint8_t cart_get_id();

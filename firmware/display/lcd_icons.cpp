@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "firmware/display/lcd.h"
+#include "firmware/editor/label_types.h"
 #include "firmware/editor/messages.h"
 
 namespace {
@@ -73,23 +74,25 @@ struct TypeIcon {
 };
 
 TypeIcon type_icon(uint8_t label_type) {
-  if (label_type == 0) return {kIconA, 9, 1, 13};
-  if (label_type == 1) return {kIconB, 8, 1, 13};
-  if (label_type <= 25) return {kIconF, 26, 1, 4};
-  if (label_type <= 45) return {kIconA, 9, 3, 2};
-  if (label_type == 46) return {kIconW, 8, 1, 13};
-  return {kIconT, 8, 4, 3};
+  if (label_type == LABEL_BANNER_PORTRAIT) return {kIconA, 9, 1, 13};
+  if (label_type == LABEL_BANNER_LANDSCAPE) return {kIconB, 8, 1, 13};
+  if (lbl_type_is_fixed(label_type)) return {kIconF, 26, 1, 4};
+  if (lbl_type_is_wire_size(label_type)) return {kIconA, 9, 3, 2};
+  if (label_type == LABEL_WIRE_SELF_LAM) return {kIconW, 8, 1, 13};
+  return {kIconT, 8, 4, 3};  // the blocks, and any code beyond the table
 }
 }  // namespace
 
 void lcd_draw_label_type(uint8_t label_type, bool as_icon) {
   if (!as_icon) {
     // Millimetre terminal block and patch panel share the inch types' tags.
-    if (label_type == 49) label_type = 47;
-    if (label_type == 50) label_type = 48;
-    // The tags are messages 121..169; a type beyond the table has no tag.
-    if (label_type <= 48)
-      lcd_put_text(3, 0, msg_text(uint8_t(121 + label_type)), 0);
+    if (label_type == LABEL_TERMINAL_BLOCK_MM) label_type = LABEL_TERMINAL_BLOCK_IN;
+    if (label_type == LABEL_PATCH_PANEL_MM) label_type = LABEL_PATCH_PANEL_IN;
+    // The tags are messages in type order; a type beyond the table has no tag.
+    static_assert(MSG_TAG_GEN + uint8_t(LABEL_PATCH_PANEL_IN) == MSG_TAG_PORT,
+                  "one tag per type up to the patch panel");
+    if (label_type <= LABEL_PATCH_PANEL_IN)
+      lcd_put_text(3, 0, msg_text(uint8_t(MSG_TAG_GEN + label_type)), 0);
     else
       lcd_put_text(3, 0, "", 0);
     lcd_shift_status_down();

@@ -8,7 +8,9 @@
 
 #include "firmware/display/lcd.h"
 #include "firmware/editor/label.h"
+#include "firmware/editor/label_types.h"
 #include "firmware/editor/menu.h"
+#include "firmware/editor/message_ids.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
@@ -26,11 +28,6 @@ namespace {
 constexpr uint32_t kBatteryPeriod = 100;
 constexpr uint8_t kBatteryChannel = 2;
 
-// Label types the material rules know.
-constexpr uint8_t TYPE_BANNER_LANDSCAPE = 1;
-constexpr uint8_t TYPE_WIRE_075 = 26;
-constexpr uint8_t TYPE_WIRE_SELF_LAM = 46;
-
 struct Editor {
   uint8_t caps = 1;
   uint8_t last_mode = 0;
@@ -38,21 +35,18 @@ struct Editor {
   uint32_t battery_ticks = 0;
 } ed;
 
-bool is_wire_size(uint8_t t) { return t >= 26 && t <= 45; }
-bool is_block_type(uint8_t t) { return t >= 47 && t <= 50; }
-
 // The label type follows the loaded material: the self-laminating wire type
 // needs self-laminating material; wire sizes and block labels cannot print on
 // self-laminating or sleeve material. True when the type changed.
 bool apply_material_rules() {
   const uint8_t t = lbl_get_type();
   const bool self_lam = cart_is_self_lam();
-  if (t == TYPE_WIRE_SELF_LAM && !self_lam) {
-    lbl_set_type(TYPE_WIRE_075);
+  if (t == LABEL_WIRE_SELF_LAM && !self_lam) {
+    lbl_set_type(LABEL_WIRE_0_75_IN);
     return true;
   }
-  if ((self_lam || cart_is_sleeve()) && (is_wire_size(t) || is_block_type(t))) {
-    lbl_set_type(is_wire_size(t) && self_lam ? TYPE_WIRE_SELF_LAM : TYPE_BANNER_LANDSCAPE);
+  if ((self_lam || cart_is_sleeve()) && (lbl_type_is_wire_size(t) || lbl_type_is_block(t))) {
+    lbl_set_type(lbl_type_is_wire_size(t) && self_lam ? LABEL_WIRE_SELF_LAM : LABEL_BANNER_LANDSCAPE);
     return true;
   }
   return false;
@@ -119,8 +113,8 @@ void ed_refresh() {
 void ed_open_menu(uint8_t n) {
   if (n == MENU_SERIAL) {
     const uint8_t t = lbl_get_type();
-    if (t == 47 || t == 49) n = MENU_TERMINAL_BLOCK;
-    if (t == 48 || t == 50) n = MENU_PATCH_PANEL;
+    if (lbl_type_is_terminal_block(t)) n = MENU_TERMINAL_BLOCK;
+    if (lbl_type_is_patch_panel(t)) n = MENU_PATCH_PANEL;
   }
   menu_open(n);
   ui_set_mode(MODE_MENU);
@@ -204,7 +198,7 @@ void ed_mode_task() {
   if (func_is_active() && key == KEY_SPACE) {
     mirror_toggle_background();
   } else {
-    if (cart_get_id() == 0) {
+    if (cart_get_id() == CART_NONE) {
       msg_popup_show(MSG_INSERT_LABELS, 1);
       return;
     }

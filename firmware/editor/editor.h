@@ -5,8 +5,6 @@
 #pragma once
 #include <cstdint>
 
-constexpr uint8_t MSG_INSERT_LABELS = 113;
-
 // Start-up: upper case on, nothing seen yet, then a first refresh.
 void ed_init();
 // The mode task, once per tick. It notices every change of the UI mode, but

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "firmware/editor/label_types.h"
+#include "firmware/editor/message_ids.h"
 #include "firmware/nvm/nvm.h"
 #include "firmware/print/barcode.h"
 #include "firmware/print/geometry.h"
@@ -18,9 +20,9 @@ struct Label {
   LabelRecord record{};
 } s;
 
-// Marker lengths of the wire sizes 26..45 in dots.
-constexpr uint16_t kWireDots[20] = {152, 203, 244, 305, 406, 508, 610, 813, 1016, 1219,
-                                    160, 200, 240, 320, 400, 520, 600, 800, 1040, 1200};
+// Marker lengths of the wire sizes in dots, from LABEL_WIRE_0_75_IN on.
+constexpr uint16_t kWireDots[LABEL_WIRE_150_MM - LABEL_WIRE_0_75_IN + 1] = {
+    152, 203, 244, 305, 406, 508, 610, 813, 1016, 1219, 160, 200, 240, 320, 400, 520, 600, 800, 1040, 1200};
 }  // namespace
 
 LabelRecord* lbl_record() { return &s.record; }
@@ -46,7 +48,8 @@ void lbl_make_consistent(LabelRecord* r) {
 uint8_t lbl_get_type() { return s.record.label_type; }
 
 bool lbl_set_type(uint8_t t) {
-  if (s.record.label_type == 1 && t != 1 && s.record.barcode_type != 0) lbl_barcode_clear();
+  if (s.record.label_type == LABEL_BANNER_LANDSCAPE && t != LABEL_BANNER_LANDSCAPE && s.record.barcode_type != 0)
+    lbl_barcode_clear();
   s.record.label_type = t;
   return prn_label_fits(&s.record);
 }
@@ -79,7 +82,7 @@ void lbl_set_term_block(const uint8_t block[LBL_TERM_BLOCK_SIZE]) {
 void lbl_set_defaults() {
   LabelRecord& r = s.record;
   r.font_size = 2;
-  r.label_type = 26;
+  r.label_type = LABEL_WIRE_0_75_IN;
   r.copies = 1;
   r.serial_print = 0;
   r.bold = 0;
@@ -128,27 +131,23 @@ bool lbl_checksum_ok(const LabelRecord* record) { return lbl_checksum(record) ==
 // ---- Label types ----
 
 uint16_t lbl_fixed_length_dots(uint8_t t) {
-  if (t >= 2 && t <= 12) return uint16_t(((t - 2) * 10160 + 20320) / 100);  // 1.0 to 6.0 inch
-  if (t >= 13 && t <= 25) return uint16_t((t - 13) * 80 + 240);             // 30 to 150 mm
+  if (lbl_type_is_fixed_inch(t))  // 1.0 to 6.0 inch
+    return uint16_t(((t - LABEL_FIXED_1_0_IN) * 10160 + 20320) / 100);
+  if (lbl_type_is_fixed_mm(t)) return uint16_t((t - LABEL_FIXED_30_MM) * 80 + 240);  // 30 to 150 mm
   return 0;
 }
 
-uint16_t lbl_wire_length_dots(uint8_t t) { return t >= 26 && t <= 45 ? kWireDots[t - 26] : 0; }
+uint16_t lbl_wire_length_dots(uint8_t t) { return lbl_type_is_wire_size(t) ? kWireDots[t - LABEL_WIRE_0_75_IN] : 0; }
 
-bool lbl_type_is_inch(uint8_t t) { return (t >= 2 && t <= 12) || (t >= 26 && t <= 35) || t == 47 || t == 48; }
-
-// The 20 and 25 mm wire sizes (36, 37) count as neither.
-bool lbl_type_is_metric(uint8_t t) { return (t >= 13 && t <= 25) || (t >= 38 && t <= 45); }
-
-bool lbl_type_is_block() { return s.record.label_type >= 47 && s.record.label_type <= 50; }
+bool lbl_type_is_block() { return lbl_type_is_block(s.record.label_type); }
 
 uint8_t lbl_type_caption_id(uint8_t t) {
-  if (t == 0) return 23;
-  if (t == 1) return 24;
-  if (t <= 25) return 25;
-  if (t <= 46) return 52;
-  if (t == 47 || t == 49) return 73;
-  if (t == 48 || t == 50) return 74;
+  if (t == LABEL_BANNER_PORTRAIT) return MSG_BANNER_PORTRAIT;
+  if (t == LABEL_BANNER_LANDSCAPE) return MSG_BANNER_LANDSCAPE;
+  if (lbl_type_is_fixed(t)) return MSG_FIXED_LENGTH;
+  if (lbl_type_is_wire(t)) return MSG_WIRE;
+  if (lbl_type_is_terminal_block(t)) return MSG_TERMINAL_BLOCK;
+  if (lbl_type_is_patch_panel(t)) return MSG_PATCH_PANEL;
   return 0;
 }
 

@@ -8,6 +8,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "firmware/editor/label_types.h"
+#include "firmware/editor/message_ids.h"
+
 static_assert(std::endian::native == std::endian::little, "the label record is stored as raw little-endian bytes");
 
 constexpr uint8_t LBL_MAX_LINES = 4;
@@ -84,12 +87,6 @@ static_assert(offsetof(LabelRecord, checksum) == 460);
 constexpr size_t LBL_SERIAL_BLOCK_OFFSET = 430, LBL_SERIAL_BLOCK_SIZE = 12;
 constexpr size_t LBL_TERM_BLOCK_OFFSET = 424, LBL_TERM_BLOCK_SIZE = 5;
 
-// Messages the model shows when it refuses an edit.
-constexpr uint8_t MSG_CANNOT_FIT = 114;
-constexpr uint8_t MSG_ERROR = 115;
-constexpr uint8_t MSG_MAX_LINES = 170;
-constexpr uint8_t MSG_MAX_CHARS = 171;
-
 LabelRecord* lbl_record();
 
 // ---- Text operations (on the current line, lines[current_line]) ----
@@ -150,10 +147,9 @@ void lbl_reset_print_options();
 uint32_t lbl_checksum(const LabelRecord* record);
 bool lbl_checksum_ok(const LabelRecord* record);
 
-// ---- Label type functions ----
+// ---- Label type functions (the predicates are in label_types.h) ----
 uint16_t lbl_fixed_length_dots(uint8_t t);
 uint16_t lbl_wire_length_dots(uint8_t t);
-bool lbl_type_is_inch(uint8_t t);
-bool lbl_type_is_metric(uint8_t t);
+// True when the current label is a terminal block or patch panel.
 bool lbl_type_is_block();
 uint8_t lbl_type_caption_id(uint8_t t);

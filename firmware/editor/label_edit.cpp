@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "firmware/editor/label.h"
+#include "firmware/editor/label_types.h"
+#include "firmware/editor/message_ids.h"
 #include "firmware/print/barcode.h"
 #include "firmware/print/geometry.h"
 #include "firmware/screens/popup.h"
@@ -22,16 +24,14 @@ LabelRecord& rec() {
 
 LabelLine& current(LabelRecord& r) { return r.lines[r.current_line]; }
 
-bool is_fixed_length(uint8_t t) { return t >= 2 && t <= 25; }
-
-// The fit after an insertion: label type 0, the wire sizes and the block
+// The fit after an insertion: Banner Portrait, the wire sizes and the block
 // types take the full check; a fixed length only compares its length with
-// the text and both feeds (the font layer measures Auto as 6pt); types 1
-// and 46 none.
+// the text and both feeds (the font layer measures Auto as 6pt); Banner
+// Landscape and the self-laminating wire none.
 bool fits_after_insert(const LabelRecord& r) {
   const uint8_t t = r.label_type;
-  if (t == 0 || (t >= 26 && t <= 45) || (t >= 47 && t <= 50)) return prn_label_fits(&r);
-  if (is_fixed_length(t)) return !(lbl_fixed_length_dots(t) < lbl_record_length_dots(&r, 1));
+  if (lbl_type_checks_fit_on_insert(t)) return prn_label_fits(&r);
+  if (lbl_type_is_fixed(t)) return !(lbl_fixed_length_dots(t) < lbl_record_length_dots(&r, 1));
   return true;
 }
 
@@ -260,7 +260,7 @@ uint8_t lbl_max_line_length() {
 // A barcode field only on a one-line Banner Landscape label on 3/4-inch tape.
 bool lbl_barcode_begin(uint8_t kind) {
   LabelRecord& r = rec();
-  if (cart_get_id() != 3 || r.last_line != 0 || r.label_type != 1) return false;
+  if (cart_get_id() != CART_TAPE_3_4_IN || r.last_line != 0 || r.label_type != LABEL_BANNER_LANDSCAPE) return false;
   LabelLine& ln = r.lines[0];
   if (r.barcode_type == 0) {
     r.barcode_start = ln.cursor;

@@ -11,6 +11,7 @@
 #include "firmware/display/font.h"
 #include "firmware/display/lcd.h"
 #include "firmware/editor/label.h"
+#include "firmware/editor/label_types.h"
 #include "firmware/editor/menu_state.h"
 #include "firmware/editor/messages.h"
 #include "firmware/editor/settings.h"
@@ -26,46 +27,45 @@
 #include "host/mirror.h"
 
 namespace {
-// Entry message ids that the engine treats specially.
-enum : uint8_t {
-  MSG_ON = 0,
-  MSG_OFF = 1,
-  MSG_SERIAL_FLAG = 18,
-  MSG_INCREMENT_BY = 19,
-  MSG_START = 20,
-  MSG_END = 21,
-  MSG_COPIES = 22,
-  MSG_SPACING = 76,
-  MSG_TERMINATIONS = 77,
-  MSG_PORTS = 78,
-  MSG_ROTATION = 79,
-  MSG_INSERT_LABELS = 113,
-  MSG_NOT_AVAILABLE = 175,
-};
-
 // The menus' entries, as message ids.
-constexpr uint8_t kMain[] = {2, 3, 4, 7, 11, 108};
+constexpr uint8_t kMain[] = {MSG_SYMBOLS, MSG_INTERNATIONAL, MSG_BARCODE, MSG_FILE, MSG_LANGUAGE, MSG_UNITS};
 constexpr uint8_t kSerial[] = {MSG_START, MSG_INCREMENT_BY, MSG_END, MSG_COPIES};
 constexpr uint8_t kCopies[] = {MSG_COPIES};
-constexpr uint8_t kTypesPlain[] = {24, 52, 73, 74, 25, 23};
-constexpr uint8_t kTypesSelfLam[] = {24, 25, 52};
-constexpr uint8_t kTypesSleeve[] = {24, 25};
-constexpr uint8_t kBarcode[] = {5, 6};
-constexpr uint8_t kSlots[] = {96, 97, 98, 99, 100, 101, 102, 103, 104, 105, 106, 107};
-constexpr uint8_t kLanguages[] = {12, 13, 14, 15, 16, 17};
-constexpr uint8_t kUnits[] = {109, 110};
-constexpr uint8_t kFixedInch[] = {26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36};
-constexpr uint8_t kFixedMm[] = {39, 40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 51};
-constexpr uint8_t kWireInch[] = {53, 54, 55, 56, 57, 58, 59, 60, 61, 62};
-constexpr uint8_t kWireMm[] = {63, 64, 65, 66, 67, 68, 69, 70, 71, 72};
+constexpr uint8_t kTypesPlain[] = {MSG_BANNER_LANDSCAPE, MSG_WIRE,         MSG_TERMINAL_BLOCK,
+                                   MSG_PATCH_PANEL,      MSG_FIXED_LENGTH, MSG_BANNER_PORTRAIT};
+constexpr uint8_t kTypesSelfLam[] = {MSG_BANNER_LANDSCAPE, MSG_FIXED_LENGTH, MSG_WIRE};
+constexpr uint8_t kTypesSleeve[] = {MSG_BANNER_LANDSCAPE, MSG_FIXED_LENGTH};
+constexpr uint8_t kBarcode[] = {MSG_CODE_39, MSG_CODE_128};
+constexpr uint8_t kSlots[] = {MSG_SLOT_1, MSG_SLOT_2, MSG_SLOT_3, MSG_SLOT_4,  MSG_SLOT_5,  MSG_SLOT_6,
+                              MSG_SLOT_7, MSG_SLOT_8, MSG_SLOT_9, MSG_SLOT_10, MSG_SLOT_11, MSG_SLOT_12};
+constexpr uint8_t kLanguages[] = {MSG_ENGLISH, MSG_ESPANOL, MSG_FRANCAIS, MSG_PORTUGUES, MSG_DEUTSCH, MSG_NEDERLANDS};
+constexpr uint8_t kUnits[] = {MSG_INCHES, MSG_MILLIMETERS};
+constexpr uint8_t kFixedInch[] = {MSG_FIXED_1_0_IN, MSG_FIXED_1_5_IN, MSG_FIXED_2_0_IN, MSG_FIXED_2_5_IN,
+                                  MSG_FIXED_3_0_IN, MSG_FIXED_3_5_IN, MSG_FIXED_4_0_IN, MSG_FIXED_4_5_IN,
+                                  MSG_FIXED_5_0_IN, MSG_FIXED_5_5_IN, MSG_FIXED_6_0_IN};
+// The 10 and 20 mm lengths have texts but no label type.
+constexpr uint8_t kFixedMm[] = {MSG_FIXED_30_MM,  MSG_FIXED_40_MM,  MSG_FIXED_50_MM,  MSG_FIXED_60_MM,
+                                MSG_FIXED_70_MM,  MSG_FIXED_80_MM,  MSG_FIXED_90_MM,  MSG_FIXED_100_MM,
+                                MSG_FIXED_110_MM, MSG_FIXED_120_MM, MSG_FIXED_130_MM, MSG_FIXED_140_MM,
+                                MSG_FIXED_150_MM};
+constexpr uint8_t kWireInch[] = {MSG_WIRE_0_75_IN, MSG_WIRE_1_0_IN, MSG_WIRE_1_2_IN, MSG_WIRE_1_5_IN, MSG_WIRE_2_0_IN,
+                                 MSG_WIRE_2_5_IN,  MSG_WIRE_3_0_IN, MSG_WIRE_4_0_IN, MSG_WIRE_5_0_IN, MSG_WIRE_6_0_IN};
+constexpr uint8_t kWireMm[] = {MSG_WIRE_20_MM, MSG_WIRE_25_MM, MSG_WIRE_30_MM,  MSG_WIRE_40_MM,  MSG_WIRE_50_MM,
+                               MSG_WIRE_65_MM, MSG_WIRE_75_MM, MSG_WIRE_100_MM, MSG_WIRE_130_MM, MSG_WIRE_150_MM};
 constexpr uint8_t kTerminal[] = {MSG_SPACING, MSG_SERIAL_FLAG, MSG_TERMINATIONS, MSG_ROTATION};
 constexpr uint8_t kPatch[] = {MSG_SPACING, MSG_SERIAL_FLAG, MSG_PORTS, MSG_ROTATION};
-constexpr uint8_t kFile[] = {8, 9, 10};
-constexpr uint8_t kFonts[] = {80, 81, 82, 83, 84, 85, 86, 87, 88, 89, 90, 91, 92, 93};
+constexpr uint8_t kFile[] = {MSG_SAVE, MSG_OPEN, MSG_DELETE};
+constexpr uint8_t kFonts[] = {MSG_AUTO,     MSG_AUTO_BOLD, MSG_6PT,       MSG_6PT_BOLD, MSG_9PT,
+                              MSG_9PT_BOLD, MSG_14PT,      MSG_14PT_BOLD, MSG_20PT,     MSG_20PT_BOLD,
+                              MSG_28PT,     MSG_28PT_BOLD, MSG_40PT,      MSG_40PT_BOLD};
 
-// First label type of each list of sizes.
-constexpr uint8_t kFirstFixedInch = 2, kFirstFixedMm = 13;
-constexpr uint8_t kFirstWireInch = 26, kFirstWireMm = 36;
+// A size list's entry i sets the list's first label type + i.
+static_assert(sizeof kFixedInch == LABEL_FIXED_6_0_IN - LABEL_FIXED_1_0_IN + 1);
+static_assert(sizeof kFixedMm == LABEL_FIXED_150_MM - LABEL_FIXED_30_MM + 1);
+static_assert(sizeof kWireInch == LABEL_WIRE_6_0_IN - LABEL_WIRE_0_75_IN + 1);
+static_assert(sizeof kWireMm == LABEL_WIRE_150_MM - LABEL_WIRE_20_MM + 1);
+constexpr uint8_t kFirstFixedInch = LABEL_FIXED_1_0_IN, kFirstFixedMm = LABEL_FIXED_30_MM;
+constexpr uint8_t kFirstWireInch = LABEL_WIRE_0_75_IN, kFirstWireMm = LABEL_WIRE_20_MM;
 
 constexpr int kRows = 3;
 constexpr int kValueClearX = 82;  // values clear their row from here
@@ -85,8 +85,6 @@ void set_items(const uint8_t (&items)[N]) {
 
 uint8_t* serial_bytes() { return reinterpret_cast<uint8_t*>(&st.work_serial); }
 
-bool is_fixed(uint8_t t) { return t >= 2 && t <= 25; }
-bool is_wire_size(uint8_t t) { return t >= 26 && t <= 45; }
 bool is_digit_key(uint8_t key) { return key >= KEY_0 && key <= KEY_9; }
 
 // The serial menu's end value and its class's letter base.
@@ -201,7 +199,7 @@ bool build() {
       break;
     case MENU_COPIES:
       set_items(kCopies);
-      if (r->label_type == 47 || r->label_type == 48) {
+      if (lbl_type_is_block_inch(r->label_type)) {
         std::memcpy(&st.work_block, lbl_term_block(), sizeof st.work_block);
         if (st.work_block.serial == 0) {
           menu_close();
@@ -237,7 +235,9 @@ bool build() {
         set_items(kFixedMm);
       else
         set_items(kFixedInch);
-      sel = t >= 2 && t <= 12 ? uint8_t(t - 2) : t >= 13 && t <= 25 ? uint8_t(t - 13) : 0;
+      sel = lbl_type_is_fixed_inch(t) ? uint8_t(t - kFirstFixedInch)
+            : lbl_type_is_fixed_mm(t) ? uint8_t(t - kFirstFixedMm)
+                                      : 0;
       st.work_type = st.work_units ? kFirstFixedMm : kFirstFixedInch;
       break;
     }
@@ -247,7 +247,9 @@ bool build() {
         set_items(kWireMm);
       else
         set_items(kWireInch);
-      sel = t >= 26 && t <= 35 ? uint8_t(t - 26) : t >= 36 && t <= 45 ? uint8_t(t - 36) : 0;
+      sel = lbl_type_is_wire_size_inch(t) ? uint8_t(t - kFirstWireInch)
+            : lbl_type_is_wire_size_mm(t) ? uint8_t(t - kFirstWireMm)
+                                          : 0;
       st.work_type = st.work_units ? kFirstWireMm : kFirstWireInch;
       break;
     }
@@ -404,23 +406,26 @@ void update_preview() {
   switch (st.menu_id) {
     case MENU_LABEL_TYPE:
       switch (id) {
-        case 23:
-          st.work_type = 0;
+        case MSG_BANNER_PORTRAIT:
+          st.work_type = LABEL_BANNER_PORTRAIT;
           break;
-        case 24:
-          st.work_type = 1;
+        case MSG_BANNER_LANDSCAPE:
+          st.work_type = LABEL_BANNER_LANDSCAPE;
           break;
-        case 25:
-          st.work_type = is_fixed(t) ? t : st.work_units ? kFirstFixedMm : kFirstFixedInch;
+        case MSG_FIXED_LENGTH:
+          st.work_type = lbl_type_is_fixed(t) ? t : st.work_units ? kFirstFixedMm : kFirstFixedInch;
           break;
-        case 52:
-          st.work_type = cart_is_self_lam() ? 46 : is_wire_size(t) ? t : st.work_units ? kFirstWireMm : kFirstWireInch;
+        case MSG_WIRE:
+          st.work_type = cart_is_self_lam()         ? uint8_t(LABEL_WIRE_SELF_LAM)
+                         : lbl_type_is_wire_size(t) ? t
+                         : st.work_units            ? kFirstWireMm
+                                                    : kFirstWireInch;
           break;
-        case 73:
-          st.work_type = st.work_units ? 49 : 47;
+        case MSG_TERMINAL_BLOCK:
+          st.work_type = lbl_block_type(true, st.work_units != 0);
           break;
-        case 74:
-          st.work_type = st.work_units ? 50 : 48;
+        case MSG_PATCH_PANEL:
+          st.work_type = lbl_block_type(false, st.work_units != 0);
           break;
         default:
           break;
@@ -600,7 +605,7 @@ void back() {
   }
 }
 
-// The row on which entry 76 ("Spacing:") shows, or -1.
+// The row on which the "Spacing:" entry shows, or -1.
 int spacing_row() {
   for (int r = 0; r < kRows && st.menu_top + r < st.menu_count; ++r)
     if (st.menu_items[st.menu_top + r] == MSG_SPACING) return r;
@@ -866,7 +871,7 @@ void menu_task() {
   const uint8_t key = kbd_get_key();
   const uint8_t mode = ui_get_mode();
   if (mode != MODE_MENU && ui_get_prev_mode() != MODE_MENU) return;
-  if (cart_get_id() == 0) {
+  if (cart_get_id() == CART_NONE) {
     menu_close();
     msg_popup_show(MSG_INSERT_LABELS, 1);
     return;

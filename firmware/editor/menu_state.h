@@ -58,8 +58,8 @@ MenuState& menu_state();
 // The message id of the selected entry.
 uint8_t menu_selected_entry();
 
-// The serial menu's window on the current line for "Start:" (20) or "End:"
-// (21): writes the text (NUL-terminated) and returns its length; the cursor's
+// The serial menu's window on the current line for "Start:" or "End:":
+// writes the text (NUL-terminated) and returns its length; the cursor's
 // place in it and how many characters before the cursor are the serial (or
 // the end value shown in its place).
 constexpr int MENU_SERIAL_WINDOW_MAX = 24;

@@ -5,7 +5,8 @@
 #pragma once
 #include <cstdint>
 
-constexpr uint8_t MSG_COUNT = 176;    // message ids 0..175
+#include "firmware/editor/message_ids.h"
+
 constexpr uint8_t MSG_LANGUAGES = 6;  // language indices 0..5
 
 // Language indices, in table order (byte 0 of the device settings).

@@ -8,8 +8,10 @@
 #include <cstring>
 
 #include "firmware/editor/label.h"
+#include "firmware/editor/label_types.h"
 #include "firmware/editor/menu.h"
 #include "firmware/editor/menu_state.h"
+#include "firmware/editor/messages.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/modes.h"
 #include "firmware/nvm/nvm.h"
@@ -22,8 +24,6 @@
 #include "host/cartridge.h"
 
 namespace {
-constexpr uint8_t MSG_MEDIA_ONLY = 116, MSG_LANDSCAPE_ONLY = 117;
-constexpr uint8_t kBarcodeCartridge = 3;  // 3/4-inch tape
 constexpr uint16_t kMinSerialLabels = 2, kMaxSerialLabels = 998;
 
 enum : uint8_t { FILE_SAVE = 0, FILE_OPEN = 1, FILE_DELETE = 2 };
@@ -35,11 +35,11 @@ void set_type_or_complain(uint8_t t) {
 void main_menu(MenuState& m) {
   m.main_sel = m.menu_sel;
   switch (menu_selected_entry()) {
-    case 2:  // Symbols
+    case MSG_SYMBOLS:
       menu_close();
       ui_set_mode(MODE_SYMBOL_PICKER);
       break;
-    case 3:  // International: the main menu is rebuilt when the picker returns
+    case MSG_INTERNATIONAL:  // the main menu is rebuilt when the picker returns
       m.drawn_menu_id = 0;
       m.reload_work = 1;
       // The picker returns to the mode it was opened from: the menu itself,
@@ -47,19 +47,19 @@ void main_menu(MenuState& m) {
       if (ui_get_mode() == MODE_MARQUEE) ui_set_mode(MODE_MENU);
       ui_set_mode(MODE_INTL_PICKER);
       break;
-    case 4:
+    case MSG_BARCODE:
       menu_open(MENU_BARCODE);
       break;
-    case 7:
+    case MSG_FILE:
       menu_open(MENU_FILE);
       break;
-    case 108:
+    case MSG_UNITS:
       menu_open(MENU_UNITS);
       break;
-    case 11: {
+    case MSG_LANGUAGE: {
       uint8_t settings[10] = {};
       const bool ok = nvm_load_device_settings(settings);
-      m.language_sel = ok && settings[0] < 6 ? settings[0] : 0;
+      m.language_sel = ok && settings[PRN_SET_LANGUAGE] < MSG_LANGUAGES ? settings[PRN_SET_LANGUAGE] : 0;
       menu_open(MENU_LANGUAGE);
       break;
     }
@@ -98,29 +98,29 @@ void copies_menu(MenuState& m) {
 
 void label_type_menu(MenuState& m) {
   switch (menu_selected_entry()) {
-    case 23:  // Banner Portrait
+    case MSG_BANNER_PORTRAIT:
       menu_close();
-      set_type_or_complain(0);
+      set_type_or_complain(LABEL_BANNER_PORTRAIT);
       break;
-    case 24:  // Banner Landscape
+    case MSG_BANNER_LANDSCAPE:
       menu_close();
-      set_type_or_complain(1);
+      set_type_or_complain(LABEL_BANNER_LANDSCAPE);
       break;
-    case 25:
+    case MSG_FIXED_LENGTH:
       menu_open(MENU_FIXED_LENGTH);
       break;
-    case 73:
+    case MSG_TERMINAL_BLOCK:
       m.reload_work = 0;  // the previewed type and units carry into the settings
       menu_open(MENU_TERMINAL_BLOCK);
       break;
-    case 74:
+    case MSG_PATCH_PANEL:
       m.reload_work = 0;
       menu_open(MENU_PATCH_PANEL);
       break;
-    case 52:  // Wire: self-laminating material has one wire type of its own
+    case MSG_WIRE:  // self-laminating material has one wire type of its own
       if (cart_is_self_lam()) {
         menu_close();
-        set_type_or_complain(46);
+        set_type_or_complain(LABEL_WIRE_SELF_LAM);
       } else {
         menu_open(MENU_WIRE_SIZE);
       }
@@ -138,9 +138,9 @@ void barcode_menu(MenuState& m) {
     return;
   }
   if (from_editor) ui_set_mode(MODE_EDITOR);
-  if (cart_get_id() != kBarcodeCartridge)
+  if (cart_get_id() != CART_TAPE_3_4_IN)
     msg_popup_show(MSG_MEDIA_ONLY, 1);
-  else if (lbl_get_type() == 1)
+  else if (lbl_get_type() == LABEL_BANNER_LANDSCAPE)
     msg_popup_show(MSG_CANNOT_FIT, 1);  // more than one line
   else
     msg_popup_show(MSG_LANDSCAPE_ONLY, 1);
@@ -194,25 +194,20 @@ void language_menu(MenuState& m) {
 void units_menu(MenuState& m) {
   m.work_units = m.menu_sel;
   const uint8_t t = lbl_get_type();
-  if (m.work_units == 1) {
-    if (t >= 2 && t <= 12)
-      lbl_set_type(13);  // F30
-    else if (t >= 26 && t <= 35)
-      lbl_set_type(38);  // W30
-    else if (t == 47)
-      lbl_set_type(49);
-    else if (t == 48)
-      lbl_set_type(50);
+  const bool mm = m.work_units == 1;
+  if (mm) {
+    if (lbl_type_is_fixed_inch(t))
+      lbl_set_type(LABEL_FIXED_30_MM);
+    else if (lbl_type_is_wire_size_inch(t))
+      lbl_set_type(LABEL_WIRE_30_MM);
   } else {
-    if (t >= 13 && t <= 25)
-      lbl_set_type(2);  // F1.0
-    else if (t >= 36 && t <= 45)
-      lbl_set_type(26);  // W.75
-    else if (t == 49)
-      lbl_set_type(47);
-    else if (t == 50)
-      lbl_set_type(48);
+    if (lbl_type_is_fixed_mm(t))
+      lbl_set_type(LABEL_FIXED_1_0_IN);
+    else if (lbl_type_is_wire_size_mm(t))
+      lbl_set_type(LABEL_WIRE_0_75_IN);
   }
+  const LabelType block = lbl_block_type(lbl_type_is_terminal_block(t), mm);
+  if (lbl_type_is_block(t) && t != block) lbl_set_type(block);
   lbl_set_units(m.work_units);
   menu_close();
 }
@@ -232,10 +227,7 @@ bool block_menu(MenuState& m, bool terminal) {
   }
   m.work_block.serial = m.work_block_serial;
   lbl_set_term_block(reinterpret_cast<const uint8_t*>(&m.work_block));
-  if (terminal)
-    lbl_set_type(m.work_units ? 49 : 47);
-  else
-    lbl_set_type(m.work_units ? 50 : 48);
+  lbl_set_type(lbl_block_type(terminal, m.work_units != 0));
   menu_close();
   return true;
 }
@@ -247,7 +239,7 @@ void font_menu(MenuState& m) {
   const uint8_t kept = r->font_size;
   r->font_size = uint8_t(i / 2);
   bool fits = prn_label_fits(r);
-  if (fits && r->label_type >= 26 && r->label_type <= 45) {
+  if (fits && lbl_type_is_wire_size(r->label_type)) {
     uint16_t repeats = 0, remainder = 0;
     prn_wire_repeats(r, &repeats, &remainder);
     fits = repeats > 0;
@@ -291,10 +283,10 @@ bool menu_action() {
       units_menu(m);
       return false;
     case MENU_FIXED_LENGTH:
-      size_list_menu(m, 2, 13);
+      size_list_menu(m, LABEL_FIXED_1_0_IN, LABEL_FIXED_30_MM);
       return false;
     case MENU_WIRE_SIZE:
-      size_list_menu(m, 26, 36);
+      size_list_menu(m, LABEL_WIRE_0_75_IN, LABEL_WIRE_20_MM);
       return false;
     case MENU_TERMINAL_BLOCK:
       return block_menu(m, true);

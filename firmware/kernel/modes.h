@@ -1,5 +1,11 @@
 // UI modes: the one byte that says which screen is live. Each screen's mode
-// task returns at once unless the mode register holds its mode.
+// task returns at once unless the mode register holds its mode; the print
+// engine (worker thread) acts only in the printing modes.
+//
+// kModes below is the one list: what each mode is and whether it is built.
+// A mode that is not built yet either hands straight back to the editor (the
+// pickers, the service screens) or, for a printing mode, is never acted on
+// (nothing sets those today; the editor still stands aside in them).
 #pragma once
 #include <cstdint>
 
@@ -34,7 +40,61 @@ enum : uint8_t {
   MODE_BURN_TEST = 33,
 };
 
-// The print engine acts only in these modes; the tick's mode tasks never do.
+// A printing mode belongs to the print engine: the tick's mode tasks stay out.
+enum class ModeKind : uint8_t { Screen, Printing };
+enum class Built : uint8_t { Yes, NotYet };
+
+struct ModeInfo {
+  uint8_t mode;
+  ModeKind kind;
+  Built built;
+};
+
+constexpr ModeInfo kModes[] = {
+    {MODE_EDITOR, ModeKind::Screen, Built::Yes},
+    {MODE_EDITOR_ALT, ModeKind::Screen, Built::Yes},
+    {MODE_MENU, ModeKind::Screen, Built::Yes},
+    {MODE_SYMBOL_PICKER, ModeKind::Screen, Built::NotYet},  // hands back at once
+    {MODE_INTL_PICKER, ModeKind::Screen, Built::NotYet},    // hands back at once
+    {MODE_FILE_NAME, ModeKind::Screen, Built::Yes},
+    {MODE_MARQUEE, ModeKind::Screen, Built::Yes},
+    {MODE_PRINT, ModeKind::Printing, Built::Yes},
+    {MODE_POPUP, ModeKind::Screen, Built::Yes},
+    {MODE_DIAG, ModeKind::Screen, Built::NotYet},  // the service screens; hands back at once
+    {MODE_DIAG_TEST_LABEL, ModeKind::Printing, Built::NotYet},
+    {MODE_DIAG_TEST_LABEL_CUT, ModeKind::Printing, Built::NotYet},
+    {MODE_HEAD_DIAG, ModeKind::Printing, Built::NotYet},
+    {MODE_ENERGY_SWEEP, ModeKind::Printing, Built::NotYet},
+    {MODE_RULER_350, ModeKind::Printing, Built::Yes},
+    {MODE_RULER_500, ModeKind::Printing, Built::Yes},
+    {MODE_RULER_1000, ModeKind::Printing, Built::Yes},
+    {MODE_ENDLESS_GLYPHS, ModeKind::Printing, Built::Yes},
+    {MODE_GLYPH_CHART, ModeKind::Printing, Built::Yes},
+    {MODE_SAMPLES_ALL, ModeKind::Printing, Built::NotYet},
+    {MODE_SAMPLE_ONE, ModeKind::Printing, Built::NotYet},
+    {MODE_FEED, ModeKind::Printing, Built::Yes},
+    {MODE_POWER_ON, ModeKind::Screen, Built::Yes},
+    {MODE_PASS_THROUGH, ModeKind::Screen, Built::Yes},
+    {MODE_MSG_BROWSER, ModeKind::Screen, Built::NotYet},  // hands back at once
+    {MODE_CUTTER_TEST, ModeKind::Printing, Built::Yes},
+    {MODE_CONFIRM, ModeKind::Screen, Built::Yes},
+    {MODE_BURN_TEST, ModeKind::Printing, Built::NotYet},
+};
+
+constexpr const ModeInfo* ui_mode_info(uint8_t m) {
+  for (const ModeInfo& info : kModes)
+    if (info.mode == m) return &info;
+  return nullptr;
+}
+
+// A printing mode, built or not: the editor and the other screens stand aside.
 constexpr bool ui_is_printing_mode(uint8_t m) {
-  return m == 9 || (m >= 14 && m <= 20) || (m >= 22 && m <= 26) || m == 31 || m == 33;
+  const ModeInfo* info = ui_mode_info(m);
+  return info != nullptr && info->kind == ModeKind::Printing;
+}
+
+// A mode whose screen or job exists.
+constexpr bool ui_mode_is_built(uint8_t m) {
+  const ModeInfo* info = ui_mode_info(m);
+  return info != nullptr && info->built == Built::Yes;
 }

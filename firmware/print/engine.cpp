@@ -7,6 +7,8 @@
 
 #include "firmware/display/lcd.h"
 #include "firmware/editor/label.h"
+#include "firmware/editor/label_types.h"
+#include "firmware/editor/message_ids.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
@@ -69,11 +71,11 @@ void busy_off() { sys_busy_hook(0, 1); }
 
 void print_one_label(LabelRecord* r) {
   const uint8_t type = r->label_type;
-  if (type == 0) {
+  if (type == LABEL_BANNER_PORTRAIT) {
     prn_print_portrait(r);
   } else if (lbl_wire_length_dots(type) != 0) {
     prn_print_wire(r);  // no trailing feed: the marker is exactly its length
-  } else if (type == 46) {
+  } else if (type == LABEL_WIRE_SELF_LAM) {
     prn_print_wire_repeat(r);
     prn_feed(prn_trail_dots());
   } else {
@@ -99,7 +101,7 @@ void print_run(LabelRecord* r) {
       e.labels_printed = uint16_t(e.labels_printed + 1);
       if (e.labels_printed != e.labels_total && !e.sample_seq_running) {
         e.waiting_cut = 1;
-        msg_popup_show(PRN_MSG_CUT_OR_PRINT, 0);
+        msg_popup_show(MSG_CUT_OR_PRINT, 0);
         const bool cancelled = cut_wait();
         e.waiting_cut = 0;
         if (cancelled) return;  // no further copies, values or serial step
@@ -126,7 +128,7 @@ void label_job() {
   kbd_clear_key();
   busy_off();
   ui_set_mode(e.sample_seq_running ? MODE_SAMPLES_ALL : MODE_EDITOR);
-  if (e.job_error == 1) msg_popup_show(PRN_MSG_CANNOT_FIT, 1);
+  if (e.job_error == 1) msg_popup_show(MSG_CANNOT_FIT, 1);
   if (e.restore_after_print) {
     e.restore_after_print = 0;
     lbl_clear_text();
@@ -238,21 +240,8 @@ void cutter_test() {
   busy_off();
 }
 
-bool engine_handles(uint8_t mode) {
-  switch (mode) {
-    case MODE_PRINT:
-    case MODE_RULER_350:
-    case MODE_RULER_500:
-    case MODE_RULER_1000:
-    case MODE_ENDLESS_GLYPHS:
-    case MODE_GLYPH_CHART:
-    case MODE_FEED:
-    case MODE_CUTTER_TEST:
-      return true;
-    default:
-      return false;
-  }
-}
+// The printing modes whose job exists; the others are never acted on.
+bool engine_handles(uint8_t mode) { return ui_is_printing_mode(mode) && ui_mode_is_built(mode); }
 }  // namespace
 
 // ---- Life cycle ----

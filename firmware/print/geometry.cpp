@@ -2,6 +2,7 @@
 
 #include "firmware/display/font.h"
 #include "firmware/editor/label.h"
+#include "firmware/editor/label_types.h"
 #include "firmware/nvm/nvm.h"
 #include "firmware/print/text_width.h"
 #include "host/cartridge.h"
@@ -18,8 +19,6 @@ constexpr Band kBands[12] = {{0, 0},   {54, 2},  {78, 3},  {126, 2}, {35, 86}, {
 
 constexpr uint8_t kDefaultFeed = 78;
 
-bool is_wire_size(uint8_t t) { return t >= 26 && t <= 45; }
-bool is_block(uint8_t t) { return t >= 47 && t <= 50; }
 }  // namespace
 
 void prn_print_band(uint8_t cartridge_id, uint8_t* a, uint8_t* b) {
@@ -104,25 +103,26 @@ bool prn_label_fits(const LabelRecord* r) {
   const uint16_t fixed = lbl_fixed_length_dots(t);
 
   // Material rules.
-  if (cart >= 8 && cart <= 11 && !(t == 1 || fixed > 0)) return false;
-  if (cart >= 4 && cart <= 7 && (t == 0 || is_wire_size(t) || is_block(t))) return false;
+  if (cart_id_is_sleeve(cart) && !(t == LABEL_BANNER_LANDSCAPE || fixed > 0)) return false;
+  if (cart_id_is_self_lam(cart) && (t == LABEL_BANNER_PORTRAIT || lbl_type_is_wire_size(t) || lbl_type_is_block(t)))
+    return false;
 
-  if (t == 1 || fixed > 0 || t == 46) {
+  if (t == LABEL_BANNER_LANDSCAPE || fixed > 0 || t == LABEL_WIRE_SELF_LAM) {
     if (r->barcode_type != 0 && r->last_line > 0) return false;
     if (h > a) return false;
     if (fixed > 0 && !(fixed > lbl_record_length_dots(r, 1))) return false;
     return true;
   }
-  if (t == 0 || is_wire_size(t)) {
+  if (t == LABEL_BANNER_PORTRAIT || lbl_type_is_wire_size(t)) {
     if (!prn_rotated_fits(r)) return false;
-    if (is_wire_size(t)) {
+    if (lbl_type_is_wire_size(t)) {
       uint16_t repeats, remainder;
       prn_wire_repeats(r, &repeats, &remainder);
       if (repeats == 0) return false;
     }
     return true;
   }
-  if (is_block(t)) {
+  if (lbl_type_is_block(t)) {
     uint16_t pitch = prn_record_block_pitch(r);
     if (r->rotation == 0) return h <= a && pitch > lbl_record_length_dots(r, 2);
     return prn_rotated_fits(r) && pitch > h;

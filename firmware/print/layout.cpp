@@ -4,6 +4,7 @@
 
 #include "firmware/display/font.h"
 #include "firmware/editor/label.h"
+#include "firmware/editor/message_ids.h"
 #include "firmware/print/barcode.h"
 #include "firmware/print/cutter.h"
 #include "firmware/print/engine.h"
@@ -150,7 +151,7 @@ void prn_print_block_label() {
     prn_job_end();
     prn_set_progress(uint16_t(label + 1), labels);
     if (prn_waiting_cut() && !prn_sample_seq_running()) {
-      msg_popup_show(PRN_MSG_CUT_OR_PRINT, 0);
+      msg_popup_show(MSG_CUT_OR_PRINT, 0);
       const bool cancelled = cut_wait();
       prn_set_waiting_cut(0);
       if (cancelled) break;

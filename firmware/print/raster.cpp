@@ -5,6 +5,7 @@
 
 #include "firmware/display/font.h"
 #include "firmware/editor/label.h"
+#include "firmware/editor/label_types.h"
 #include "firmware/print/engine.h"
 #include "firmware/print/geometry.h"
 #include "firmware/print/text_width.h"
@@ -139,7 +140,7 @@ uint16_t prn_print_glyph(uint16_t code, uint8_t size, uint8_t bold) {
 }
 
 bool prn_rotated_cacheable(const LabelRecord* r) {
-  const bool type = r->label_type == 0 || lbl_wire_length_dots(r->label_type) != 0;
+  const bool type = r->label_type == LABEL_BANNER_PORTRAIT || lbl_wire_length_dots(r->label_type) != 0;
   return type && (r->font_size == 1 || r->font_size == 2);
 }
 

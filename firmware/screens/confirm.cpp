@@ -17,7 +17,6 @@
 #include "host/keys.h"
 
 namespace {
-constexpr uint8_t MSG_DELETE_Q = 119, MSG_REPLACE_Q = 172, MSG_YES = 173, MSG_NO = 174;
 constexpr int kYesX = 38, kNoX = 78;  // highlight bars on page 4
 
 struct Confirm {

@@ -1,3 +1,7 @@
+// Service mode and the message browser.
+// TODO: the service screens and their Alt commands (the command and the
+// speed-test flag are only stored), and the message browser's screen. Until
+// then both modes hand back to the editor.
 #include "firmware/screens/diag.h"
 
 #include <atomic>

@@ -1,4 +1,5 @@
-// Service mode (mode 13) entered with Alt commands, and the message browser.
+// Service mode (mode 13) entered with Alt commands, and the message browser;
+// neither screen is built yet (TODO list in diag.cpp).
 #pragma once
 #include <cstdint>
 

@@ -20,7 +20,6 @@
 #include "host/mirror.h"
 
 namespace {
-constexpr uint8_t MSG_FILE_NAME_Q = 112, MSG_ENTER_NAME = 118;
 constexpr uint8_t kFileMenu = 16;
 constexpr int kPositions = 11;  // name[11] is the terminating NUL
 constexpr char kEmpty = '-';

@@ -20,7 +20,6 @@ constexpr uint8_t kPauseSteps = 5;  // leaves the pause on its sixth step
 enum : uint8_t { IDLE = 0, START = 1, SCROLLING = 2, PAUSE_START = 3, PAUSE_END = 4 };
 
 // The serial menu's captions keep their highlight on the value, not here.
-constexpr uint8_t MSG_INCREMENT_BY = 19, MSG_START = 20, MSG_END = 21;
 
 struct Marquee {
   const char* text = "";

@@ -1,3 +1,6 @@
+// The symbol and international character pickers.
+// TODO: their screens (the character grids, moving and choosing, inserting
+// the chosen character into the label). Until then each mode hands back.
 #include "firmware/screens/pickers.h"
 
 #include "firmware/editor/menu.h"

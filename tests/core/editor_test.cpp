@@ -9,6 +9,7 @@
 #include "firmware/editor/editor.h"
 #include "firmware/editor/label.h"
 #include "firmware/editor/menu.h"
+#include "firmware/editor/message_ids.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"

@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "firmware/editor/message_ids.h"
 #include "firmware/kernel/key_codes.h"
 #include "firmware/nvm/nvm.h"
 #include "firmware/print/cutter.h"
@@ -134,7 +135,7 @@ TEST_F(Engine, TerminalBlockCellIsPaddedToItsPitchWithoutTrail) {
   // The last cell of the strip brings the pause.
   lbl_record()->block_count = 1;
   print();
-  EXPECT_EQ(msg_popup_current(), PRN_MSG_CUT_OR_PRINT);
+  EXPECT_EQ(msg_popup_current(), MSG_CUT_OR_PRINT);
   key(KEY_PRINT);
   EXPECT_EQ(ui_get_mode(), MODE_EDITOR);
   EXPECT_EQ(lbl_record()->block_count, 0);
@@ -148,7 +149,7 @@ TEST_F(Engine, SerialTerminalBlockNumbersItsCellsAndStartsEveryLabelAgain) {
   r->block_count = 3;
   r->copies = 2;
   print();
-  ASSERT_EQ(msg_popup_current(), PRN_MSG_CUT_OR_PRINT);
+  ASSERT_EQ(msg_popup_current(), MSG_CUT_OR_PRINT);
   // Cells "A7", "A8", "A9": 20 columns of text, pad (64 - 20 + 1) / 2 = 22.
   EXPECT_EQ(tape_column_count(), 78u + 3 * (22 + 20 + 22));
   key(KEY_PRINT);
@@ -165,12 +166,12 @@ TEST_F(Engine, ThreeCopiesPauseTwiceAndResetTheOptions) {
   r->copies = 3;
   const uint32_t cuts = cut_count();
   print();
-  EXPECT_EQ(msg_popup_current(), PRN_MSG_CUT_OR_PRINT);
+  EXPECT_EQ(msg_popup_current(), MSG_CUT_OR_PRINT);
   EXPECT_EQ(prn_waiting_cut(), 1);
   EXPECT_EQ(prn_labels_printed(), 1);
   EXPECT_EQ(prn_labels_total(), 3);
   key(KEY_PRINT);
-  EXPECT_EQ(msg_popup_current(), PRN_MSG_CUT_OR_PRINT);
+  EXPECT_EQ(msg_popup_current(), MSG_CUT_OR_PRINT);
   EXPECT_EQ(prn_labels_printed(), 2);
   cut_set_done(1);  // the Cut switch
   settle();
@@ -195,7 +196,7 @@ TEST_F(Engine, SerialRunPrintsTheCopiesOfEveryValueWithAPauseBetweenAllLabels) {
   print();
   EXPECT_EQ(prn_labels_total(), 6);
   for (int pause = 1; pause <= 5; ++pause) {
-    ASSERT_EQ(msg_popup_current(), PRN_MSG_CUT_OR_PRINT) << pause;
+    ASSERT_EQ(msg_popup_current(), MSG_CUT_OR_PRINT) << pause;
     EXPECT_EQ(prn_labels_printed(), pause);
     key(KEY_PRINT);
   }
@@ -235,7 +236,7 @@ TEST_F(Engine, CutMadeWhileLabelOnePrintsEndsTheFirstPauseAtOnce) {
   settle();
   // Label 2 printed without a key; it cleared the flag, so pause 2 waits.
   EXPECT_EQ(prn_labels_printed(), 2);
-  EXPECT_EQ(msg_popup_current(), PRN_MSG_CUT_OR_PRINT);
+  EXPECT_EQ(msg_popup_current(), MSG_CUT_OR_PRINT);
   EXPECT_EQ(cut_get_done(), 0);
   device->tick(50);
   EXPECT_EQ(prn_labels_printed(), 2);
@@ -251,7 +252,7 @@ TEST_F(Engine, OtherKeysStayInTheRegisterDuringThePause) {
   kbd_put_key(KEY_A);
   device->tick(30);
   EXPECT_EQ(kbd_get_key(), KEY_A);
-  EXPECT_EQ(msg_popup_current(), PRN_MSG_CUT_OR_PRINT);
+  EXPECT_EQ(msg_popup_current(), MSG_CUT_OR_PRINT);
   kbd_clear_key();
   key(KEY_PRINT);
   EXPECT_EQ(ui_get_mode(), MODE_EDITOR);

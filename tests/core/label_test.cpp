@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "firmware/editor/label.h"
+#include "firmware/editor/label_types.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/modes.h"
 #include "firmware/nvm/nvm.h"

@@ -22,7 +22,6 @@
 namespace {
 
 constexpr uint8_t kDutch = 5;
-constexpr uint8_t kCutOrPrint = 111;  // "Snijden of afdrukken": 20 characters in Dutch
 
 class Marquee : public ::testing::Test {
  protected:
@@ -52,7 +51,7 @@ class Marquee : public ::testing::Test {
 };
 
 TEST_F(Marquee, ATextAsWideAsItsWindowDoesNotScroll) {
-  const size_t n = std::strlen(msg_text(2));  // "Symbols"
+  const size_t n = std::strlen(msg_text(MSG_SYMBOLS));
   marquee_start(2, 0, uint8_t(9 * n));
   EXPECT_EQ(marquee_state(), 0);
   EXPECT_EQ(ui_get_mode(), MODE_MENU);
@@ -64,8 +63,8 @@ TEST_F(Marquee, ATextAsWideAsItsWindowDoesNotScroll) {
 
 TEST_F(Marquee, TwentyCharactersIn128DotsScrollToTheLastColumnOfCharacter5) {
   set_language(kDutch);
-  ASSERT_EQ(std::strlen(msg_text(kCutOrPrint)), 20u);
-  marquee_start(kCutOrPrint, 1, 128);  // 14 characters visible
+  ASSERT_EQ(std::strlen(msg_text(MSG_CUT_OR_PRINT)), 20u);  // "Snijden of afdrukken" in Dutch
+  marquee_start(MSG_CUT_OR_PRINT, 1, 128);                  // 14 characters visible
   for (int i = 0; i < 8; ++i) marquee_task();
   EXPECT_EQ(marquee_state(), 1);  // one step every 9 ticks
   marquee_task();
@@ -133,7 +132,7 @@ TEST_F(Marquee, AShortTextEndsTheScrollingAtOnce) {
 
 TEST_F(Marquee, APopupOverTheScrollingReturnsToTheMenu) {
   marquee_start(117, 0, 128);
-  msg_popup_show(115, 1);
+  msg_popup_show(MSG_ERROR, 1);
   EXPECT_EQ(ui_get_mode(), MODE_POPUP);
   for (int i = 0; i < 102; ++i) msg_popup_task();
   EXPECT_EQ(ui_get_mode(), MODE_MENU);

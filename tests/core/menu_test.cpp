@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "firmware/editor/editor.h"
+#include "firmware/editor/message_ids.h"
 #include "firmware/print/serial_text.h"
 #include "firmware/screens/marquee.h"
 #include "host/mirror.h"

@@ -74,6 +74,27 @@ TEST(MessageTable, FixedRowsMatchByteForByte) {
       EXPECT_EQ(text(l, row.id), row.text[l]) << "id " << int(row.id) << " in " << kLanguageNames[l];
 }
 
+// The names the firmware uses read as their English text; the rows above pin
+// the numbers the popup history and the state report show.
+TEST(MessageTable, NamesReadAsTheirEnglishText) {
+  const std::pair<MsgId, const char*> kNamed[] = {
+      {MSG_SERIAL_FLAG, "Serial:"},
+      {MSG_FIXED_30_MM, "Fixed 30 mm"},
+      {MSG_WIRE_0_75_IN, ".75\"(16-10AWG)"},
+      {MSG_WIRE_150_MM, "150 mm"},
+      {MSG_EMPTY, ""},
+      {MSG_40PT_BOLD, "40pt Bold"},
+      {MSG_SLOT_12, "12:"},
+      {MSG_CUT_OR_PRINT, "Cut or Print"},
+      {MSG_MEDIA_ONLY, "3/4\" media only"},
+      {MSG_TAG_GEN, "GEN"},
+      {MSG_TAG_W0_75, "W.75 "},
+      {MSG_TAG_PORT, "PORT"},
+      {MSG_MAX_CHARS, "Max 50 characters per line"},
+  };
+  for (const auto& [id, english] : kNamed) EXPECT_EQ(text(LANG_ENGLISH, id), english) << "id " << int(id);
+}
+
 TEST(MessageTable, EnglishTextsWithInchSignsAndEscapes) {
   EXPECT_EQ(text(LANG_ENGLISH, 26), "Fixed 1.0\"");
   EXPECT_EQ(text(LANG_ENGLISH, 36), "Fixed 6.0\"");
@@ -125,7 +146,7 @@ TEST(MessageTable, OutOfRangeIdsAndLanguagesAreSafe) {
     EXPECT_STREQ(msg_text(uint8_t(id)), "");
   }
   for (uint8_t l : {uint8_t(6), uint8_t(0x7F), uint8_t(0xFF)})
-    EXPECT_EQ(msg_text_in(l, 11), msg_text_in(LANG_ENGLISH, 11));
+    EXPECT_EQ(msg_text_in(l, MSG_LANGUAGE), msg_text_in(LANG_ENGLISH, MSG_LANGUAGE));
 }
 
 // ---- Lengths and characters ----
@@ -247,24 +268,24 @@ class MessageLanguage : public ::testing::Test {
 TEST_F(MessageLanguage, EachStoredIndexSelectsItsTable) {
   for (uint8_t l = 0; l < MSG_LANGUAGES; ++l) {
     store_language(l);
-    EXPECT_STREQ(msg_text(11), msg_text_in(l, 11)) << kLanguageNames[l];
-    EXPECT_STREQ(msg_text(175), msg_text_in(l, 175)) << kLanguageNames[l];
+    EXPECT_STREQ(msg_text(MSG_LANGUAGE), msg_text_in(l, MSG_LANGUAGE)) << kLanguageNames[l];
+    EXPECT_STREQ(msg_text(MSG_NOT_AVAILABLE), msg_text_in(l, MSG_NOT_AVAILABLE)) << kLanguageNames[l];
   }
   // Read on every call: a new choice shows at once.
   store_language(LANG_GERMAN);
-  EXPECT_STREQ(msg_text(119), "L\xCAschen?");
+  EXPECT_STREQ(msg_text(MSG_DELETE_Q), "L\xCAschen?");
   store_language(LANG_SPANISH);
-  EXPECT_STREQ(msg_text(119),
+  EXPECT_STREQ(msg_text(MSG_DELETE_Q),
                "\xFD"
                "Borrar?");
 }
 
 TEST_F(MessageLanguage, InvalidOrMissingSettingsSelectEnglish) {
-  EXPECT_STREQ(msg_text(11), "Language");  // erased flash: no valid record
+  EXPECT_STREQ(msg_text(MSG_LANGUAGE), "Language");  // erased flash: no valid record
   for (uint8_t bad : {uint8_t(6), uint8_t(0x7F), uint8_t(0x80), uint8_t(0xFF)}) {
     store_language(LANG_DUTCH);
     store_language(bad);
-    EXPECT_STREQ(msg_text(11), "Language") << "byte 0 = " << int(bad);
+    EXPECT_STREQ(msg_text(MSG_LANGUAGE), "Language") << "byte 0 = " << int(bad);
   }
 }
 

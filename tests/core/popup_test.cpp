@@ -67,9 +67,9 @@ TEST(PopupLayout, LongTextsWrapAtTheLastSpaceWhichStartsTheNextLine) {
 }
 
 TEST_F(Popup, TimedPopupDrawsOnItsFirstTickAndClosesOnThe102ndDroppingTheKey) {
-  msg_popup_show(175, 1);  // "Function Not Available"
+  msg_popup_show(MSG_NOT_AVAILABLE, 1);
   EXPECT_EQ(ui_get_mode(), MODE_POPUP);
-  EXPECT_EQ(msg_popup_current(), 175);
+  EXPECT_EQ(msg_popup_current(), MSG_NOT_AVAILABLE);
 
   ticks(1);
   const uint8_t* shown = mirror_framebuffer();
@@ -95,20 +95,20 @@ TEST_F(Popup, TimedPopupDrawsOnItsFirstTickAndClosesOnThe102ndDroppingTheKey) {
 }
 
 TEST_F(Popup, ASecondPopupWhileOneShowsIsIgnored) {
-  msg_popup_show(114, 1);
+  msg_popup_show(MSG_CANNOT_FIT, 1);
   ticks(50);
-  msg_popup_show(170, 1);
-  EXPECT_EQ(msg_popup_current(), 114);
+  msg_popup_show(MSG_MAX_LINES, 1);
+  EXPECT_EQ(msg_popup_current(), MSG_CANNOT_FIT);
   ticks(51);
   EXPECT_EQ(ui_get_mode(), MODE_POPUP);  // the count was not restarted
   ticks(1);
   EXPECT_EQ(ui_get_mode(), MODE_EDITOR);
   ASSERT_EQ(msg_popup_history_count(), 1u);
-  EXPECT_EQ(msg_popup_history_at(0), 114);
+  EXPECT_EQ(msg_popup_history_at(0), MSG_CANNOT_FIT);
 
-  msg_popup_show(170, 1);
+  msg_popup_show(MSG_MAX_LINES, 1);
   ASSERT_EQ(msg_popup_history_count(), 2u);
-  EXPECT_EQ(msg_popup_history_at(1), 170);
+  EXPECT_EQ(msg_popup_history_at(1), MSG_MAX_LINES);
   msg_popup_history_reset();
   EXPECT_EQ(msg_popup_history_count(), 0u);
 }
@@ -116,20 +116,20 @@ TEST_F(Popup, ASecondPopupWhileOneShowsIsIgnored) {
 TEST_F(Popup, APopupOverTheMarqueeReturnsToTheMenu) {
   ui_set_mode(MODE_MENU);
   ui_set_mode(MODE_MARQUEE);
-  msg_popup_show(114, 1);
+  msg_popup_show(MSG_CANNOT_FIT, 1);
   ticks(102);
   EXPECT_EQ(ui_get_mode(), MODE_MENU);
   EXPECT_EQ(ui_get_prev_mode(), 0);
 
   ui_set_mode(MODE_DIAG);
-  msg_popup_show(114, 1);
+  msg_popup_show(MSG_CANNOT_FIT, 1);
   ticks(102);
   EXPECT_EQ(ui_get_mode(), MODE_DIAG);
 }
 
 TEST_F(Popup, AnUntimedPopupWaitsForCloseAndKeepsKeys) {
   ui_set_mode(MODE_PRINT);
-  msg_popup_show(111, 0);
+  msg_popup_show(MSG_CUT_OR_PRINT, 0);
   kbd_put_key(KEY_PRINT);
   ticks(1000);
   EXPECT_EQ(ui_get_mode(), MODE_POPUP);
@@ -144,11 +144,11 @@ TEST_F(Popup, TheWorkerThreadOpensAndClosesWhileTheTickDraws) {
   ui_set_mode(MODE_PRINT);
   std::atomic<bool> drawn{false};
   std::thread worker([&] {
-    msg_popup_show(111, 0);  // "Cut or Print", as the engine's cut pause does
+    msg_popup_show(MSG_CUT_OR_PRINT, 0);  // as the engine's cut pause does
     while (!drawn) std::this_thread::yield();
     msg_popup_close();
   });
-  while (msg_popup_current() != 111) std::this_thread::yield();
+  while (msg_popup_current() != MSG_CUT_OR_PRINT) std::this_thread::yield();
   ticks(3);
   drawn = true;
   while (ui_get_mode() != MODE_PRINT) {
@@ -159,5 +159,5 @@ TEST_F(Popup, TheWorkerThreadOpensAndClosesWhileTheTickDraws) {
   uint8_t upper, lower;
   lcd_test_font::lcd_column('C', 1, upper, lower);
   EXPECT_EQ(mirror_framebuffer()[264 + 17 + 1], upper);  // 12 characters at x 17
-  EXPECT_EQ(msg_popup_history_at(0), 111);
+  EXPECT_EQ(msg_popup_history_at(0), MSG_CUT_OR_PRINT);
 }
