@@ -22,7 +22,7 @@ namespace {
 void setup_editor() {
   bench_start_with_empty_label();
   LabelRecord* r = lbl_record();
-  r->label_type = 1;  // banner: the fit check runs before every insertion
+  r->label_type = LABEL_BANNER_LANDSCAPE;  // banner: the fit check runs before every insertion
   const char* lines[2] = {"PATCH PANEL A RACK 7", "FLOOR 2 ROOM 114"};
   for (int i = 0; i < 2; ++i) {
     LabelLine& line = r->lines[i];

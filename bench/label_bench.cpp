@@ -31,7 +31,7 @@ void setup(uint8_t type, int lines, int chars) {
 
 // A key typed into a 150 mm fixed-length label of three 30-character lines.
 void BM_InsertAndBackspaceFixedLength(benchmark::State& state) {
-  setup(25, 3, 30);
+  setup(LABEL_FIXED_150_MM, 3, 30);
   for (auto _ : state) {
     benchmark::DoNotOptimize(lbl_insert_char('Q'));
     lbl_backspace();
@@ -41,7 +41,7 @@ BENCHMARK(BM_InsertAndBackspaceFixedLength);
 
 // The same on a wire marker of four 10-character lines (rotated fit and repeats).
 void BM_InsertAndBackspaceWire(benchmark::State& state) {
-  setup(33, 4, 10);
+  setup(LABEL_WIRE_4_0_IN, 4, 10);
   for (auto _ : state) {
     benchmark::DoNotOptimize(lbl_insert_char('Q'));
     lbl_backspace();
@@ -50,7 +50,7 @@ void BM_InsertAndBackspaceWire(benchmark::State& state) {
 BENCHMARK(BM_InsertAndBackspaceWire);
 
 void BM_LabelFitsFixedLength(benchmark::State& state) {
-  setup(25, 4, 50);
+  setup(LABEL_FIXED_150_MM, 4, 50);
   for (auto _ : state) benchmark::DoNotOptimize(prn_label_fits(lbl_record()));
 }
 BENCHMARK(BM_LabelFitsFixedLength);

@@ -21,7 +21,7 @@ void setup_label() {
   mirror_init();
   LabelRecord* r = lbl_record();
   std::memset(r, 0, sizeof *r);
-  r->label_type = 26;
+  r->label_type = LABEL_WIRE_0_75_IN;
   r->font_size = 2;
   r->last_line = 1;
   r->current_line = 0;

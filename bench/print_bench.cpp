@@ -63,7 +63,7 @@ void report(benchmark::State& state, uint64_t columns) {
 // 50 characters of 40pt text along the tape (a Banner Landscape label).
 void BM_BannerLandscape40pt50Chars(benchmark::State& state) {
   load_image();
-  label(1, 6, {"The quick brown fox jumps over the lazy dog 012345"});
+  label(LABEL_BANNER_LANDSCAPE, 6, {"The quick brown fox jumps over the lazy dog 012345"});
   uint64_t columns = 0;
   for (auto _ : state) {
     state.PauseTiming();
@@ -78,7 +78,7 @@ BENCHMARK(BM_BannerLandscape40pt50Chars)->Unit(benchmark::kMicrosecond);
 // Four lines of 14pt rotated text, rendered while printing (not cached).
 void BM_BannerPortrait14pt(benchmark::State& state) {
   load_image();
-  LabelRecord* r = label(0, 3, {"Rack A", "Slot 7", "Port 12", "Row 3"});
+  LabelRecord* r = label(LABEL_BANNER_PORTRAIT, 3, {"Rack A", "Slot 7", "Port 12", "Row 3"});
   prn_set_printing_active(1);
   uint64_t columns = 0;
   for (auto _ : state) {
@@ -95,7 +95,7 @@ BENCHMARK(BM_BannerPortrait14pt)->Unit(benchmark::kMicrosecond);
 // A Code 128 field of 20 characters with its text.
 void BM_Code128Block(benchmark::State& state) {
   load_image();
-  LabelRecord* r = label(1, 2, {"KLX80-CODE128-BLOCK!"});
+  LabelRecord* r = label(LABEL_BANNER_LANDSCAPE, 2, {"KLX80-CODE128-BLOCK!"});
   r->barcode_type = BC_CODE128;
   r->barcode_length = 20;
   uint64_t columns = 0;
@@ -120,7 +120,7 @@ void BM_HeadlessThreeCopyJob(benchmark::State& state) {
     cart_set_id(3);
     std::string error;
     device.settle(error);
-    LabelRecord* r = label(1, 4, {"Server Rack 4", "Patch 12-B"});
+    LabelRecord* r = label(LABEL_BANNER_LANDSCAPE, 4, {"Server Rack 4", "Patch 12-B"});
     r->copies = 3;
     ui_set_mode(MODE_PRINT);
     device.settle(error);
