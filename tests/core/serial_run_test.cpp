@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "firmware/editor/message_ids.h"
 #include "firmware/kernel/key_codes.h"
 #include "firmware/nvm/nvm.h"
 #include "firmware/print/engine.h"
@@ -117,7 +118,7 @@ TEST_F(SerialRun, ARunEndsHoldingItsLastValueWithThePrintOptionsReset) {
   LabelRecord* r = serial("N8", SER_CLASS_DIGITS, 8, 2, "012", 2);
   print();
   for (int pause = 1; pause <= 5; ++pause) {
-    ASSERT_EQ(msg_popup_current(), PRN_MSG_CUT_OR_PRINT) << pause;
+    ASSERT_EQ(msg_popup_current(), MSG_CUT_OR_PRINT) << pause;
     EXPECT_EQ(prn_label_copy(), 2 - pause % 2) << pause;
     key(KEY_PRINT);
   }
@@ -134,7 +135,7 @@ TEST_F(SerialRun, ARefusedStepEndsTheRunAfterTheValuesCopiesWithCannotFit) {
   LabelRecord* r = serial(full + "9", SER_CLASS_DIGITS, 9, 1, "012", 2);
   print();
   key(KEY_PRINT);  // the pause after copy 1
-  ASSERT_EQ(msg_popup_current(), PRN_MSG_CUT_OR_PRINT);
+  ASSERT_EQ(msg_popup_current(), MSG_CUT_OR_PRINT);
   EXPECT_EQ(prn_labels_printed(), 2);
   key(KEY_PRINT);  // the step to 10 is refused: the run ends here
   EXPECT_EQ(prn_labels_printed(), 2);
@@ -172,7 +173,7 @@ TEST_F(SerialRun, ClosingDuringARunJournalsTheLabelWithoutTheJob) {
   print();
   key(KEY_PRINT);
   key(KEY_PRINT);  // the second value's first copy: "N9"
-  ASSERT_EQ(msg_popup_current(), PRN_MSG_CUT_OR_PRINT);
+  ASSERT_EQ(msg_popup_current(), MSG_CUT_OR_PRINT);
   device->close();
   LabelRecord stored;
   ASSERT_TRUE(nvm_load_working_label(&stored));
@@ -201,11 +202,11 @@ TEST_F(SerialRun, ABlockCellStepThatNoLongerFitsLeavesThePauseShowing) {
   block(48, "AB98", 4, 1, 2, 1);
   print();
   // The pause is what the device waits for, and what the LCD shows.
-  EXPECT_EQ(msg_popup_current(), PRN_MSG_CUT_OR_PRINT);
+  EXPECT_EQ(msg_popup_current(), MSG_CUT_OR_PRINT);
   EXPECT_EQ(prn_waiting_cut(), 1);
   EXPECT_EQ(text(), "AB98");
   key(KEY_PRINT);
-  EXPECT_EQ(msg_popup_current(), PRN_MSG_CANNOT_FIT);
+  EXPECT_EQ(msg_popup_current(), MSG_CANNOT_FIT);
   EXPECT_EQ(messages(), (std::vector<uint8_t>{111, 114}));
 }
 
@@ -214,7 +215,7 @@ TEST_F(SerialRun, AUsedUpStripPrintsACellAPrintWithoutAPause) {
   print();
   EXPECT_EQ(ui_get_mode(), MODE_EDITOR);
   print();  // the strip's last cell: the pause to cut it
-  EXPECT_EQ(msg_popup_current(), PRN_MSG_CUT_OR_PRINT);
+  EXPECT_EQ(msg_popup_current(), MSG_CUT_OR_PRINT);
   key(KEY_PRINT);
   EXPECT_EQ(r->block_count, 0);
   print();
