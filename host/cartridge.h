@@ -7,6 +7,7 @@
 enum : uint8_t {
   CART_NONE = 0,
   CART_TAPE_3_4_IN = 3,  // 3/4-inch continuous tape, the only one for barcodes
+  CART_COUNT = 12,       // ids 0..11
 };
 constexpr bool cart_id_is_self_lam(uint8_t id) { return id >= 4 && id <= 7; }
 constexpr bool cart_id_is_sleeve(uint8_t id) { return id >= 8 && id <= 11; }

@@ -14,15 +14,15 @@ struct Band {
 
 // Band height and first dot per cartridge id: none, 3/8", 1/2", 3/4" tape,
 // self-laminating 0.75", 1.25", 1.00", 1.50", sleeves 0.125" .. 0.375".
-constexpr Band kBands[12] = {{0, 0},   {54, 2},  {78, 3},  {126, 2}, {35, 86}, {61, 11},
-                             {35, 34}, {61, 58}, {18, 18}, {36, 7},  {56, 8},  {82, 17}};
+constexpr Band kBands[CART_COUNT] = {{0, 0},   {54, 2},  {78, 3},  {126, 2}, {35, 86}, {61, 11},
+                                     {35, 34}, {61, 58}, {18, 18}, {36, 7},  {56, 8},  {82, 17}};
 
 constexpr uint8_t kDefaultFeed = 78;
 
 }  // namespace
 
 void prn_print_band(uint8_t cartridge_id, uint8_t* a, uint8_t* b) {
-  Band band = cartridge_id < 12 ? kBands[cartridge_id] : Band{0, 0};
+  Band band = cartridge_id < CART_COUNT ? kBands[cartridge_id] : Band{0, 0};
   *a = band.a;
   *b = band.b;
 }
