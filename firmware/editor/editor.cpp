@@ -4,16 +4,16 @@
 // label type, refreshes the battery every 101 ticks and takes one key from
 // the register.
 #include "firmware/editor/editor.h"
-#include "firmware/editor/menu_ids.h"
+#include "firmware/menu/menu_ids.h"
 
 #include "firmware/display/lcd.h"
 #include "firmware/editor/label.h"
 #include "firmware/editor/label_types.h"
-#include "firmware/editor/menu.h"
 #include "firmware/editor/message_ids.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
+#include "firmware/menu/menu.h"
 #include "firmware/print/geometry.h"
 #include "firmware/screens/pickers.h"
 #include "firmware/screens/popup.h"

@@ -7,11 +7,11 @@
 
 #include "firmware/display/lcd.h"
 #include "firmware/editor/label.h"
-#include "firmware/editor/menu.h"
 #include "firmware/editor/messages.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
+#include "firmware/menu/menu.h"
 #include "firmware/nvm/nvm.h"
 #include "firmware/screens/fname.h"
 #include "host/keys.h"

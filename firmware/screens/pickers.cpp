@@ -3,10 +3,10 @@
 // the chosen character into the label). Until then each mode hands back.
 #include "firmware/screens/pickers.h"
 
-#include "firmware/editor/menu.h"
-#include "firmware/editor/menu_ids.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/modes.h"
+#include "firmware/menu/menu.h"
+#include "firmware/menu/menu_ids.h"
 
 namespace {
 struct Pickers {

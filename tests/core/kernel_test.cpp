@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "firmware/editor/menu.h"
-#include "firmware/editor/menu_ids.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/modes.h"
+#include "firmware/menu/menu.h"
+#include "firmware/menu/menu_ids.h"
 #include "firmware/screens/pickers.h"
 #include "host/mirror.h"
 

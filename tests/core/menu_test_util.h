@@ -10,11 +10,11 @@
 
 #include "firmware/display/lcd.h"
 #include "firmware/editor/label.h"
-#include "firmware/editor/menu.h"
-#include "firmware/editor/menu_state.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
+#include "firmware/menu/menu.h"
+#include "firmware/menu/menu_state.h"
 #include "firmware/nvm/nvm.h"
 #include "firmware/screens/popup.h"
 #include "host/cartridge.h"

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "firmware/editor/settings.h"
+#include "firmware/menu/menu_state.h"
 #include "firmware/print/cutter.h"
 #include "firmware/print/serial_text.h"
 #include "firmware/screens/confirm.h"

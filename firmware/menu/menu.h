@@ -3,9 +3,14 @@
 // rows at a time with a selection bar, value fields right of some entries, a
 // scroll bar, and on the status line a preview of the label type and font
 // size the menu is about to set. Values are edited in working copies; Enter
-// hands them to the menu actions (settings.h), which apply them to the label.
+// hands them to the menu's action, which applies them to the label.
+//
+// This is what the rest of the firmware uses; the engine's state and its
+// table of menus are private to firmware/menu/.
 #pragma once
 #include <cstdint>
+
+#include "firmware/menu/menu_ids.h"
 
 void menu_init();
 // The mode task: runs while the UI mode is 3, or 8 with 3 as the previous
@@ -20,12 +25,6 @@ void menu_open(uint8_t id);
 void menu_open_for_key(uint8_t key);
 // Back to the editor (UI mode 1).
 void menu_close();
-void menu_key(uint8_t key);
-void menu_draw();
-void menu_next();
-void menu_prev();
-void menu_value_up();
-void menu_value_down();
 
 // The menu that is open, 0 when none.
 uint8_t menu_current_id();
@@ -33,9 +32,3 @@ uint8_t menu_current_id();
 // there goes straight back to the editor.
 void menu_set_return_to_editor(uint8_t on);
 uint8_t menu_return_to_editor();
-
-// Reads the serial that ends before the cursor of the current line into a
-// 12-byte serial block (class and start); returns its last character, or 0
-// when there is no usable serial (none, another character, or at its
-// largest value already).
-uint16_t ser_parse_at_cursor(uint8_t block[12]);

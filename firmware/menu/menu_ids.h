@@ -1,8 +1,9 @@
-// Menu ids: the seventeen menus of the menu tree.
+// Menu ids: the seventeen menus of the menu tree (the rows of menu_table.cpp).
 #pragma once
 #include <cstdint>
 
 enum : uint8_t {
+  MENU_NONE = 0,  // no menu open; as a menu's parent: Back closes to the editor
   MENU_MAIN = 1,
   MENU_SERIAL = 2,
   MENU_COPIES = 3,
