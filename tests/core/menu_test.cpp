@@ -8,6 +8,8 @@
 
 #include "firmware/editor/editor.h"
 #include "firmware/editor/message_ids.h"
+#include "firmware/editor/messages.h"
+#include "firmware/menu/menu_table.h"
 #include "firmware/print/serial_text.h"
 #include "firmware/screens/marquee.h"
 #include "host/mirror.h"
@@ -495,6 +497,33 @@ TEST_F(Menu, SlotRowsShowTheStoredNames) {
   EXPECT_EQ(ink0, 0);
   EXPECT_GT(ink1, 0);
   EXPECT_EQ(column(1, 24 + 36), 0);  // four characters, no more
+}
+
+// ---- The table ----
+
+// Every menu row has a list of real messages, each entry once, and an
+// action; Back leads from every menu to the editor in a few steps.
+TEST_F(Menu, EveryMenuRowIsComplete) {
+  int menus = 0;
+  for (int id = 1; id < 256; ++id) {
+    const MenuDef* d = menu_def(uint8_t(id));
+    if (d == nullptr) continue;
+    ++menus;
+    const MenuEntries list = d->choose ? d->choose() : d->entries;
+    ASSERT_GT(list.count, 0) << id;
+    for (int i = 0; i < list.count; ++i) {
+      EXPECT_LT(list.ids[i], MSG_COUNT) << id;
+      for (int j = 0; j < i; ++j) EXPECT_NE(list.ids[i], list.ids[j]) << id;
+    }
+    EXPECT_NE(d->enter, nullptr) << id;
+    uint8_t up = d->parent;
+    for (int steps = 0; up != MENU_NONE && steps < 4; ++steps) {
+      ASSERT_NE(menu_def(up), nullptr) << id;
+      up = menu_def(up)->parent;
+    }
+    EXPECT_EQ(up, MENU_NONE) << id;
+  }
+  EXPECT_EQ(menus, 14);
 }
 
 }  // namespace
