@@ -20,26 +20,35 @@
 namespace {
 MenuState& st = menu_st;
 
-constexpr uint8_t kCustomSpacing = 4;  // the spacing choice that takes a typed value
+// The spacing choices of the record's block: two of each kind of label, and
+// the custom value, which is typed.
+enum : uint8_t {
+  SPACING_PATCH_WIDE = 0,       // 0.6 inch / 08 mm
+  SPACING_PATCH_NARROW = 1,     // 0.2 inch / 06 mm
+  SPACING_TERMINAL_NARROW = 2,  // 0.2 inch / 06 mm
+  SPACING_TERMINAL_WIDE = 3,    // 0.6 inch / 08 mm
+  SPACING_CUSTOM = 4,
+};
 constexpr uint8_t kMinSpacingInch = 2, kMinSpacingMm = 6;
 constexpr int kSpacingBarX = 87;     // the spacing value's highlight: 87..127
 constexpr uint8_t kBlinkTicks = 50;  // flips on the 52nd tick
 
 // The record's block, brought to the defaults of the menu's kind of label:
-// a terminal block starts from choice 2 rotated, a patch panel from choice 0.
+// a terminal block starts from its narrow spacing rotated, a patch panel
+// from its wide spacing.
 void prepare_block(bool terminal) {
   std::memcpy(&st.work_block, lbl_term_block(), sizeof st.work_block);
   MenuTermBlock& b = st.work_block;
   const uint8_t minimum = st.work_units ? kMinSpacingMm : kMinSpacingInch;
   if (b.custom_spacing < minimum) b.custom_spacing = minimum;
   if (b.count == 0) b.count = 1;
-  if (terminal && (b.spacing_choice == 0 || b.spacing_choice == 1)) {
-    b.spacing_choice = 2;
+  if (terminal && (b.spacing_choice == SPACING_PATCH_WIDE || b.spacing_choice == SPACING_PATCH_NARROW)) {
+    b.spacing_choice = SPACING_TERMINAL_NARROW;
     b.rotation = 1;
     b.count = 1;
   }
-  if (!terminal && (b.spacing_choice == 2 || b.spacing_choice == 3)) {
-    b.spacing_choice = 0;
+  if (!terminal && (b.spacing_choice == SPACING_TERMINAL_NARROW || b.spacing_choice == SPACING_TERMINAL_WIDE)) {
+    b.spacing_choice = SPACING_PATCH_WIDE;
     b.rotation = 0;
     b.count = 1;
   }
@@ -82,12 +91,12 @@ void spacing_draw(uint8_t row) {
   const MenuTermBlock& b = st.work_block;
   uint8_t v;
   switch (b.spacing_choice) {
-    case 0:
-    case 3:
+    case SPACING_PATCH_WIDE:
+    case SPACING_TERMINAL_WIDE:
       v = st.work_units ? 8 : 6;
       break;
-    case 1:
-    case 2:
+    case SPACING_PATCH_NARROW:
+    case SPACING_TERMINAL_NARROW:
       v = st.work_units ? 6 : 2;
       break;
     default:
@@ -111,8 +120,8 @@ void spacing_draw(uint8_t row) {
 
 // One step of the spacing choice around the ring of the menu's kind.
 bool spacing_step(int delta) {
-  static constexpr uint8_t kTerminalRing[] = {2, 3, kCustomSpacing};
-  static constexpr uint8_t kPatchRing[] = {0, 1, kCustomSpacing};
+  static constexpr uint8_t kTerminalRing[] = {SPACING_TERMINAL_NARROW, SPACING_TERMINAL_WIDE, SPACING_CUSTOM};
+  static constexpr uint8_t kPatchRing[] = {SPACING_PATCH_WIDE, SPACING_PATCH_NARROW, SPACING_CUSTOM};
   const uint8_t* ring = st.menu_id == MENU_TERMINAL_BLOCK ? kTerminalRing : kPatchRing;
   uint8_t& choice = st.work_block.spacing_choice;
   int at = -1;
@@ -124,7 +133,7 @@ bool spacing_step(int delta) {
 
 // Digits roll into the custom spacing while it is the choice.
 bool spacing_type(uint8_t key) {
-  if (!is_digit_key(key) || st.work_block.spacing_choice != kCustomSpacing) return false;
+  if (!is_digit_key(key) || st.work_block.spacing_choice != SPACING_CUSTOM) return false;
   roll_digit(st.work_block.custom_spacing, st.fresh_spacing, uint8_t(key - KEY_0));
   return true;
 }
@@ -138,7 +147,7 @@ void spacing_highlight(uint8_t row) {
 // The custom spacing value blinks while its entry is selected: shown and
 // blanked in turn every 52 ticks.
 void spacing_blink(uint8_t row) {
-  if (st.blink_state == 0 || st.work_block.spacing_choice != kCustomSpacing) return;
+  if (st.blink_state == 0 || st.work_block.spacing_choice != SPACING_CUSTOM) return;
   const uint8_t t = st.blink_ticks++;
   if (t <= kBlinkTicks) return;
   st.blink_ticks = 0;
