@@ -12,7 +12,6 @@
 #include "firmware/editor/messages.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/modes.h"
-
 #include "firmware/menu/menu_table.h"
 #include "firmware/nvm/nvm.h"
 #include "firmware/print/engine.h"

@@ -12,7 +12,6 @@
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
-
 #include "firmware/menu/menu_table.h"
 #include "firmware/screens/popup.h"
 #include "host/cartridge.h"

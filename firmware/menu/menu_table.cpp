@@ -17,7 +17,6 @@
 #include "firmware/editor/message_ids.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/modes.h"
-
 #include "firmware/menu/menu_table.h"
 #include "firmware/nvm/nvm.h"
 #include "firmware/screens/popup.h"

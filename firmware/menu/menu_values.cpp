@@ -7,7 +7,6 @@
 #include "firmware/editor/message_ids.h"
 #include "firmware/editor/messages.h"
 #include "firmware/kernel/key_codes.h"
-
 #include "firmware/menu/menu_table.h"
 #include "firmware/print/serial_text.h"
 
