@@ -93,6 +93,9 @@ void RemoteControl::receive(std::string_view bytes) {
 void RemoteControl::take_line(const std::string& raw) {
   const std::string line = trimmed(raw);
   if (line.empty()) return;
+  // Our own answers coming back (an echoing line, another simulator on the
+  // far end) are not answered again: that would go on for ever.
+  if (line.rfind("ERR ", 0) == 0 || line.front() == '{') return;
   // A full queue is said at once: the rig must wait for it to drain.
   const std::string busy = "ERR busy: " + std::to_string(queue_.size()) + " steps queued";
   if (line == "STATE?") {

@@ -73,9 +73,10 @@ TEST_F(RemoteControlTest, BadLinesAnswerErrAndChangeNothing) {
   }
   run_queue();
   EXPECT_EQ(line0(), "AB");
-  // Blank lines and comments say nothing and do nothing.
+  // Blank lines, comments and answers coming back (an echoing line) say
+  // nothing and do nothing.
   replies.clear();
-  remote.receive("\n   \r\n# a note\n");
+  remote.receive("\n   \r\n# a note\nERR unknown token 'X'\n{\"mode\":1}\n");
   EXPECT_TRUE(replies.empty());
   EXPECT_EQ(remote.queued(), 0u);
 }
