@@ -35,7 +35,7 @@ SerialWindow::SerialWindow(DeviceController* controller, QWidget* parent)
   setObjectName(QStringLiteral("SerialFrm"));
   setWindowTitle(QStringLiteral("Serial Comms"));
   move(37, 727);
-  resize(560, 400);
+  resize(660, 400);  // a monitor line (time, 16 bytes in hex and as text) fits
 
   ports_ = new QComboBox(this);
   ports_->setObjectName(QStringLiteral("PortComboBox"));
