@@ -101,6 +101,15 @@ constexpr bool lbl_type_is_metric(uint8_t t) {
   return lbl_type_is_fixed_mm(t) || lbl_type_in(t, LABEL_WIRE_30_MM, LABEL_WIRE_150_MM);
 }
 
+// Material families (the cartridge's class): the types a label can be laid out
+// as. Sleeves take only Banner Landscape and the fixed lengths; self-laminating
+// material refuses Banner Portrait, the wire sizes and the blocks (it has its
+// own wire type). Continuous tape takes every type.
+constexpr bool lbl_type_suits_sleeve(uint8_t t) { return t == LABEL_BANNER_LANDSCAPE || lbl_type_is_fixed(t); }
+constexpr bool lbl_type_suits_self_lam(uint8_t t) {
+  return !(t == LABEL_BANNER_PORTRAIT || lbl_type_is_wire_size(t) || lbl_type_is_block(t));
+}
+
 // The types the layout fit check runs on after every insertion: Banner
 // Portrait, the wire sizes and the blocks. Fixed lengths test the length
 // instead; Banner Landscape and the self-laminating wire test nothing.

@@ -6,8 +6,9 @@
 // the LCD is drawn by the tick (prn_tick_task) on a hand-shake.
 //
 // TODO: the printing modes marked not built in kernel/modes.h have no job
-// yet: the service test labels (14, 15), the head check (16), the energy
-// sweep (17), the sample labels (24, 25) and the burn test (33).
+// yet: the service test labels (MODE_DIAG_TEST_LABEL, _CUT), the head check
+// (MODE_HEAD_DIAG), the energy sweep (MODE_ENERGY_SWEEP), the sample labels
+// (MODE_SAMPLES_ALL, MODE_SAMPLE_ONE) and the burn test (MODE_BURN_TEST).
 #pragma once
 #include <cstdint>
 

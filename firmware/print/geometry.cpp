@@ -103,9 +103,8 @@ bool prn_label_fits(const LabelRecord* r) {
   const uint16_t fixed = lbl_fixed_length_dots(t);
 
   // Material rules.
-  if (cart_id_is_sleeve(cart) && !(t == LABEL_BANNER_LANDSCAPE || fixed > 0)) return false;
-  if (cart_id_is_self_lam(cart) && (t == LABEL_BANNER_PORTRAIT || lbl_type_is_wire_size(t) || lbl_type_is_block(t)))
-    return false;
+  if (cart_id_is_sleeve(cart) && !lbl_type_suits_sleeve(t)) return false;
+  if (cart_id_is_self_lam(cart) && !lbl_type_suits_self_lam(t)) return false;
 
   if (t == LABEL_BANNER_LANDSCAPE || fixed > 0 || t == LABEL_WIRE_SELF_LAM) {
     if (r->barcode_type != 0 && r->last_line > 0) return false;
