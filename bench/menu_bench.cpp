@@ -52,7 +52,7 @@ BENCHMARK(BM_MenuValueTick)->Repetitions(5)->ReportAggregatesOnly(true);
 
 void BM_MarqueeStep(benchmark::State& state) {
   setup_menu(1);
-  marquee_start(117, 0, 128);  // "Banner Landscape mode only"
+  marquee_start(MSG_LANDSCAPE_ONLY, 0, 128);
   for (auto _ : state) {
     for (int i = 0; i < 9; ++i) marquee_task();  // one step
     benchmark::DoNotOptimize(mirror_generation());
