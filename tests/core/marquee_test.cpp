@@ -52,10 +52,10 @@ class Marquee : public ::testing::Test {
 
 TEST_F(Marquee, ATextAsWideAsItsWindowDoesNotScroll) {
   const size_t n = std::strlen(msg_text(MSG_SYMBOLS));
-  marquee_start(2, 0, uint8_t(9 * n));
+  marquee_start(MSG_SYMBOLS, 0, uint8_t(9 * n));
   EXPECT_EQ(marquee_state(), 0);
   EXPECT_EQ(ui_get_mode(), MODE_MENU);
-  marquee_start(2, 0, uint8_t(9 * n - 1));
+  marquee_start(MSG_SYMBOLS, 0, uint8_t(9 * n - 1));
   EXPECT_EQ(marquee_state(), 1);
   EXPECT_EQ(ui_get_mode(), MODE_MARQUEE);
   EXPECT_EQ(ui_get_prev_mode(), MODE_MENU);
@@ -104,7 +104,7 @@ TEST_F(Marquee, TwentyCharactersIn128DotsScrollToTheLastColumnOfCharacter5) {
 }
 
 TEST_F(Marquee, SerialCaptionsScrollWithoutTheHighlight) {
-  marquee_start(19, 0, 82);  // "Increment By:", 117 dots
+  marquee_start(MSG_INCREMENT_BY, 0, 82);  // 117 dots
   step();
   EXPECT_EQ(marquee_state(), 3);
   EXPECT_FALSE(inked(0, 0));  // cell 0's blank column, not inverted
@@ -113,16 +113,16 @@ TEST_F(Marquee, SerialCaptionsScrollWithoutTheHighlight) {
 
   marquee_init();
   ui_set_mode(MODE_MENU);
-  marquee_start(77, 0, 82);  // "# of Terminations:" is highlighted
+  marquee_start(MSG_TERMINATIONS, 0, 82);  // highlighted
   step();
   EXPECT_TRUE(inked(0, 0));
   EXPECT_FALSE(inked(0, 1));
 }
 
 TEST_F(Marquee, AShortTextEndsTheScrollingAtOnce) {
-  marquee_start(117, 2, 128);
+  marquee_start(MSG_LANDSCAPE_ONLY, 2, 128);
   ASSERT_EQ(ui_get_mode(), MODE_MARQUEE);
-  marquee_start(2, 2, 128);
+  marquee_start(MSG_SYMBOLS, 2, 128);
   EXPECT_EQ(ui_get_mode(), MODE_MENU);
   EXPECT_EQ(ui_get_prev_mode(), 0);
   EXPECT_EQ(marquee_state(), 0);
@@ -131,7 +131,7 @@ TEST_F(Marquee, AShortTextEndsTheScrollingAtOnce) {
 }
 
 TEST_F(Marquee, APopupOverTheScrollingReturnsToTheMenu) {
-  marquee_start(117, 0, 128);
+  marquee_start(MSG_LANDSCAPE_ONLY, 0, 128);
   msg_popup_show(MSG_ERROR, 1);
   EXPECT_EQ(ui_get_mode(), MODE_POPUP);
   for (int i = 0; i < 102; ++i) msg_popup_task();
