@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/label_files.h"
 #include "host/state_json.h"
 #include "host/cartridge.h"
 #include "host/headless.h"
@@ -20,12 +21,12 @@
 namespace {
 const char kUsage[] =
     "usage: klx80-batch [--flash PATH] [--keys \"TOKENS\"]... [--script FILE] [--lcd-png FILE]\n"
-    "                   [--tape-png FILE] [--tape-pbm FILE] [--device-png FILE] [--state]\n";
+    "                   [--tape-png FILE] [--tape-pbm FILE] [--device-png FILE] [--labels DIR] [--state]\n";
 
 struct Options {
   std::string flash = "fontData.hex";
   std::string script;  // all --keys and --script text, in order
-  std::string lcd_png, tape_png, tape_pbm, device_png;
+  std::string lcd_png, tape_png, tape_pbm, device_png, labels;
   bool state = false;
 };
 
@@ -78,6 +79,8 @@ int main(int argc, char** argv) {
       if (!value(o.tape_png)) return bad_arguments("--tape-png needs a file");
     } else if (arg == "--device-png") {
       if (!value(o.device_png)) return bad_arguments("--device-png needs a file");
+    } else if (arg == "--labels") {
+      if (!value(o.labels)) return bad_arguments("--labels needs a directory");
     } else if (arg == "--tape-pbm") {
       if (!value(o.tape_pbm)) return bad_arguments("--tape-pbm needs a file");
     } else {
@@ -92,6 +95,8 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  LabelFiles labels;
+  if (!o.labels.empty() && !labels.open(o.labels, error)) return bad_arguments(error);
   HeadlessDevice device(o.flash);
   std::vector<int> no_messages;
   if (!device.settle(error)) {
@@ -124,5 +129,10 @@ int main(int argc, char** argv) {
   }
   if (o.state) std::fputs((state_json() + "\n").c_str(), stdout);
   device.close();
+  // Written once the device has stopped: a close during a job ends it first.
+  if (!o.labels.empty() && !labels.finish(error)) {
+    std::fprintf(stderr, "klx80-batch: %s\n", error.c_str());
+    status = 1;
+  }
   return status;
 }

@@ -10,6 +10,7 @@
 #include "firmware/kernel/modes.h"
 #include "firmware/print/cutter.h"
 #include "firmware/print/engine.h"
+#include "firmware/screens/popup.h"
 #include "host/adc.h"
 #include "host/cartridge.h"
 #include "host/cartridge_panel.h"
@@ -84,9 +85,10 @@ bool HeadlessDevice::settle(std::string& error) {
 }
 
 // A timed popup left showing by the previous token closes before the next
-// key reaches the device, as it would for a person who waits to read it.
+// key reaches the device, as it would for a person who waits to read it. An
+// untimed one (the "Cut or Print" pause) is what the key is for: no wait.
 void HeadlessDevice::let_popup_close() {
-  for (uint32_t n = 0; ui_get_mode() == MODE_POPUP && n < kPopupBound; ++n) tick();
+  for (uint32_t n = 0; msg_popup_timed() && n < kPopupBound; ++n) tick();
 }
 
 void HeadlessDevice::press_key(uint8_t tag) {

@@ -15,9 +15,18 @@ constexpr uint64_t kMaxPixels = uint64_t(1) << 26;
 [[noreturn]] void fail_quietly(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void warn_quietly(png_structp, png_const_charp) {}
 
+// What one picture is: RGB, 8 bits a sample, or bilevel rows with a set bit
+// for black (as PBM stores them).
+struct Layout {
+  int width, height;
+  bool bilevel;
+  const uint8_t* rows;
+  size_t row_bytes;
+};
+
 // libpng reports errors by longjmp back here; nothing in this frame has a
 // destructor, so nothing is skipped by it.
-bool write_stream(FILE* file, int width, int height, const uint8_t* rgb) {
+bool write_stream(FILE* file, const Layout& l) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, fail_quietly, warn_quietly);
   if (!png) return false;
   png_infop info = png_create_info_struct(png);
@@ -29,26 +38,36 @@ bool write_stream(FILE* file, int width, int height, const uint8_t* rgb) {
   // Unfiltered rows pack these few-coloured dot pictures best.
   png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
   png_set_compression_level(png, 9);
-  png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_IHDR(png, info, png_uint_32(l.width), png_uint_32(l.height), l.bilevel ? 1 : 8,
+               l.bilevel ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
-  for (int y = 0; y < height; ++y) png_write_row(png, rgb + size_t(y) * width * 3);
+  if (l.bilevel) png_set_invert_mono(png);  // grey 0 is black in PNG, a set bit here
+  for (int y = 0; y < l.height; ++y) png_write_row(png, l.rows + size_t(y) * l.row_bytes);
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
   return true;
 }
-}  // namespace
 
-bool png_write_rgb(const std::string& path, int width, int height, const uint8_t* rgb) {
-  if (width <= 0 || height <= 0 || uint64_t(width) * uint64_t(height) > kMaxPixels) return false;
+bool write_file(const std::string& path, const Layout& l) {
+  if (l.width <= 0 || l.height <= 0 || uint64_t(l.width) * uint64_t(l.height) > kMaxPixels) return false;
   const std::string temp = path + ".tmp";
   FILE* file = std::fopen(temp.c_str(), "wb");
   if (!file) return false;
-  bool ok = write_stream(file, width, height, rgb);
+  bool ok = write_stream(file, l);
   ok = std::fclose(file) == 0 && ok;
   if (ok) ok = std::rename(temp.c_str(), path.c_str()) == 0;
   if (!ok) std::remove(temp.c_str());
   return ok;
+}
+}  // namespace
+
+bool png_write_rgb(const std::string& path, int width, int height, const uint8_t* rgb) {
+  return write_file(path, {width, height, false, rgb, size_t(width) * 3});
+}
+
+bool png_write_bilevel(const std::string& path, int width, int height, const uint8_t* rows) {
+  return write_file(path, {width, height, true, rows, (size_t(width) + 7) / 8});
 }
 
 bool png_read_rgb(const std::string& path, int& width, int& height, std::string& rgb) {

@@ -9,6 +9,9 @@
 // rgb: height rows of width RGB pixels. Returns false (and writes nothing)
 // when the file cannot be written.
 bool png_write_rgb(const std::string& path, int width, int height, const uint8_t* rgb);
+// A black and white picture at one bit a pixel: height rows of (width + 7) / 8
+// bytes, bit 7 of a byte first, a set bit black (the rows of a P4 PBM).
+bool png_write_bilevel(const std::string& path, int width, int height, const uint8_t* rows);
 
 // Reads any PNG (grey, palette, RGB, with or without alpha, 8 or 16 bits,
 // interlaced or not) into rgb as height rows of width RGB pixels; alpha is

@@ -34,6 +34,20 @@ std::string line_json(const LabelLine& line) {
   return out + "\"";
 }
 
+// The serial run: class (0 upper-case letters, 1 lower-case, 2 digits),
+// start, increment, the end text ("_" in empty leading places) and whether
+// the next print runs it.
+std::string serial_json(const LabelRecord* r) {
+  std::string end;
+  for (int k = 0; k < 3 && r->serial_end_text[k] != 0; ++k) {
+    const uint8_t c = r->serial_end_text[k];
+    end += c >= 0x20 && c < 0x7F && c != '"' && c != '\\' ? char(c) : '?';
+  }
+  return ",\"serial\":{\"class\":" + std::to_string(r->serial_class) + ",\"start\":" + std::to_string(r->serial_start) +
+         ",\"increment\":" + std::to_string(r->serial_increment) + ",\"end\":\"" + end +
+         "\",\"print\":" + boolean(r->serial_print != 0) + "}";
+}
+
 std::string label_json() {
   const LabelRecord* r = lbl_record();
   const int last = r->last_line < LBL_MAX_LINES ? r->last_line : LBL_MAX_LINES - 1;
@@ -47,6 +61,7 @@ std::string label_json() {
   j += ",\"font_size\":" + std::to_string(r->font_size);
   j += ",\"bold\":" + boolean(r->bold != 0);
   j += ",\"copies\":" + std::to_string(r->copies);
+  j += serial_json(r);
   j += ",\"caps\":" + boolean(ed_caps() != 0);
   return j;
 }

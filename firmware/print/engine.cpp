@@ -283,6 +283,7 @@ void prn_engine_step() {
   const uint8_t mode = ui_get_mode();
   if (!engine_handles(mode)) return;
   e.in_action = true;
+  e.label_copy = 1;  // jobs of copies count their own
   switch (mode) {
     case MODE_PRINT:
       label_job();

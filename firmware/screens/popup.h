@@ -32,6 +32,9 @@ int msg_popup_layout(const char* text, PopupLine out[3]);
 // For tests and the batch runner: the message showing now (UI mode 12), or -1,
 // and every message shown since the last reset (msg_popup_init resets too).
 int msg_popup_current();
+// True while the popup showing closes by itself (false for the "Cut or Print"
+// pause, which waits for its caller).
+bool msg_popup_timed();
 size_t msg_popup_history_count();
 uint8_t msg_popup_history_at(size_t index);
 void msg_popup_history_reset();
