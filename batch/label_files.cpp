@@ -5,6 +5,7 @@
 #include <regex>
 
 #include "firmware/editor/label.h"
+#include "firmware/editor/label_types.h"
 #include "firmware/print/engine.h"
 #include "firmware/print/serial_text.h"
 #include "host/cartridge.h"
@@ -30,7 +31,7 @@ uint8_t class_of(uint16_t c) {
 // of its class just before the cursor, or for a block label that numbers its
 // cells the run of the first cell. Empty for any other label.
 std::string serial_text(const LabelRecord* r) {
-  const bool block = r->label_type >= 47 && r->label_type <= 50;
+  const bool block = lbl_type_is_block(r->label_type);
   if (!(block ? r->block_serial != 0 : r->serial_print != 0)) return "";
   const uint8_t line = r->current_line < LBL_MAX_LINES ? r->current_line : 0;
   const LabelLine& ln = r->lines[line];

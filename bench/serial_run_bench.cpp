@@ -17,6 +17,7 @@
 #include <fstream>
 #include <vector>
 
+#include "firmware/editor/label_types.h"
 #include "firmware/nvm/nvm.h"
 #include "firmware/print/serial_text.h"
 
@@ -29,7 +30,7 @@ constexpr int kLabels = 999;
 void store_serial_run() {
   bench_start_with_empty_label();
   LabelRecord* r = lbl_record();
-  r->label_type = 1;  // Banner Landscape
+  r->label_type = LABEL_BANNER_LANDSCAPE;
   r->font_size = 2;
   const char text[] = "N001";
   for (uint8_t i = 0; i < 4; ++i) r->lines[0].cells[i] = uint8_t(text[i]);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "firmware/editor/label_types.h"
 #include "firmware/editor/message_ids.h"
 #include "firmware/kernel/key_codes.h"
 #include "firmware/nvm/nvm.h"
@@ -30,7 +31,7 @@ class SerialRun : public DeviceTest {
 
   LabelRecord* serial(const std::string& line, uint8_t cls, uint16_t start, uint16_t increment, const char* end,
                       uint8_t copies = 1) {
-    LabelRecord* r = set_label(1, 1, {line.c_str()});
+    LabelRecord* r = set_label(LABEL_BANNER_LANDSCAPE, 1, {line.c_str()});
     r->serial_print = 1;
     r->serial_class = cls;
     r->serial_start = start;
@@ -158,7 +159,7 @@ TEST_F(SerialRun, DeleteInAPauseEndsTheRunWithoutAStep) {
 }
 
 TEST_F(SerialRun, CopiesZeroPrintsOneLabel) {
-  LabelRecord* r = set_label(1, 1, {"A"});
+  LabelRecord* r = set_label(LABEL_BANNER_LANDSCAPE, 1, {"A"});
   r->copies = 0;
   print();
   EXPECT_EQ(ui_get_mode(), MODE_EDITOR);
@@ -199,7 +200,7 @@ LabelRecord* block(uint8_t type, const char* text, uint8_t cells, uint8_t serial
 TEST_F(SerialRun, ABlockCellStepThatNoLongerFitsLeavesThePauseShowing) {
   // Patch panel, 0.2 inch cells (41 dots): "AB99" (40 dots) fits a cell,
   // "AB100" does not.
-  block(48, "AB98", 4, 1, 2, 1);
+  block(LABEL_PATCH_PANEL_IN, "AB98", 4, 1, 2, 1);
   print();
   // The pause is what the device waits for, and what the LCD shows.
   EXPECT_EQ(msg_popup_current(), MSG_CUT_OR_PRINT);
@@ -211,7 +212,7 @@ TEST_F(SerialRun, ABlockCellStepThatNoLongerFitsLeavesThePauseShowing) {
 }
 
 TEST_F(SerialRun, AUsedUpStripPrintsACellAPrintWithoutAPause) {
-  LabelRecord* r = block(49, "A", 2, 0, 1);
+  LabelRecord* r = block(LABEL_TERMINAL_BLOCK_MM, "A", 2, 0, 1);
   print();
   EXPECT_EQ(ui_get_mode(), MODE_EDITOR);
   print();  // the strip's last cell: the pause to cut it
