@@ -115,8 +115,8 @@ bool LabelFiles::finish(std::string& error) {
     json += e.number > 1 ? ",\n" : "\n";
     json += "{\"number\":" + std::to_string(e.number) + ",\"columns\":" + std::to_string(e.columns) +
             ",\"label_type\":" + std::to_string(e.label_type) + ",\"cartridge\":" + std::to_string(e.cartridge) +
-            ",\"copy\":" + std::to_string(e.copy) + ",\"serial\":" +
-            (e.serial.empty() ? std::string("null") : "\"" + e.serial + "\"") + "}";
+            ",\"copy\":" + std::to_string(e.copy) +
+            ",\"serial\":" + (e.serial.empty() ? std::string("null") : "\"" + e.serial + "\"") + "}";
   }
   json += "\n]\n";
   if (!write_bytes(path, json.data(), json.size()) && failed_.empty()) failed_ = path;

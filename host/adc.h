@@ -1,15 +1,7 @@
-// The ADC: channel 2 is the battery voltage in millivolts, taken from the
-// battery dial of the media panel.
+// The ADC's host side: the battery dial of the media panel sets the voltage
+// that channel 2 reads.
 #pragma once
-#include <cstdint>
-
-void adc_init();
-void adc_task();
-void adc_hook();
-// The print engine's load on the battery: 1 at the start of a label, 0 at
-// its end. Empty in the simulator.
-void adc_load_hook(uint8_t on);
-int adc_read(uint8_t channel);
+#include "firmware/platform/adc.h"
 
 // The battery dial's value in volts.
 void adc_set_battery_volts(float volts);

@@ -10,14 +10,13 @@
 #pragma once
 #include <cstdint>
 
+#include "firmware/platform/clock.h"
+
 void host_clock_use_virtual(bool on);
 bool host_clock_is_virtual();
 
 // Milliseconds since the clock started (virtual or real).
 uint64_t host_clock_now_ms();
-
-// Sleeps for ms milliseconds of host time.
-void host_sleep_ms(uint32_t ms);
 
 // Threads that sleep through the clock register while they run, so that the
 // virtual driver knows whom to wait for.

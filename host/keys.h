@@ -1,9 +1,11 @@
-// Key input: the one-key register the firmware reads, the PC keyboard table
-// (Windows virtual-key numbers are the table's key space; the desktop layer
-// maps its toolkit's keys onto them) and the device window's key handling,
-// including Shift as Func and the Alt service commands.
+// Key input's host side: storing into the key register the firmware reads,
+// the PC keyboard table (Windows virtual-key numbers are the table's key
+// space; the desktop layer maps its toolkit's keys onto them) and the device
+// window's key handling, including Shift as Func and the Alt service commands.
 #pragma once
 #include <cstdint>
+
+#include "firmware/platform/keys.h"
 
 // Virtual-key numbers used by the table and the window's key handling.
 enum : uint16_t {
@@ -22,13 +24,10 @@ enum : uint16_t {
   VK_F1 = 112,
 };
 
-void kbd_init();
-uint8_t kbd_get_key();
-void kbd_clear_key();
+// A key press: the code replaces one not yet taken (Func never enters).
 void kbd_put_key(uint8_t code);
+// The device key code of a PC key, 0 for none.
 uint8_t kbd_map_pc_key(uint16_t virtual_key);
-void kbd_task();
-uint8_t kbd_poll_hw();
 
 // The device window's input handling, free of any toolkit.
 namespace key_input {

@@ -1,15 +1,16 @@
 // The LCD mirror: a copy of the firmware's 132 x 64 frame buffer painted at
 // double size into a 264 x 128 RGB picture, the blinking text cursor, the
 // background colour and the indicator lamps that sit over the picture's lower
-// right corner. The device window and the batch runner show this picture.
+// right corner. The device window and the batch runner show this picture;
+// the firmware's side is firmware/platform/lcd_mirror.h.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 
+#include "firmware/platform/lcd_mirror.h"
+
 constexpr int MIRROR_WIDTH = 264;
 constexpr int MIRROR_HEIGHT = 128;
-constexpr size_t LCD_FRAME_BYTES = 1056;  // 8 pages x 132 columns
-constexpr size_t LCD_LINE_BYTES = 264;    // one text line: two pages
 
 struct MirrorLamps {
   bool pt = true;
@@ -19,21 +20,9 @@ struct MirrorLamps {
   uint8_t battery = 3;  // 0 hidden, 1 outline, 2 one bar, 3 two bars
 };
 
-void mirror_init();
-void mirror_load(const uint8_t frame[LCD_FRAME_BYTES]);
-void mirror_load_line(uint8_t line, const uint8_t source[LCD_LINE_BYTES]);
 void mirror_redraw();
-void mirror_toggle_background();
 void mirror_set_background(uint8_t on);
-void mirror_cursor_set(uint8_t line, uint8_t column);
-void mirror_cursor_mode(uint8_t mode);
-void mirror_cursor_tick();
 void mirror_cursor_toggle();
-void mirror_show_bold(bool visible);
-void mirror_show_pt(bool visible);
-void mirror_show_caps(bool visible);
-void mirror_show_func(bool visible);
-void mirror_show_battery(uint8_t level);
 
 constexpr size_t MIRROR_RGB_BYTES = size_t(MIRROR_WIDTH) * MIRROR_HEIGHT * 3;
 

@@ -3,10 +3,10 @@
 #pragma once
 #include <cstdint>
 
-void pwr_hw_init();
-void pwr_init();
+#include "firmware/platform/power.h"
+
+// A key event: the idle count starts again.
 void pwr_activity();
-void pwr_task();
 void pwr_disable_auto_off();
 void pwr_ask_off();
 uint32_t pwr_idle_ticks();

@@ -9,9 +9,6 @@
 #include "host/clock.h"
 
 namespace {
-// How long closing waits for a print job to wind down (wall time).
-constexpr uint32_t kCloseWaitMs = 1000;
-
 struct Runtime {
   std::thread worker;
   std::atomic<bool> terminate{false};
@@ -41,16 +38,12 @@ void firmware_start() {
   lbl_load();
 }
 
-void firmware_stop(bool wait) {
+void firmware_stop() {
   if (!s.running) return;
   s.terminate = true;
-  if (wait) {
-    // A virtual clock must move on so that a sleeping worker sees the request.
-    while (host_clock_is_virtual() && !s.exited) host_clock_advance(1);
-    s.worker.join();
-  } else {
-    s.worker.detach();
-  }
+  // A virtual clock must move on so that a sleeping worker sees the request.
+  while (host_clock_is_virtual() && !s.exited) host_clock_advance(1);
+  s.worker.join();
   s.running = false;
 }
 
@@ -58,19 +51,12 @@ void firmware_stop(bool wait) {
 // cancel does (the stop request ends its pause at once, its end steps reset
 // the print options), so the label journalled is the one the user has after
 // the job, not one that repeats the whole job at the next Print. The worker
-// finishes at most the label it is printing; a worker that does not stop in
-// time is left running as before.
+// finishes at most the label it is printing and is joined before the save, so
+// nothing of the firmware runs once the process goes on to exit.
 void firmware_close() {
   if (!s.running) return;
-  s.terminate = true;
-  if (host_clock_is_virtual()) {
-    firmware_stop(true);
-    sys_shutdown_save();
-    return;
-  }
-  for (uint32_t waited = 0; !s.exited && waited < kCloseWaitMs; ++waited) host_sleep_ms(1);
+  firmware_stop();
   sys_shutdown_save();
-  firmware_stop(s.exited);
 }
 
 bool firmware_running() { return s.running; }

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-constexpr uint32_t SPI_SECTOR_SIZE = 4096;
+#include "firmware/platform/flash.h"
 
 // Path of the image file; "fontData.hex" in the working directory by default.
 // Takes effect at the next spi_init.
@@ -16,15 +16,10 @@ const std::string& spi_path();
 // True when spi_init found and loaded the image file.
 bool spi_present();
 
-void spi_init();
-
 // A one-line description of what is wrong with a loaded image (too short to
 // hold the fonts, or font data that do not match their check sum at
 // 0xEFFFC), or "" when it looks whole or no image is loaded.
 std::string spi_image_problem();
-void spi_read(uint8_t* destination, uint32_t address, uint16_t length);
-void spi_write(const uint8_t* source, uint32_t address, uint16_t length);
-void spi_erase_sector(uint32_t address);
 
 // Number of times the image file has been opened (reads must never open it).
 uint64_t spi_file_opens();

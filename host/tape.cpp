@@ -1,28 +1,14 @@
 #include "host/tape.h"
 
-#include <algorithm>
-#include <cstring>
 #include <deque>
 #include <mutex>
+#include <vector>
 
 #include "firmware/print/cutter.h"
 #include "firmware/print/engine.h"
 #include "host/clock.h"
-#include "host/png.h"
-
-const uint8_t TAPE_WINDOW_COLOUR[3] = {240, 240, 240};
 
 namespace {
-constexpr uint8_t kWhite[3] = {255, 255, 255};
-constexpr uint8_t kBlack[3] = {0, 0, 0};
-constexpr uint8_t kRed[3] = {255, 0, 0};  // engine dot 0, the head's first dot
-constexpr uint8_t kGrey[3] = {128, 128, 128};
-
-// A = visible label band, B = lower grey band, per cartridge id.
-constexpr TapeBands kBands[12] = {
-    {0, 0}, {76, 2}, {102, 3}, {152, 2}, {76, 78}, {102, 3}, {76, 25}, {100, 50}, {48, 25}, {68, 3}, {90, 3}, {130, 5},
-};
-
 struct Tape {
   // The worker appends while the window thread paints: every access to the
   // columns and counts is under the mutex.
@@ -45,15 +31,6 @@ uint8_t reverse_bits(uint8_t b) {
 void notify(TapeEvent event) {
   std::lock_guard lock(s.listener_mutex);
   if (s.listener) s.listener(event, s.context);
-}
-
-void fill(uint8_t* rgb, int width, int x0, int y0, int x1, int y1, const uint8_t colour[3]) {
-  x0 = std::max(x0, 0), y0 = std::max(y0, 0);
-  x1 = std::min(x1, width), y1 = std::min(y1, TAPE_PAINT_HEIGHT);
-  for (int y = y0; y < y1; ++y) {
-    uint8_t* p = rgb + (size_t(y) * width + x0) * 3;
-    for (int x = x0; x < x1; ++x, p += 3) std::memcpy(p, colour, 3);
-  }
 }
 }  // namespace
 
@@ -113,68 +90,16 @@ uint64_t tape_dropped_columns() {
   return s.dropped;
 }
 
+size_t tape_copy_columns(size_t first, size_t max_count, std::vector<TapeColumn>& out) {
+  std::lock_guard lock(s.mutex);
+  out.clear();
+  for (size_t i = first; i < s.columns.size() && out.size() < max_count; ++i) out.push_back(s.columns[i]);
+  return s.columns.size();
+}
+
 bool tape_column(size_t index, TapeColumn& out) {
   std::lock_guard lock(s.mutex);
   if (index >= s.columns.size()) return false;
   out = s.columns[index];
   return true;
-}
-
-TapeScroll tape_scroll_for(size_t count, int box_width) {
-  TapeScroll scroll;
-  if (box_width < 0 || count <= size_t(box_width)) return scroll;
-  scroll.shown = true;
-  scroll.maximum = int(std::min<size_t>(count - size_t(box_width), size_t(INT32_MAX)));
-  scroll.position = scroll.maximum;  // the newest columns in view
-  return scroll;
-}
-
-TapeBands tape_bands(uint8_t cartridge_id) { return cartridge_id < 12 ? kBands[cartridge_id] : TapeBands{}; }
-
-void tape_paint(uint8_t* rgb, int box_width, size_t first, uint8_t cartridge_id, const uint8_t window_colour[3]) {
-  if (!rgb || box_width <= 0) return;
-  const int w = box_width;
-  fill(rgb, w, 0, 0, w, TAPE_PAINT_HEIGHT, window_colour);
-  fill(rgb, w, 0, TAPE_BOX_TOP, w, TAPE_BOX_TOP + TAPE_DOTS, kWhite);
-
-  size_t count;
-  {
-    std::lock_guard lock(s.mutex);
-    count = s.columns.size();
-    for (size_t i = first, x = 0; i < count && x < size_t(w); ++i, ++x) {
-      const TapeColumn& column = s.columns[i];
-      for (int j = 0; j < TAPE_COLUMN_BYTES; ++j) {
-        uint8_t bits = column[j];
-        if (!bits) continue;
-        for (int b = 0; b < 8; ++b) {
-          if (!(bits & (0x80 >> b))) continue;
-          int row = 8 * j + b;
-          uint8_t* p = rgb + (size_t(TAPE_BOX_TOP + row) * w + x) * 3;
-          std::memcpy(p, row == 127 ? kRed : kBlack, 3);
-        }
-      }
-    }
-  }
-  // Right of the last column the box shows the window's own colour.
-  size_t shown = first < count ? count - first : 0;
-  if (shown < size_t(w)) fill(rgb, w, int(shown), TAPE_BOX_TOP, w, TAPE_BOX_TOP + TAPE_DOTS, window_colour);
-
-  // The bands lie over the tape box and start 3 pixels in from its left edge.
-  TapeBands bands = tape_bands(cartridge_id);
-  int top_height = TAPE_PAINT_HEIGHT - bands.label - bands.lower;
-  if (top_height > 0) fill(rgb, w, 3, 0, w, top_height, kGrey);
-  if (bands.lower > 0) fill(rgb, w, 3, TAPE_PAINT_HEIGHT - bands.lower, w, TAPE_PAINT_HEIGHT, kGrey);
-}
-
-std::vector<uint8_t> tape_render_all(uint8_t cartridge_id, int& width) {
-  width = int(std::max<size_t>(tape_column_count(), TAPE_BOX_WIDTH));
-  std::vector<uint8_t> rgb(size_t(width) * TAPE_PAINT_HEIGHT * 3);
-  tape_paint(rgb.data(), width, 0, cartridge_id, TAPE_WINDOW_COLOUR);
-  return rgb;
-}
-
-bool tape_write_png(const std::string& path, uint8_t cartridge_id) {
-  int width = 0;
-  std::vector<uint8_t> rgb = tape_render_all(cartridge_id, width);
-  return png_write_rgb(path, width, TAPE_PAINT_HEIGHT, rgb.data());
 }

@@ -16,7 +16,7 @@
 #include <atomic>
 #include <cstring>
 
-#include "host/spi_flash.h"
+#include "firmware/platform/flash.h"
 
 namespace {
 constexpr uint32_t FONT_AREA_END = 0xEFFFC;  // the store's byte sum follows

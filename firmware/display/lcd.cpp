@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "firmware/display/font.h"
-#include "host/mirror.h"
+#include "firmware/platform/lcd_mirror.h"
 
 namespace {
 constexpr int kLineBytes = 2 * LCD_COLUMNS;

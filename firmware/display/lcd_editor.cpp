@@ -5,7 +5,7 @@
 #include "firmware/display/font.h"
 #include "firmware/display/lcd.h"
 #include "firmware/editor/label.h"
-#include "host/mirror.h"
+#include "firmware/platform/lcd_mirror.h"
 
 namespace {
 uint8_t* at(int page, int column) { return lcd_frame() + page * LCD_COLUMNS + column; }

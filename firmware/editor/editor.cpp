@@ -14,13 +14,13 @@
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
 #include "firmware/menu/menu.h"
+#include "firmware/platform/adc.h"
+#include "firmware/platform/cartridge.h"
+#include "firmware/platform/keys.h"
+#include "firmware/platform/lcd_mirror.h"
 #include "firmware/print/geometry.h"
 #include "firmware/screens/pickers.h"
 #include "firmware/screens/popup.h"
-#include "host/adc.h"
-#include "host/cartridge.h"
-#include "host/keys.h"
-#include "host/mirror.h"
 
 namespace {
 // The battery is measured when the count reaches 100: on entry (it is set to

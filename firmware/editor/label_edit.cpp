@@ -8,10 +8,10 @@
 #include "firmware/editor/label.h"
 #include "firmware/editor/label_types.h"
 #include "firmware/editor/message_ids.h"
+#include "firmware/platform/cartridge.h"
 #include "firmware/print/barcode.h"
 #include "firmware/print/geometry.h"
 #include "firmware/screens/popup.h"
-#include "host/cartridge.h"
 
 namespace {
 void lbl_refuse(uint8_t message_id) { msg_popup_show(message_id, 1); }

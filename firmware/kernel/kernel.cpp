@@ -9,6 +9,12 @@
 #include "firmware/kernel/modes.h"
 #include "firmware/menu/menu.h"
 #include "firmware/nvm/nvm.h"
+#include "firmware/platform/adc.h"
+#include "firmware/platform/cartridge.h"
+#include "firmware/platform/keys.h"
+#include "firmware/platform/lcd_mirror.h"
+#include "firmware/platform/power.h"
+#include "firmware/platform/tape.h"
 #include "firmware/print/cutter.h"
 #include "firmware/print/engine.h"
 #include "firmware/screens/diag.h"
@@ -16,12 +22,6 @@
 #include "firmware/screens/marquee.h"
 #include "firmware/screens/pickers.h"
 #include "firmware/screens/popup.h"
-#include "host/adc.h"
-#include "host/cartridge.h"
-#include "host/keys.h"
-#include "host/mirror.h"
-#include "host/power.h"
-#include "host/tape.h"
 
 namespace {
 struct Kernel {

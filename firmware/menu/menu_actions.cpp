@@ -14,12 +14,12 @@
 #include "firmware/kernel/modes.h"
 #include "firmware/menu/menu_table.h"
 #include "firmware/nvm/nvm.h"
+#include "firmware/platform/cartridge.h"
 #include "firmware/print/engine.h"
 #include "firmware/print/geometry.h"
 #include "firmware/screens/confirm.h"
 #include "firmware/screens/fname.h"
 #include "firmware/screens/popup.h"
-#include "host/cartridge.h"
 
 namespace {
 MenuState& st = menu_st;

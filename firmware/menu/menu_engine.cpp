@@ -13,10 +13,10 @@
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
 #include "firmware/menu/menu_table.h"
+#include "firmware/platform/cartridge.h"
+#include "firmware/platform/keys.h"
+#include "firmware/platform/lcd_mirror.h"
 #include "firmware/screens/popup.h"
-#include "host/cartridge.h"
-#include "host/keys.h"
-#include "host/mirror.h"
 
 MenuState menu_st;
 

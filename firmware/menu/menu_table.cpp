@@ -19,8 +19,8 @@
 #include "firmware/kernel/modes.h"
 #include "firmware/menu/menu_table.h"
 #include "firmware/nvm/nvm.h"
+#include "firmware/platform/cartridge.h"
 #include "firmware/screens/popup.h"
-#include "host/cartridge.h"
 
 namespace {
 MenuState& st = menu_st;

@@ -6,7 +6,7 @@
 
 #include "firmware/editor/label.h"
 #include "firmware/nvm/nvm.h"
-#include "host/spi_flash.h"
+#include "firmware/platform/flash.h"
 
 namespace {
 // The menus offer slots 0..11 only; any other number is a fault in the

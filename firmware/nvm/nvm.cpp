@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "firmware/editor/label.h"
-#include "host/spi_flash.h"
+#include "firmware/platform/flash.h"
 
 namespace {
 uint8_t sum9(const uint8_t* r) {

@@ -5,10 +5,10 @@
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/key_codes.h"
 #include "firmware/nvm/nvm.h"
-#include "host/clock.h"
-#include "host/keys.h"
-#include "host/mirror.h"
-#include "host/runtime.h"
+#include "firmware/platform/clock.h"
+#include "firmware/platform/keys.h"
+#include "firmware/platform/lcd_mirror.h"
+#include "firmware/platform/worker.h"
 
 namespace {
 constexpr uint32_t kPollMs = 100;

@@ -13,17 +13,17 @@
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
 #include "firmware/nvm/nvm.h"
+#include "firmware/platform/adc.h"
+#include "firmware/platform/clock.h"
+#include "firmware/platform/keys.h"
+#include "firmware/platform/lcd_mirror.h"
+#include "firmware/platform/tape.h"
+#include "firmware/platform/worker.h"
 #include "firmware/print/cutter.h"
 #include "firmware/print/layout.h"
 #include "firmware/print/raster.h"
 #include "firmware/print/serial_text.h"
 #include "firmware/screens/popup.h"
-#include "host/adc.h"
-#include "host/clock.h"
-#include "host/keys.h"
-#include "host/mirror.h"
-#include "host/runtime.h"
-#include "host/tape.h"
 
 namespace {
 constexpr uint16_t kEnergy[15] = {2430, 2560, 2680, 2810, 2930, 3050, 3180, 3300,

@@ -4,8 +4,8 @@
 #include "firmware/editor/label.h"
 #include "firmware/editor/label_types.h"
 #include "firmware/nvm/nvm.h"
+#include "firmware/platform/cartridge.h"
 #include "firmware/print/text_width.h"
-#include "host/cartridge.h"
 
 namespace {
 struct Band {

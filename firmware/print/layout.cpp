@@ -5,6 +5,7 @@
 #include "firmware/display/font.h"
 #include "firmware/editor/label.h"
 #include "firmware/editor/message_ids.h"
+#include "firmware/platform/cartridge.h"
 #include "firmware/print/barcode.h"
 #include "firmware/print/cutter.h"
 #include "firmware/print/engine.h"
@@ -12,7 +13,6 @@
 #include "firmware/print/raster.h"
 #include "firmware/print/serial_text.h"
 #include "firmware/screens/popup.h"
-#include "host/cartridge.h"
 
 namespace {
 bool fits_label(const LabelRecord* r) { return prn_label_fits(r); }

@@ -6,10 +6,10 @@
 #include "firmware/display/font.h"
 #include "firmware/editor/label.h"
 #include "firmware/editor/label_types.h"
+#include "firmware/platform/cartridge.h"
 #include "firmware/print/engine.h"
 #include "firmware/print/geometry.h"
 #include "firmware/print/text_width.h"
-#include "host/cartridge.h"
 
 namespace {
 constexpr int kCells = 51;  // cells of a label line

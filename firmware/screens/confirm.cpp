@@ -13,8 +13,8 @@
 #include "firmware/kernel/modes.h"
 #include "firmware/menu/menu.h"
 #include "firmware/nvm/nvm.h"
+#include "firmware/platform/keys.h"
 #include "firmware/screens/fname.h"
-#include "host/keys.h"
 
 namespace {
 constexpr int kYesX = 38, kNoX = 78;  // highlight bars on page 4

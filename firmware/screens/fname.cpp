@@ -15,9 +15,9 @@
 #include "firmware/kernel/modes.h"
 #include "firmware/menu/menu.h"
 #include "firmware/nvm/nvm.h"
+#include "firmware/platform/keys.h"
+#include "firmware/platform/lcd_mirror.h"
 #include "firmware/screens/popup.h"
-#include "host/keys.h"
-#include "host/mirror.h"
 
 namespace {
 constexpr uint8_t kFileMenu = 16;

@@ -15,7 +15,7 @@
 #include "firmware/editor/messages.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/modes.h"
-#include "host/keys.h"
+#include "firmware/platform/keys.h"
 
 namespace {
 constexpr size_t kHistorySize = 4096;  // ids kept for the batch runner's report

@@ -4,14 +4,21 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "firmware/display/lcd.h"
 #include "firmware/kernel/kernel.h"
+#include "firmware/print/cutter.h"
+#include "host/adc.h"
+#include "host/cartridge_panel.h"
 #include "host/host_ui.h"
+#include "host/keys.h"
 #include "host/mirror.h"
 #include "host/runtime.h"
 #include "host/spi_flash.h"
 #include "host/tape.h"
 
 namespace {
+DeviceController* running_controller = nullptr;  // the one the key logic brings forward
+
 void tape_listener(TapeEvent event, void* context) {
   // Called on the worker thread: hand the news to the window thread.
   auto* controller = static_cast<DeviceController*>(context);
@@ -30,14 +37,30 @@ DeviceController::DeviceController(QObject* parent) : QObject(parent) {
   tape_set_listener(tape_listener, this);
 }
 
+DeviceController::DeviceController(IdleTag) : idle_(true) {}
+
+std::unique_ptr<DeviceController> DeviceController::idle() {
+  return std::unique_ptr<DeviceController>(new DeviceController(IdleTag{}));
+}
+
 DeviceController::~DeviceController() {
-  // The worker may outlive this object after close; it must not call back.
+  if (idle_) return;
+  // The worker must not call back into a controller that is gone.
+  if (started_ && firmware_running()) firmware_stop();
   tape_set_listener(nullptr, nullptr);
+  if (running_controller == this) {
+    running_controller = nullptr;
+    key_input::set_bring_to_front(nullptr);
+  }
 }
 
 void DeviceController::start() {
-  if (started_) return;
+  if (started_ || idle_) return;
   started_ = true;
+  running_controller = this;
+  key_input::set_bring_to_front([] {
+    if (running_controller) emit running_controller->frontRequested();
+  });
   firmware_start();
   generation_after_init_ = mirror_generation();
   checkLcd();
@@ -97,3 +120,41 @@ void DeviceController::noteFramePainted() {
                                             std::chrono::steady_clock::now().time_since_epoch())
                                             .count()));
 }
+
+void DeviceController::keyDown(uint16_t virtual_key) {
+  key_input::key_down(virtual_key);
+  checkLcd();
+}
+
+void DeviceController::keyUp(uint16_t virtual_key) {
+  key_input::key_up(virtual_key);
+  checkLcd();
+}
+
+void DeviceController::pressKeyPicture(uint8_t tag) {
+  key_input::key_picture_down(tag);
+  checkLcd();
+}
+
+void DeviceController::clickFunc() {
+  key_input::func_picture_click();
+  checkLcd();
+}
+
+void DeviceController::forgetModifiers() { key_input::reset(); }
+
+void DeviceController::pressCut() { cut_set_done(1); }
+
+void DeviceController::setBatteryVolts(double volts) { adc_set_battery_volts(float(volts)); }
+
+void DeviceController::setBattery(double volts) {
+  adc_set_battery_volts(float(volts));
+  lcd_show_battery(adc_read(2));
+  checkLcd();
+}
+
+void DeviceController::resetCartridgePanel() { cart_panel_init(); }
+
+void DeviceController::selectCartridge(uint8_t id) { cart_panel_select(id); }
+
+void DeviceController::cartridgeTimerStep() { cart_panel_timer(); }

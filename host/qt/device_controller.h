@@ -1,18 +1,26 @@
 // The one Qt owner of the running device: starts the firmware at the device
 // window's first show, owns the 10 ms tick timer and its re-entrancy guard,
-// turns the tape's and the LCD mirror's news into signals, and closes the
-// device. Windows talk to this object, never to the firmware's state.
+// turns the tape's and the LCD mirror's news into signals, takes the windows'
+// input (keys, the Cut switch, the media panel) and closes the device.
+// Windows talk to this object, never to the firmware; they only read the
+// host's pictures (the LCD mirror, the tape) to paint them.
+//
+// An idle controller (idle()) never starts the device nor hears the tape but
+// still forwards input: the windows made without the running device
+// (offscreen pictures, tests) use one.
 #pragma once
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 #include <cstdint>
+#include <memory>
 
 class DeviceController : public QObject {
   Q_OBJECT
  public:
   explicit DeviceController(QObject* parent = nullptr);
   ~DeviceController() override;
+  static std::unique_ptr<DeviceController> idle();
 
   // Starts the worker thread, runs the firmware init and loads the working
   // label; then warns once when the flash image file is missing (from the
@@ -27,9 +35,31 @@ class DeviceController : public QObject {
   bool tickBusy() const { return tick_busy_; }
   QTimer& timer() { return timer_; }
 
-  // Closing the device window: journal the working label and ask the worker
-  // to stop without waiting for it.
+  // Closing the device window: journal the working label, then stop the
+  // worker and wait for it.
   void close();
+
+  // ---- Input from the windows ----
+  // A PC key went down (auto-repeat sends it again) or up, as a virtual-key
+  // number of the key table.
+  void keyDown(uint16_t virtual_key);
+  void keyUp(uint16_t virtual_key);
+  // A mouse-down on a key picture (any button), and a click on Func's.
+  void pressKeyPicture(uint8_t tag);
+  void clickFunc();
+  // Alt and Shift released elsewhere never arrive: forget them.
+  void forgetModifiers();
+  // The Cut switch, at any time: the engine's next cut pause sees it.
+  void pressCut();
+  // The battery dial: its value, and (when it is turned) the LCD's battery
+  // symbol at once.
+  void setBatteryVolts(double volts);
+  void setBattery(double volts);
+  // The media panel: its start (material 3 chosen and applied), a material
+  // chosen, and its 100 ms step that applies it.
+  void resetCartridgePanel();
+  void selectCartridge(uint8_t id);
+  void cartridgeTimerStep();
 
   // Emits lcdChanged when the mirror's picture or a lamp changed.
   void checkLcd();
@@ -45,8 +75,14 @@ class DeviceController : public QObject {
   void tapeEnded();
   // One tick ran (sys_tick returned): the pace for input fed from outside.
   void ticked();
+  // A key event of the running device asks its window to come to the front.
+  void frontRequested();
 
  private:
+  struct IdleTag {};
+  explicit DeviceController(IdleTag);
+
+  bool idle_ = false;
   QTimer timer_;
   size_t tape_columns_seen_ = 0;
   bool started_ = false;

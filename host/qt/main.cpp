@@ -75,9 +75,6 @@ int main(int argc, char** argv) {
       QMessageBox::critical(nullptr, QApplication::applicationName(), QString());
     }
   }
-  host_ui_install(nullptr);
-  // The worker thread was asked to stop but is not waited for; end the process
-  // without running static destructors under its feet.
-  std::fflush(nullptr);
-  std::_Exit(status);
+  host_ui_install(nullptr);  // the worker has been joined: nothing runs any more
+  return status;
 }

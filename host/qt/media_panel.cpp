@@ -2,9 +2,7 @@
 
 #include <QRadioButton>
 
-#include "firmware/display/lcd.h"
-#include "host/adc.h"
-#include "host/cartridge_panel.h"
+#include "host/qt/device_controller.h"
 #include "widgets/dial.h"
 
 namespace {
@@ -34,13 +32,16 @@ constexpr Material kMaterials[] = {
 constexpr QRect kDialPlace{192, 219, 105, 137};
 }  // namespace
 
-MediaPanel::MediaPanel(QWidget* parent) : QWidget(parent, Qt::Tool) {
+MediaPanel::MediaPanel(DeviceController* controller, QWidget* parent)
+    : QWidget(parent, Qt::Tool),
+      own_controller_(controller ? nullptr : DeviceController::idle()),
+      controller_(controller ? controller : own_controller_.get()) {
   setObjectName(QStringLiteral("CartridgeFrm"));
   setWindowTitle(QStringLiteral("KLX80 Label Material Sizes"));
   setFixedSize(297, 357);
   move(442, 281);
 
-  cart_panel_init();
+  controller_->resetCartridgePanel();
   QWidget* by_tab_order[12] = {};
   for (const Material& m : kMaterials) {
     auto* radio = new QRadioButton(QString::fromUtf8(m.caption), this);
@@ -49,7 +50,7 @@ MediaPanel::MediaPanel(QWidget* parent) : QWidget(parent, Qt::Tool) {
     int width = m.top + 17 > kDialPlace.top() ? kDialPlace.left() - 24 : 297 - 24 - 2;
     radio->setGeometry(24, m.top, width, 17);
     radio->setChecked(m.id == 3);
-    connect(radio, &QRadioButton::clicked, this, [id = m.id] { cart_panel_select(uint8_t(id)); });
+    connect(radio, &QRadioButton::clicked, this, [this, id = m.id] { controller_->selectCartridge(uint8_t(id)); });
     radio_[m.id] = radio;
     by_tab_order[m.tab_order] = radio;
   }
@@ -63,10 +64,9 @@ MediaPanel::MediaPanel(QWidget* parent) : QWidget(parent, Qt::Tool) {
   dial_->setValueFormat(QStringLiteral("##0.#"));
   dial_->setScale(3, 5);
   dial_->setValue(9);
-  adc_set_battery_volts(float(dial_->value()));
+  controller_->setBatteryVolts(dial_->value());
   connect(dial_, &Dial::valueChanged, this, [this](double volts) {
-    adc_set_battery_volts(float(volts));
-    lcd_show_battery(adc_read(2));  // the battery symbol follows the dial at once
+    controller_->setBattery(volts);  // the battery symbol follows the dial at once
     emit batteryChanged();
   });
 
@@ -74,6 +74,8 @@ MediaPanel::MediaPanel(QWidget* parent) : QWidget(parent, Qt::Tool) {
   setTabOrder(by_tab_order[11], dial_);
 
   timer_.setInterval(100);
-  connect(&timer_, &QTimer::timeout, this, [] { cart_panel_timer(); });
+  connect(&timer_, &QTimer::timeout, controller_, &DeviceController::cartridgeTimerStep);
   timer_.start();
 }
+
+MediaPanel::~MediaPanel() = default;

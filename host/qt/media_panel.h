@@ -4,14 +4,19 @@
 #pragma once
 #include <QTimer>
 #include <QWidget>
+#include <memory>
 
+class DeviceController;
 class Dial;
 class QRadioButton;
 
 class MediaPanel : public QWidget {
   Q_OBJECT
  public:
-  explicit MediaPanel(QWidget* parent = nullptr);
+  // Without a controller the panel works the device through an idle one of
+  // its own.
+  explicit MediaPanel(DeviceController* controller = nullptr, QWidget* parent = nullptr);
+  ~MediaPanel() override;
 
   QRadioButton* radioButton(int id) const { return radio_[id]; }
   Dial* batteryDial() const { return dial_; }
@@ -22,6 +27,8 @@ class MediaPanel : public QWidget {
   void batteryChanged();
 
  private:
+  std::unique_ptr<DeviceController> own_controller_;
+  DeviceController* controller_;
   QRadioButton* radio_[12] = {};
   Dial* dial_;
   QTimer timer_;

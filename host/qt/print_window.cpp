@@ -11,7 +11,7 @@
 
 #include "host/cartridge.h"
 #include "host/qt/device_controller.h"
-#include "host/tape.h"
+#include "host/tape_view.h"
 
 namespace {
 constexpr int kLeft = 440, kTop = 53;

@@ -5,7 +5,7 @@
 #include <QPixmap>
 #include <memory>
 
-#include "host/qt/main_window.h"
+#include "host/qt/device_window.h"
 #include "host/qt/simulator.h"
 
 bool render_device_png(const QString& path) {
@@ -20,6 +20,6 @@ bool render_device_png(const QString& path) {
     apply_window_font();
   }
   if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return false;
-  MainWindow window;  // no controller: shows the state, starts nothing
+  DeviceWindow window;  // no controller: shows the state, starts nothing
   return window.grab().toImage().save(path, "PNG");
 }

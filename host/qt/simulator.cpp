@@ -13,13 +13,12 @@ void apply_window_font() {
 
 Simulator::Simulator()
     : controller_(std::make_unique<DeviceController>()),
-      main_(std::make_unique<MainWindow>(controller_.get())),
+      device_(std::make_unique<DeviceWindow>(controller_.get())),
       print_(std::make_unique<PrintWindow>(controller_.get())),
-      media_(std::make_unique<MediaPanel>()),
+      media_(std::make_unique<MediaPanel>(controller_.get())),
       serial_(std::make_unique<SerialWindow>(controller_.get())) {
-  QObject::connect(main_.get(), &MainWindow::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
-  QObject::connect(media_.get(), &MediaPanel::batteryChanged, controller_.get(), &DeviceController::checkLcd);
-  QObject::connect(main_.get(), &MainWindow::serialCommsRequested, serial_.get(), &SerialWindow::openWindow);
+  QObject::connect(device_.get(), &DeviceWindow::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+  QObject::connect(device_.get(), &DeviceWindow::serialCommsRequested, serial_.get(), &SerialWindow::openWindow);
   // Remote key scripts choose material and battery on the media panel, so it shows them.
   serial_->setPanelAction([media = media_.get()](const ScriptToken& token) {
     if (token.kind == ScriptToken::Cart)
@@ -34,7 +33,7 @@ Simulator::~Simulator() = default;
 void Simulator::show() {
   print_->show();
   media_->show();
-  main_->show();  // starts the firmware
-  main_->raise();
-  main_->activateWindow();
+  device_->show();  // starts the firmware
+  device_->raise();
+  device_->activateWindow();
 }

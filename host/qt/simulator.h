@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "host/qt/device_controller.h"
-#include "host/qt/main_window.h"
+#include "host/qt/device_window.h"
 #include "host/qt/media_panel.h"
 #include "host/qt/print_window.h"
 #include "host/qt/serial_window.h"
@@ -21,14 +21,14 @@ class Simulator {
   void show();
 
   DeviceController& controller() { return *controller_; }
-  MainWindow& mainWindow() { return *main_; }
+  DeviceWindow& deviceWindow() { return *device_; }
   PrintWindow& printWindow() { return *print_; }
   MediaPanel& mediaPanel() { return *media_; }
   SerialWindow& serialWindow() { return *serial_; }
 
  private:
   std::unique_ptr<DeviceController> controller_;
-  std::unique_ptr<MainWindow> main_;
+  std::unique_ptr<DeviceWindow> device_;
   std::unique_ptr<PrintWindow> print_;
   std::unique_ptr<MediaPanel> media_;
   std::unique_ptr<SerialWindow> serial_;

@@ -20,8 +20,8 @@
 #include "host/cartridge.h"
 #include "host/headless.h"
 #include "host/keys.h"
-#include "host/tape.h"
 #include "host/tape_pbm.h"
+#include "host/tape_view.h"
 
 namespace fs = std::filesystem;
 

@@ -15,7 +15,7 @@
 #include "host/qt/device_art.h"
 #include "host/qt/device_controller.h"
 #include "host/qt/device_layout.h"
-#include "host/qt/main_window.h"
+#include "host/qt/device_window.h"
 #include "host/qt/qt_host_ui.h"
 #include "host/qt/render.h"
 #include "host/runtime.h"
@@ -50,12 +50,12 @@ class DeviceWindowTest : public QObject {
     host_ui_install(&ui_);
   }
   void cleanupTestCase() {
-    if (firmware_running()) firmware_stop(true);
+    if (firmware_running()) firmware_stop();
     host_ui_install(nullptr);
   }
 
   void clickOnEachKeyAreaStoresItsCode() {
-    MainWindow window;
+    DeviceWindow window;
     int stored = 0;
     for (const layout::Key& key : layout::keys()) {
       if (key.tag == layout::kFuncTag) continue;
@@ -74,7 +74,7 @@ class DeviceWindowTest : public QObject {
   }
 
   void clickOutsideKeysStoresNothing() {
-    MainWindow window;
+    DeviceWindow window;
     kbd_put_key(27);  // a key not yet taken stays
     for (QPoint p :
          {QPoint(5, 5), QPoint(180, 120), QPoint(100, 350), QPoint(84, 240), QPoint(186, 625), QPoint(330, 600)}) {
@@ -101,7 +101,7 @@ class DeviceWindowTest : public QObject {
   }
 
   void funcPictureClickTogglesFunc() {
-    MainWindow window;
+    DeviceWindow window;
     QCOMPARE(int(func_state()), 1);
     kbd_put_key(30);
     QPoint func = layout::key_with_tag(layout::kFuncTag)->area.center();
@@ -120,7 +120,7 @@ class DeviceWindowTest : public QObject {
   }
 
   void shiftAutoRepeatPressesFuncOnce() {
-    MainWindow window;
+    DeviceWindow window;
     QCOMPARE(int(func_state()), 1);
     send_key(window, QEvent::KeyPress, Qt::Key_Shift, Qt::ShiftModifier);
     // X11 repeats as release/press pairs flagged as auto-repeat, Windows as presses.
@@ -138,7 +138,7 @@ class DeviceWindowTest : public QObject {
   }
 
   void pcKeysGoThroughTheTable() {
-    MainWindow window;
+    DeviceWindow window;
     send_key(window, QEvent::KeyPress, Qt::Key_Delete);
     QCOMPARE(int(kbd_get_key()), 8);
     kbd_clear_key();
@@ -160,7 +160,7 @@ class DeviceWindowTest : public QObject {
   }
 
   void altCommandsEnterServiceMode() {
-    MainWindow window;
+    DeviceWindow window;
     ui_set_mode(1);
     send_key(window, QEvent::KeyPress, Qt::Key_Alt, Qt::AltModifier);
     send_key(window, QEvent::KeyPress, Qt::Key_K, Qt::AltModifier);  // no command
@@ -184,7 +184,7 @@ class DeviceWindowTest : public QObject {
   }
 
   void cutSwitchClicks() {
-    MainWindow window;
+    DeviceWindow window;
     QSignalSpy clicks(window.cutSwitch(), &QAbstractButton::clicked);
     cut_set_done(0);
     QVERIFY(window.cutSwitch()->geometry() == QRect(336, 56, 41, 113));
@@ -239,7 +239,7 @@ class DeviceWindowTest : public QObject {
     QCOMPARE(pwr_idle_ticks(), 0u);  // the count starts again
     // A key restarts the count: 60 000 ticks after it bring nothing.
     for (int i = 0; i < 30000; ++i) controller_->tick();
-    MainWindow window(controller_.get());
+    DeviceWindow window(controller_.get());
     QTest::mousePress(&window, Qt::LeftButton, {}, layout::key_with_tag(11)->area.center());
     for (int i = 0; i < 60000; ++i) controller_->tick();
     QCOMPARE(answerer.texts.size(), 1);

@@ -9,7 +9,7 @@
 #include "host/png.h"
 #include "host/qt/device_controller.h"
 #include "host/qt/print_window.h"
-#include "host/tape.h"
+#include "host/tape_view.h"
 
 namespace {
 const QColor kGrey(128, 128, 128), kWhite(255, 255, 255), kRed(255, 0, 0), kBlack(0, 0, 0), kWindow(240, 240, 240);

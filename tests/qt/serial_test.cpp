@@ -2,9 +2,9 @@
 // object's result codes, bytes both ways, close and reopen, the thread's end
 // while a read waits, a port that vanishes, the remote-control mode on the
 // running device, and a 1 MB flood into the window's monitor.
-#include <QElapsedTimer>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMenu>
 #include <QProcess>
@@ -14,7 +14,7 @@
 #include <mutex>
 
 #include "host/qt/device_controller.h"
-#include "host/qt/main_window.h"
+#include "host/qt/device_window.h"
 #include "host/qt/serial_monitor.h"
 #include "host/qt/serial_port.h"
 #include "host/qt/serial_window.h"
@@ -236,9 +236,9 @@ class SerialTest : public QObject {
   }
 
   void theDeviceWindowsContextMenuOpensTheWindow() {
-    MainWindow device;
+    DeviceWindow device;
     SerialWindow serial;
-    connect(&device, &MainWindow::serialCommsRequested, &serial, &SerialWindow::openWindow);
+    connect(&device, &DeviceWindow::serialCommsRequested, &serial, &SerialWindow::openWindow);
     QString chosen;
     QTimer::singleShot(0, [&] {  // runs inside the menu's own loop
       auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());

@@ -3,18 +3,20 @@
 // to the device through the key table.
 #pragma once
 #include <QWidget>
+#include <memory>
 
 class DeviceController;
 class RockerSwitch;
 
-class MainWindow : public QWidget {
+class DeviceWindow : public QWidget {
   Q_OBJECT
  public:
   // Without a controller the window only shows the device's current state and
-  // forwards input (offscreen pictures); with one, its first show starts the
-  // firmware and closing it closes the device.
-  explicit MainWindow(DeviceController* controller = nullptr, QWidget* parent = nullptr);
-  ~MainWindow() override;
+  // forwards input through an idle controller of its own (offscreen pictures);
+  // with one, its first show starts the firmware and closing it closes the
+  // device.
+  explicit DeviceWindow(DeviceController* controller = nullptr, QWidget* parent = nullptr);
+  ~DeviceWindow() override;
 
   RockerSwitch* cutSwitch() const { return cut_switch_; }
 
@@ -40,7 +42,9 @@ class MainWindow : public QWidget {
  private:
   void bringToFront();
 
+  std::unique_ptr<DeviceController> own_controller_;  // the idle one, when none was given
   DeviceController* controller_;
+  bool live_;  // a controller was given: the window runs the device
   RockerSwitch* cut_switch_;
   bool func_pressed_ = false;  // a press on the Func picture waits for its release
 };

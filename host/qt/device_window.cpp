@@ -1,4 +1,4 @@
-#include "host/qt/main_window.h"
+#include "host/qt/device_window.h"
 
 #include <QCloseEvent>
 #include <QHelpEvent>
@@ -9,8 +9,6 @@
 #include <QPainter>
 #include <QToolTip>
 
-#include "firmware/print/cutter.h"
-#include "host/keys.h"
 #include "host/mirror.h"
 #include "host/qt/device_art.h"
 #include "host/qt/device_controller.h"
@@ -18,14 +16,12 @@
 #include "host/qt/key_map.h"
 #include "widgets/rocker_switch.h"
 
-namespace {
-MainWindow* front_window = nullptr;  // the window the key logic brings forward
-}
-
-MainWindow::MainWindow(DeviceController* controller, QWidget* parent)
+DeviceWindow::DeviceWindow(DeviceController* controller, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      controller_(controller) {
+      own_controller_(controller ? nullptr : DeviceController::idle()),
+      controller_(controller ? controller : own_controller_.get()),
+      live_(controller != nullptr) {
   setObjectName(QStringLiteral("MainFrm"));
   setWindowTitle(QStringLiteral("KLX80 Label Printer Demo"));
   setFixedSize(layout::kWindowWidth, layout::kWindowHeight);
@@ -44,26 +40,18 @@ MainWindow::MainWindow(DeviceController* controller, QWidget* parent)
   cut_switch_->setLedColours(QColor(0, 255, 0), QColor(0, 128, 0));
   cut_switch_->setToolTip(QStringLiteral("Cut: ends the pause between labels"));
   // Any time, also while nothing waits for it: the engine's next cut pause sees it.
-  connect(cut_switch_, &QAbstractButton::clicked, this, [] { cut_set_done(1); });
+  connect(cut_switch_, &QAbstractButton::clicked, controller_, &DeviceController::pressCut);
 
-  if (controller_) {
-    front_window = this;
-    key_input::set_bring_to_front([] {
-      if (front_window) front_window->bringToFront();
-    });
+  if (live_) {
+    connect(controller_, &DeviceController::frontRequested, this, &DeviceWindow::bringToFront);
     connect(controller_, &DeviceController::lcdChanged, this,
             [this] { update(QRect(layout::kLcdOrigin, QSize(MIRROR_WIDTH, MIRROR_HEIGHT + 10))); });
   }
 }
 
-MainWindow::~MainWindow() {
-  if (front_window == this) {
-    front_window = nullptr;
-    key_input::set_bring_to_front(nullptr);
-  }
-}
+DeviceWindow::~DeviceWindow() = default;
 
-void MainWindow::bringToFront() {
+void DeviceWindow::bringToFront() {
   if (isMinimized())
     showNormal();
   else if (!isVisible())
@@ -74,7 +62,7 @@ void MainWindow::bringToFront() {
   }
 }
 
-void MainWindow::paintEvent(QPaintEvent* event) {
+void DeviceWindow::paintEvent(QPaintEvent* event) {
   QPainter p(this);
   p.setClipRegion(event->region());
   p.drawPixmap(0, 0, device_art::body_pixmap(devicePixelRatioF()));
@@ -87,21 +75,21 @@ void MainWindow::paintEvent(QPaintEvent* event) {
   }
   p.drawImage(layout::kLcdOrigin, lcd);
   device_art::paint_lamps(p, mirror_lamps());
-  if (controller_) controller_->noteFramePainted();
+  if (live_) controller_->noteFramePainted();
 }
 
-void MainWindow::showEvent(QShowEvent* event) {
+void DeviceWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  if (controller_ && !controller_->started()) controller_->start();
+  if (live_ && !controller_->started()) controller_->start();
 }
 
-void MainWindow::closeEvent(QCloseEvent* event) {
-  if (controller_) controller_->close();
+void DeviceWindow::closeEvent(QCloseEvent* event) {
+  if (live_) controller_->close();
   event->accept();
   emit closed();
 }
 
-void MainWindow::mousePressEvent(QMouseEvent* event) {
+void DeviceWindow::mousePressEvent(QMouseEvent* event) {
   const layout::Key* key = layout::key_at(event->position().toPoint());
   if (!key) {
     bringToFront();  // the device picture: nothing but to the front
@@ -111,58 +99,54 @@ void MainWindow::mousePressEvent(QMouseEvent* event) {
     func_pressed_ = event->button() == Qt::LeftButton;
     return;
   }
-  key_input::key_picture_down(key->tag);  // any mouse button
-  if (controller_) controller_->checkLcd();
+  controller_->pressKeyPicture(key->tag);  // any mouse button
 }
 
-void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
+void DeviceWindow::mouseReleaseEvent(QMouseEvent* event) {
   // The Func picture acts on a click: press and release on it.
   if (!func_pressed_ || event->button() != Qt::LeftButton) return;
   func_pressed_ = false;
   const layout::Key* key = layout::key_at(event->position().toPoint());
   if (key && key->tag == layout::kFuncTag) {
-    key_input::func_picture_click();
-    if (controller_) controller_->checkLcd();
+    controller_->clickFunc();
     bringToFront();
   }
 }
 
-void MainWindow::mouseMoveEvent(QMouseEvent* event) {
+void DeviceWindow::mouseMoveEvent(QMouseEvent* event) {
   const layout::Key* key = layout::key_at(event->position().toPoint());
   setCursor(key ? Qt::PointingHandCursor : Qt::ArrowCursor);
 }
 
-void MainWindow::keyPressEvent(QKeyEvent* event) {
-  key_input::key_down(key_map::virtual_key(*event));
-  if (controller_) controller_->checkLcd();
+void DeviceWindow::keyPressEvent(QKeyEvent* event) {
+  controller_->keyDown(key_map::virtual_key(*event));
   event->accept();
 }
 
-void MainWindow::keyReleaseEvent(QKeyEvent* event) {
+void DeviceWindow::keyReleaseEvent(QKeyEvent* event) {
   // X11 repeats a held key as release-and-press pairs; only the real release counts.
   if (event->isAutoRepeat()) return;
-  key_input::key_up(key_map::virtual_key(*event));
-  if (controller_) controller_->checkLcd();
+  controller_->keyUp(key_map::virtual_key(*event));
   event->accept();
 }
 
-void MainWindow::focusOutEvent(QFocusEvent* event) {
+void DeviceWindow::focusOutEvent(QFocusEvent* event) {
   // Alt or Shift released in another window never reach us; forget them so a
   // later letter is not taken as a service command.
-  key_input::reset();
+  controller_->forgetModifiers();
   QWidget::focusOutEvent(event);
 }
 
-void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
+void DeviceWindow::contextMenuEvent(QContextMenuEvent* event) {
   // A right click on a key is that key (any button presses it); elsewhere on
   // the picture it opens the program's own menu.
   if (layout::key_at(event->pos())) return;
   QMenu menu(this);
-  menu.addAction(QStringLiteral("Serial Comms..."), this, &MainWindow::serialCommsRequested);
+  menu.addAction(QStringLiteral("Serial Comms..."), this, &DeviceWindow::serialCommsRequested);
   menu.exec(event->globalPos());
 }
 
-bool MainWindow::event(QEvent* event) {
+bool DeviceWindow::event(QEvent* event) {
   if (event->type() == QEvent::ToolTip) {
     auto* help = static_cast<QHelpEvent*>(event);
     const layout::Key* key = layout::key_at(help->pos());

@@ -1,0 +1,138 @@
+#include "batch/batch_run.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "batch/label_files.h"
+#include "host/cartridge.h"
+#include "host/headless.h"
+#include "host/mirror.h"
+#include "host/png.h"
+#include "host/script.h"
+#include "host/state_json.h"
+#include "host/tape_pbm.h"
+#include "host/tape_view.h"
+
+namespace {
+const char kUsage[] =
+    "usage: klx80-batch [--flash PATH] [--keys \"TOKENS\"]... [--script FILE] [--lcd-png FILE]\n"
+    "                   [--tape-png FILE] [--tape-pbm FILE] [--device-png FILE] [--labels DIR] [--state]\n";
+
+struct Options {
+  std::string flash = "fontData.hex";
+  std::string script;  // all --keys and --script text, in order
+  std::string lcd_png, tape_png, tape_pbm, device_png, labels;
+  bool state = false;
+};
+
+int bad_arguments(const std::string& message) {
+  std::fprintf(stderr, "klx80-batch: %s\n%s", message.c_str(), kUsage);
+  return 2;
+}
+
+bool read_text(const std::string& path, std::string& text) {
+  // A directory opens as a stream but reads as nothing: not a script.
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) return false;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream all;
+  all << in.rdbuf();
+  text = all.str();
+  return true;
+}
+}  // namespace
+
+int batch_main(int argc, char** argv, DevicePictureWriter write_device_png) {
+  Options o;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= argc || std::string(argv[i + 1]).empty()) return false;
+      out = argv[++i];
+      return true;
+    };
+    std::string v;
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    } else if (arg == "--state") {
+      o.state = true;
+    } else if (arg == "--flash") {
+      if (!value(o.flash)) return bad_arguments("--flash needs a path");
+    } else if (arg == "--keys") {
+      if (!value(v)) return bad_arguments("--keys needs a list of tokens");
+      o.script += v + "\n";
+    } else if (arg == "--script") {
+      if (!value(v)) return bad_arguments("--script needs a file");
+      std::string text;
+      if (!read_text(v, text)) return bad_arguments("cannot read script file '" + v + "'");
+      o.script += text + "\n";
+    } else if (arg == "--lcd-png") {
+      if (!value(o.lcd_png)) return bad_arguments("--lcd-png needs a file");
+    } else if (arg == "--tape-png") {
+      if (!value(o.tape_png)) return bad_arguments("--tape-png needs a file");
+    } else if (arg == "--device-png") {
+      if (!value(o.device_png)) return bad_arguments("--device-png needs a file");
+      if (!write_device_png) return bad_arguments("--device-png is drawn by klx80-shot, which was not found");
+    } else if (arg == "--labels") {
+      if (!value(o.labels)) return bad_arguments("--labels needs a directory");
+    } else if (arg == "--tape-pbm") {
+      if (!value(o.tape_pbm)) return bad_arguments("--tape-pbm needs a file");
+    } else {
+      return bad_arguments("unknown argument '" + arg + "'");
+    }
+  }
+
+  std::vector<ScriptToken> tokens;
+  std::string error;
+  if (!script_parse(o.script, tokens, error)) {
+    std::fprintf(stderr, "klx80-batch: %s\n", error.c_str());
+    return 1;
+  }
+
+  LabelFiles labels;
+  if (!o.labels.empty() && !labels.open(o.labels, error)) return bad_arguments(error);
+  HeadlessDevice device(o.flash);
+  std::vector<int> no_messages;
+  if (!device.settle(error)) {
+    std::fprintf(stderr, "klx80-batch: at start-up: %s\n", error.c_str());
+    return 1;
+  }
+  for (const ScriptToken& t : tokens) {
+    if (!device.run(t, error)) {
+      std::fprintf(stderr, "klx80-batch: %s: %s\n", t.source.c_str(), error.c_str());
+      return 1;
+    }
+  }
+
+  int status = 0;
+  if (!o.lcd_png.empty() && !png_write_rgb(o.lcd_png, MIRROR_WIDTH, MIRROR_HEIGHT, mirror_rgb())) {
+    std::fprintf(stderr, "klx80-batch: cannot write '%s'\n", o.lcd_png.c_str());
+    status = 1;
+  }
+  if (!o.tape_png.empty() && !tape_write_png(o.tape_png, cart_get_id())) {
+    std::fprintf(stderr, "klx80-batch: cannot write '%s'\n", o.tape_png.c_str());
+    status = 1;
+  }
+  if (!o.tape_pbm.empty() && !tape_write_pbm(o.tape_pbm)) {
+    std::fprintf(stderr, "klx80-batch: cannot write '%s'\n", o.tape_pbm.c_str());
+    status = 1;
+  }
+  if (!o.device_png.empty() && !write_device_png(o.device_png)) {
+    std::fprintf(stderr, "klx80-batch: cannot write '%s'\n", o.device_png.c_str());
+    status = 1;
+  }
+  if (o.state) std::fputs((state_json() + "\n").c_str(), stdout);
+  device.close();
+  // Written once the device has stopped: a close during a job ends it first.
+  if (!o.labels.empty() && !labels.finish(error)) {
+    std::fprintf(stderr, "klx80-batch: %s\n", error.c_str());
+    status = 1;
+  }
+  return status;
+}

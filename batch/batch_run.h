@@ -1,0 +1,13 @@
+// The batch runner's whole run: parses the arguments, runs the simulated
+// device without a display through the key script, and writes what the device
+// shows (LCD, tape) and its state. klx80-batch is this run without Qt;
+// klx80-shot is the same run that can also draw the device window.
+#pragma once
+#include <string>
+
+// Draws the device window's picture into a PNG; false when it cannot.
+using DevicePictureWriter = bool (*)(const std::string& path);
+
+// Returns the exit status: 0 success, 1 a script or output error, 2 bad
+// arguments. Without a writer --device-png is refused as a bad argument.
+int batch_main(int argc, char** argv, DevicePictureWriter write_device_png);

@@ -1,0 +1,11 @@
+// The serial flash chip: fonts, settings and the label files. Addresses are
+// byte addresses; erasing a sector sets its bytes to 0xFF.
+#pragma once
+#include <cstdint>
+
+constexpr uint32_t SPI_SECTOR_SIZE = 4096;
+
+void spi_init();
+void spi_read(uint8_t* destination, uint32_t address, uint16_t length);
+void spi_write(const uint8_t* source, uint32_t address, uint16_t length);
+void spi_erase_sector(uint32_t address);

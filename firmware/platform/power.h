@@ -1,0 +1,6 @@
+// Power: the hardware set-up and the auto-off count, stepped every tick.
+#pragma once
+
+void pwr_hw_init();
+void pwr_init();
+void pwr_task();
