@@ -13,6 +13,9 @@
 #include <QtTest>
 #include <mutex>
 
+#include <sys/prctl.h>
+#include <csignal>
+
 #include "host/qt/device_controller.h"
 #include "host/qt/device_window.h"
 #include "host/qt/serial_monitor.h"
@@ -70,6 +73,8 @@ class SerialTest : public QObject {
     QFile::remove(b_);
     const QString socat = QStandardPaths::findExecutable(QStringLiteral("socat"));
     QVERIFY2(!socat.isEmpty(), "socat not found: scripts/setup installs it");
+    // socat ends with this test program, also when the program crashes.
+    socat_.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
     socat_.start(socat, {QStringLiteral("pty,raw,echo=0,link=") + a_, QStringLiteral("pty,raw,echo=0,link=") + b_});
     QVERIFY(socat_.waitForStarted(5000));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(a_) && QFile::exists(b_), 5000);
