@@ -121,6 +121,11 @@ void reset() {
   s.shift_down = false;
 }
 
+void focus_lost() {
+  if (s.shift_down) func_release();
+  reset();
+}
+
 void set_bring_to_front(void (*callback)()) { s.bring_to_front = callback; }
 
 }  // namespace key_input

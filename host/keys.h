@@ -38,8 +38,12 @@ void key_up(uint16_t virtual_key);
 void key_picture_down(uint8_t tag);
 // A click on the Func key picture: press and release of Func.
 void func_picture_click();
-// Forget the Alt and Shift flags (window focus lost, or a fresh start).
+// Forget the Alt and Shift flags (a fresh start).
 void reset();
+// The window lost the keyboard: Alt and Shift may be released where it cannot
+// see them. A held Shift ends the Func state with it (lamp out), so no later
+// key is taken in the Func layer; a Func latched by the key picture stays.
+void focus_lost();
 // Called after every key event so the window can come to the front.
 void set_bring_to_front(void (*callback)());
 }  // namespace key_input

@@ -5,6 +5,8 @@
 #include "firmware/editor/editor.h"
 #include "firmware/editor/label.h"
 #include "firmware/kernel/kernel.h"
+#include "firmware/kernel/modes.h"
+#include "firmware/screens/pickers.h"
 #include "firmware/screens/popup.h"
 #include "host/cartridge.h"
 #include "host/mirror.h"
@@ -73,6 +75,15 @@ std::string popup_json() {
   for (size_t i = 0; i < msg_popup_history_count(); ++i) j += (i ? "," : "") + std::to_string(msg_popup_history_at(i));
   return j + "]";
 }
+// Only while a picker is open: where its selection stands.
+std::string picker_json() {
+  const uint8_t mode = ui_get_mode();
+  if (mode == MODE_SYMBOL_PICKER)
+    return ",\"picker\":{\"mode\":4,\"row\":" + std::to_string(sym_row()) + ",\"column\":" + std::to_string(sym_col()) + "}";
+  if (mode == MODE_INTL_PICKER)
+    return ",\"picker\":{\"mode\":5,\"group\":" + std::to_string(intl_group()) + ",\"item\":" + std::to_string(intl_item()) + "}";
+  return "";
+}
 }  // namespace
 
 std::string state_json() {
@@ -88,6 +99,7 @@ std::string state_json() {
   j += popup_json();
   j += ",\"tape_columns\":" + std::to_string(tape_column_count());
   j += ",\"language\":" + std::to_string(sys_language());
+  j += picker_json();
   j += "}";
   return j;
 }

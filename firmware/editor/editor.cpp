@@ -66,8 +66,9 @@ void print_key() {
 }
 
 // A key in the Func layer that is not a command key: a character, or one of
-// the three commands. False when the task stops here (a picker or the
-// barcode menu took over; the Func layer stays for that screen to end).
+// the three commands. False when the task stops here: a picker or the
+// barcode menu took over (the caller has ended the Func layer, so the lamp
+// goes out and the next key there is plain).
 bool func_character_key(uint8_t key) {
   const uint16_t c = kbd_key_to_func_char(key);
   switch (c) {
@@ -199,13 +200,18 @@ void ed_mode_task() {
     mirror_toggle_background();
   } else {
     if (cart_get_id() == CART_NONE) {
+      // The key is taken all the same: a Func layer ends with it.
+      if (func_is_active()) func_after_key();
       msg_popup_show(MSG_INSERT_LABELS, 1);
       return;
     }
     if (kbd_is_command_key(key)) {
       ed_command_key(key);
     } else if (func_is_active()) {
-      if (!func_character_key(key)) return;
+      if (!func_character_key(key)) {
+        func_after_key();
+        return;
+      }
     } else {
       // A code past the last key (the host never sends one) maps to nothing.
       const uint16_t c = kbd_key_to_char(key, ed.caps);

@@ -98,6 +98,11 @@ void func_after_key() {
   }
 }
 
+void func_release() {
+  k.func = 1;
+  lcd_set_func_indicator(false);
+}
+
 uint8_t func_state() { return k.func; }
 
 // ---- Misc ----

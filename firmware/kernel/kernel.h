@@ -17,6 +17,9 @@ void func_key_down();
 void func_key_up();
 bool func_is_active();
 void func_after_key();
+// Func off and its lamp out whatever the state: the host's answer to a Func
+// (Shift) released where the device cannot see it.
+void func_release();
 uint8_t func_state();  // 0..3, for tests and the batch runner's state dump
 
 // Set by diagnostics command 5; the editor's Print key then starts mode 22.

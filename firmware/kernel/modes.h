@@ -4,7 +4,7 @@
 //
 // kModes below is the one list: what each mode is and whether it is built.
 // A mode that is not built yet either hands straight back to the editor (the
-// pickers, the service screens) or, for a printing mode, is never acted on
+// service screens) or, for a printing mode, is never acted on
 // (nothing sets those today; the editor still stands aside in them).
 #pragma once
 #include <cstdint>
@@ -54,8 +54,8 @@ constexpr ModeInfo kModes[] = {
     {MODE_EDITOR, ModeKind::Screen, Built::Yes},
     {MODE_EDITOR_ALT, ModeKind::Screen, Built::Yes},
     {MODE_MENU, ModeKind::Screen, Built::Yes},
-    {MODE_SYMBOL_PICKER, ModeKind::Screen, Built::NotYet},  // hands back at once
-    {MODE_INTL_PICKER, ModeKind::Screen, Built::NotYet},    // hands back at once
+    {MODE_SYMBOL_PICKER, ModeKind::Screen, Built::Yes},
+    {MODE_INTL_PICKER, ModeKind::Screen, Built::Yes},
     {MODE_FILE_NAME, ModeKind::Screen, Built::Yes},
     {MODE_MARQUEE, ModeKind::Screen, Built::Yes},
     {MODE_PRINT, ModeKind::Printing, Built::Yes},

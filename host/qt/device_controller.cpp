@@ -141,7 +141,7 @@ void DeviceController::clickFunc() {
   checkLcd();
 }
 
-void DeviceController::forgetModifiers() { key_input::reset(); }
+void DeviceController::forgetModifiers() { key_input::focus_lost(); }
 
 void DeviceController::pressCut() { cut_set_done(1); }
 

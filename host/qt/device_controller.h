@@ -47,7 +47,8 @@ class DeviceController : public QObject {
   // A mouse-down on a key picture (any button), and a click on Func's.
   void pressKeyPicture(uint8_t tag);
   void clickFunc();
-  // Alt and Shift released elsewhere never arrive: forget them.
+  // Alt and Shift released elsewhere never arrive: forget them, ending a Func
+  // held with Shift.
   void forgetModifiers();
   // The Cut switch, at any time: the engine's next cut pause sees it.
   void pressCut();

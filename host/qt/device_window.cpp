@@ -131,8 +131,8 @@ void DeviceWindow::keyReleaseEvent(QKeyEvent* event) {
 }
 
 void DeviceWindow::focusOutEvent(QFocusEvent* event) {
-  // Alt or Shift released in another window never reach us; forget them so a
-  // later letter is not taken as a service command.
+  // Alt or Shift released in another window never reach us: a later letter
+  // must not be taken as a service command nor in the Func layer.
   controller_->forgetModifiers();
   QWidget::focusOutEvent(event);
 }

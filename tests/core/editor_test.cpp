@@ -252,27 +252,28 @@ TEST_F(Editor, FuncHeldOverTwoKeysTakesBothInTheFuncLayer) {
   EXPECT_EQ(text(0), "-+");
 }
 
-TEST_F(Editor, FuncDigitsOpenThePickersAndTheBarcodeMenu) {
-  func_key(KEY_1);
-  EXPECT_EQ(ui_get_mode(), MODE_SYMBOL_PICKER);
-  EXPECT_EQ(sym_from_editor(), 1);
-  // The picker's first key ends the Func layer, not the editor.
-  EXPECT_TRUE(func_is_active());
-  func_after_key();
-  EXPECT_TRUE(lbl_is_empty());
-
-  back_to_editor();
-  func_key(KEY_6);
-  EXPECT_EQ(ui_get_mode(), MODE_INTL_PICKER);
-  EXPECT_EQ(intl_return_mode(), MODE_EDITOR);
-  func_after_key();
-
-  back_to_editor();
-  func_key(KEY_2);
-  EXPECT_EQ(ui_get_mode(), MODE_MENU);
+TEST_F(Editor, FuncDigitsOpenThePickersAndTheBarcodeMenuAndEndTheFuncLayer) {
+  // The key that opened the screen was taken in the Func layer: the layer
+  // ends with it and the lamp goes out, so the next key there is plain.
+  const struct {
+    uint8_t key, mode;
+  } cases[] = {{KEY_1, MODE_SYMBOL_PICKER}, {KEY_6, MODE_INTL_PICKER}, {KEY_2, MODE_MENU}};
+  for (const auto& c : cases) {
+    back_to_editor();
+    func_key(c.key);
+    EXPECT_EQ(ui_get_mode(), c.mode) << int(c.key);
+    EXPECT_FALSE(func_is_active()) << int(c.key);
+    EXPECT_FALSE(mirror_lamps().func) << int(c.key);
+  }
   EXPECT_EQ(menu_current_id(), 8);
   EXPECT_EQ(menu_return_to_editor(), 1);
   EXPECT_TRUE(lbl_is_empty());
+  back_to_editor();
+  func_key(KEY_1);
+  EXPECT_EQ(sym_from_editor(), 1);
+  back_to_editor();
+  func_key(KEY_6);
+  EXPECT_EQ(intl_return_mode(), MODE_EDITOR);
 }
 
 TEST_F(Editor, FuncSpaceTogglesTheBackgroundAndInsertsNothing) {
@@ -393,13 +394,14 @@ TEST_F(Editor, WithoutACartridgeEveryKeyButFuncSpaceShowsInsertLabels) {
   EXPECT_EQ(ui_get_mode(), MODE_POPUP);
   EXPECT_EQ(shown(), std::vector<int>{MSG_INSERT_LABELS});
   EXPECT_TRUE(lbl_is_empty());
-  EXPECT_TRUE(func_is_active());  // the Func layer does not end
+  EXPECT_FALSE(func_is_active());  // the key was taken: the Func layer ends
+  EXPECT_FALSE(mirror_lamps().func);
   EXPECT_EQ(kbd_get_key(), 0);
 
   ui_set_mode(MODE_EDITOR);
   tick();
   const uint8_t green = mirror_rgb()[1];
-  key(KEY_SPACE);  // still latched: Func+Space
+  func_key(KEY_SPACE);
   EXPECT_NE(mirror_rgb()[1], green);
   EXPECT_FALSE(func_is_active());
   EXPECT_EQ(ui_get_mode(), MODE_EDITOR);

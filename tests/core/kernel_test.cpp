@@ -115,39 +115,11 @@ TEST_F(FuncKey, ReleaseAndKeysInTheOffStateChangeNothing) {
   EXPECT_FALSE(func_is_active());
 }
 
-// The pickers and the service screens are not built yet; a key that opens
-// one must not leave the device on a screen that takes no key.
+// The service screens are not built yet; a key that opens them must not
+// leave the device on a screen that takes no key.
 TEST(Tick, ScreensNotYetBuiltHandBackOnTheNextTick) {
   ui_init();
-  ui_set_mode(MODE_EDITOR);
-  ui_set_mode(MODE_INTL_PICKER);
-  sys_tick();
-  EXPECT_EQ(ui_get_mode(), MODE_EDITOR);
-  ui_set_mode(MODE_MENU);
-  ui_set_mode(MODE_INTL_PICKER);
-  sys_tick();
-  EXPECT_EQ(ui_get_mode(), MODE_MENU);
   ui_set_mode(MODE_DIAG);
   sys_tick();
   EXPECT_EQ(ui_get_mode(), MODE_EDITOR);
-}
-
-// Symbols in the main menu closes the menu before the picker opens; leaving
-// the picker must open the main menu again, or Enter acts on no menu at all.
-TEST(Tick, SymbolPickerLeavesToAnOpenMainMenuOrToTheEditor) {
-  ui_init();
-  sym_init();
-  ui_set_mode(MODE_MENU);
-  menu_close();
-  ui_set_mode(MODE_SYMBOL_PICKER);
-  sys_tick();
-  EXPECT_EQ(ui_get_mode(), MODE_MENU);
-  EXPECT_EQ(menu_current_id(), MENU_MAIN);
-
-  menu_close();
-  sym_open_from_editor();
-  ui_set_mode(MODE_SYMBOL_PICKER);
-  sys_tick();
-  EXPECT_EQ(ui_get_mode(), MODE_EDITOR);
-  EXPECT_EQ(sym_from_editor(), 0);
 }

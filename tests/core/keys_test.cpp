@@ -78,6 +78,24 @@ TEST_F(Keys, ShiftAutoRepeatPressesFuncOnce) {
   EXPECT_EQ(kbd_get_key(), 0);  // Shift itself never enters the register
 }
 
+// Shift released in another window never reaches the device window: losing
+// the focus ends a Func held with Shift (lamp out), and the next letter is
+// plain; a Func latched by the key picture is a deliberate state and stays.
+TEST_F(Keys, FocusLostEndsAFuncHeldWithShift) {
+  for (bool key_taken : {false, true}) {
+    key_input::key_down(VK_SHIFT);
+    if (key_taken) func_after_key();
+    key_input::focus_lost();
+    EXPECT_EQ(func_state(), 1) << key_taken;
+    EXPECT_FALSE(mirror_lamps().func) << key_taken;
+    key_input::key_up(VK_SHIFT);  // arrives after the focus came back: no effect
+    EXPECT_EQ(func_state(), 1) << key_taken;
+  }
+  key_input::func_picture_click();
+  key_input::focus_lost();
+  EXPECT_EQ(func_state(), 3);
+}
+
 TEST_F(Keys, ShiftAloneLatchesFunc) {
   press(VK_SHIFT);
   EXPECT_EQ(func_state(), 3);

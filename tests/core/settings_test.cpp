@@ -377,18 +377,23 @@ TEST_F(MenuAction, ABarcodeRefusedFromTheEditorReturnsThere) {
 // ---- Main menu ----
 
 TEST_F(MenuAction, TheMainMenuOpensThePickersAndRemembersItsSelection) {
-  // The pickers' screens hand straight back for now; the menu comes back
-  // rebuilt with its selection kept.
+  // Delete in either picker comes back to the main menu, rebuilt with its
+  // selection kept.
   in_main_menu(3);
   press(KEY_ENTER);  // "International"
   EXPECT_EQ(intl_return_mode(), MODE_MENU);
+  EXPECT_EQ(ui_get_mode(), MODE_INTL_PICKER);
+  press(KEY_DELETE);
   EXPECT_EQ(ui_get_mode(), MODE_MENU);
   EXPECT_EQ(entry(), 3);
 
   press(KEY_UP);
   press(KEY_ENTER);  // "Symbols"
   EXPECT_EQ(sym_from_editor(), 0);
+  EXPECT_EQ(ui_get_mode(), MODE_SYMBOL_PICKER);
+  press(KEY_DELETE);
   EXPECT_EQ(ui_get_mode(), MODE_MENU);
+  EXPECT_EQ(entry(), 2);
 }
 
 // ---- Language ----
