@@ -16,7 +16,7 @@ class Picker : public menu_test::MenuDevice {
  protected:
   void SetUp() override {
     MenuDevice::SetUp();
-    r().label_type = 1;  // Banner Landscape: no fit test after an insertion
+    r().label_type = LABEL_BANNER_LANDSCAPE;  // no fit test after an insertion
   }
   void in_main_menu(uint8_t id) {
     press(KEY_MENU);
@@ -162,7 +162,7 @@ TEST_F(Picker, RefusedPicksShowTheLabelModelsMessageOverTheEditor) {
   open_symbols();
   press(KEY_ENTER);
   close_popup();
-  EXPECT_EQ(messages(), (std::vector<int>{171, 115, 115}));
+  EXPECT_EQ(messages(), (std::vector<int>{MSG_MAX_CHARS, MSG_ERROR, MSG_ERROR}));
   EXPECT_TRUE(lbl_is_empty());
 }
 
