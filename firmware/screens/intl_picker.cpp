@@ -9,10 +9,10 @@
 
 #include "firmware/display/lcd.h"
 #include "firmware/editor/label.h"
-#include "firmware/editor/menu.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
+#include "firmware/menu/menu.h"
 #include "firmware/screens/pickers.h"
 #include "host/keys.h"
 #include "host/mirror.h"

@@ -8,11 +8,11 @@
 
 #include "firmware/display/lcd.h"
 #include "firmware/editor/label.h"
-#include "firmware/editor/menu.h"
-#include "firmware/editor/menu_ids.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
+#include "firmware/menu/menu.h"
+#include "firmware/menu/menu_ids.h"
 #include "firmware/screens/pickers.h"
 #include "host/keys.h"
 #include "host/mirror.h"
