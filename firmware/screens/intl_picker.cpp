@@ -13,9 +13,9 @@
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
 #include "firmware/menu/menu.h"
+#include "firmware/platform/keys.h"
+#include "firmware/platform/lcd_mirror.h"
 #include "firmware/screens/pickers.h"
-#include "host/keys.h"
-#include "host/mirror.h"
 
 namespace {
 struct Group {

@@ -13,9 +13,9 @@
 #include "firmware/kernel/modes.h"
 #include "firmware/menu/menu.h"
 #include "firmware/menu/menu_ids.h"
+#include "firmware/platform/keys.h"
+#include "firmware/platform/lcd_mirror.h"
 #include "firmware/screens/pickers.h"
-#include "host/keys.h"
-#include "host/mirror.h"
 
 namespace {
 constexpr uint16_t kSymbols[SYM_COUNT] = {
