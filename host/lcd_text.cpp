@@ -49,27 +49,26 @@ struct Reading {
 // Reads a run of columns. `full` is the mask of the rows that count; the box
 // reading drops `box_rows` (the field box's top and bottom edge) and takes a
 // lone full column (a box side) as blank.
-Reading read_columns(const LcdTextReader::Table& table, const std::vector<uint16_t>& v, int offset, uint16_t full,
+Reading read_columns(const LcdTextReader::Table& table, const uint16_t* v, int n, int offset, uint16_t full,
                      uint16_t box_rows) {
-  const int n = int(v.size());
   const int states = box_rows ? 3 : 2;
-  std::vector<uint16_t> view[3];
-  view[0] = v;
-  view[1].resize(n);
-  for (int x = 0; x < n; ++x) view[1][x] = uint16_t(~v[x] & full);
+  uint16_t view[3][LCD_COLUMNS];
+  for (int x = 0; x < n; ++x) {
+    view[0][x] = v[x];
+    view[1][x] = uint16_t(~v[x] & full);
+  }
   if (box_rows) {
-    view[2].resize(n);
     auto is_full = [&](int x) { return x >= 0 && x < n && v[x] == full; };
     for (int x = 0; x < n; ++x)
       view[2][x] = (is_full(x) && !is_full(x - 1) && !is_full(x + 1)) ? 0 : uint16_t(v[x] & ~box_rows);
   }
 
   // step[x][s]: what reading s does at x (-1 blank, -2 unknown blob, else a glyph).
-  std::vector<std::array<int, 3>> cost(n + 1), step(n), next_state(n), local(n + 1);
+  std::array<int, 3> cost[LCD_COLUMNS + 1], step[LCD_COLUMNS], next_state[LCD_COLUMNS], local[LCD_COLUMNS];
   cost[n] = {0, 0, 0};
   for (int x = n - 1; x >= 0; --x) {
     for (int s = 0; s < states; ++s) {
-      const std::vector<uint16_t>& w = view[s];
+      const uint16_t* w = view[s];
       int best, choice;
       if (w[x] == 0) {
         best = cost[x + 1][s];
@@ -84,7 +83,7 @@ Reading read_columns(const LcdTextReader::Table& table, const std::vector<uint16
           for (int g : it->second) {
             const std::vector<uint16_t>& ink = table.glyphs[g].ink;
             const int len = int(ink.size());
-            if (x + len > n || !std::equal(ink.begin(), ink.end(), w.begin() + x)) continue;
+            if (x + len > n || !std::equal(ink.begin(), ink.end(), w + x)) continue;
             const int c = kGlyphCost + cost[x + len][s];
             if (c < best) {
               best = c;
@@ -148,11 +147,10 @@ std::vector<uint16_t> to_codes(const std::vector<Item>& items, int space_width) 
   return out;
 }
 
-std::vector<uint16_t> line_columns(const uint8_t* frame, int page, int from, int to, uint16_t mask) {
-  std::vector<uint16_t> v;
-  for (int c = from; c < to; ++c)
-    v.push_back(uint16_t((frame[page * LCD_COLUMNS + c] << 8 | frame[(page + 1) * LCD_COLUMNS + c]) & mask));
-  return v;
+// One text line (two pages) as columns, bit 15 the top row.
+void line_columns(const uint8_t* frame, int page, uint16_t mask, uint16_t out[LCD_COLUMNS]) {
+  for (int c = 0; c < LCD_COLUMNS; ++c)
+    out[c] = uint16_t((frame[page * LCD_COLUMNS + c] << 8 | frame[(page + 1) * LCD_COLUMNS + c]) & mask);
 }
 
 void append(std::vector<uint16_t>& line, const std::vector<uint16_t>& field) {
@@ -262,7 +260,9 @@ LcdText LcdTextReader::read(const uint8_t frame[LCD_FRAME_BYTES]) const {
   auto read_area = [&](const int(&pages)[3], int count, LcdText& t) {
     int cost = 0;
     for (int i = 0; i < count; ++i) {
-      Reading r = read_columns(text_, line_columns(f, pages[i], 0, LCD_COLUMNS, 0xFFFF), 0, 0xFFFF, 0x8001);
+      uint16_t columns[LCD_COLUMNS];
+      line_columns(f, pages[i], 0xFFFF, columns);
+      Reading r = read_columns(text_, columns, LCD_COLUMNS, 0, 0xFFFF, 0x8001);
       t.lines[i] = to_codes(r.items, space_width_);
       t.inverse[i] = r.inverse;
       t.unknown += r.unknown;
@@ -281,11 +281,11 @@ LcdText LcdTextReader::read(const uint8_t frame[LCD_FRAME_BYTES]) const {
   }
 
   // Status line, columns 0..55; the rule row does not count.
-  const std::vector<uint16_t> status = line_columns(f, 6, 0, 56, 0x7FFF);
+  uint16_t status[LCD_COLUMNS];
+  line_columns(f, 6, 0x7FFF, status);
   std::vector<uint16_t>& line = out.lines[3];
   auto read_field = [&](int from, int to) {
-    Reading r =
-        read_columns(status_, std::vector<uint16_t>(status.begin() + from, status.begin() + to), from, 0x7FFF, 0);
+    Reading r = read_columns(status_, status + from, to - from, from, 0x7FFF, 0);
     out.unknown += r.unknown;
     out.inverse[3] = out.inverse[3] || r.inverse;
     append(line, to_codes(r.items, space_width_));
