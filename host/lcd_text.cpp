@@ -51,7 +51,10 @@ struct Reading {
 // lone full column (a box side) as blank.
 Reading read_columns(const LcdTextReader::Table& table, const uint16_t* v, int n, int offset, uint16_t full,
                      uint16_t box_rows) {
-  const int states = box_rows ? 3 : 2;
+  // Without a single full column there is no highlight and no box side: the
+  // plain reading alone saves two thirds of the work.
+  const bool any_full = std::find(v, v + n, full) != v + n;
+  const int states = !any_full ? 1 : box_rows ? 3 : 2;
   uint16_t view[3][LCD_COLUMNS];
   for (int x = 0; x < n; ++x) {
     view[0][x] = v[x];
@@ -223,6 +226,21 @@ LcdTextReader::LcdTextReader(const FlashRead& read, uint32_t size) {
     }
     text_.add(marker);
   }
+  static const struct {
+    uint8_t type;
+    const char* name;
+  } kTypeIcons[] = {{0, "[A]"}, {1, "[B]"}, {2, "[F]"}, {26, "[AAA]"}, {46, "[W]"}, {47, "[TTTT]"}};
+  for (const auto& t : kTypeIcons) {
+    uint8_t upper[36], lower[36];
+    lcd_label_type_icon_columns(t.type, upper, lower);
+    TypeIcon icon{t.name, {}};
+    for (int c = 0; c < 36; ++c) icon.columns[c] = uint16_t((upper[c] << 8 | lower[c]) & 0x7FFF);
+    type_icons_.push_back(icon);
+  }
+  for (uint8_t size = 0; size <= 6; ++size) {
+    const uint8_t* pairs = lcd_size_icon_pairs(size);
+    for (int c = 0; c < 17; ++c) size_icons_[size][c] = uint16_t((pairs[2 * c] << 8 | pairs[2 * c + 1]) & 0x7FFF);
+  }
 }
 
 LcdTextReader::LcdTextReader(const std::vector<uint8_t>& image)
@@ -290,33 +308,20 @@ LcdText LcdTextReader::read(const uint8_t frame[LCD_FRAME_BYTES]) const {
     out.inverse[3] = out.inverse[3] || r.inverse;
     append(line, to_codes(r.items, space_width_));
   };
-  static const struct {
-    uint8_t type;
-    const char* name;
-  } kTypeIcons[] = {{0, "[A]"}, {1, "[B]"}, {2, "[F]"}, {26, "[AAA]"}, {46, "[W]"}, {47, "[TTTT]"}};
   bool icon = false;
-  for (const auto& t : kTypeIcons) {
-    uint8_t upper[36], lower[36];
-    lcd_label_type_icon_columns(t.type, upper, lower);
-    bool same = true;
-    for (int c = 0; same && c < 36; ++c) same = status[c] == ((upper[c] << 8 | lower[c]) & 0x7FFF);
-    if (same) {
+  for (const TypeIcon& t : type_icons_)
+    if (std::equal(t.columns.begin(), t.columns.end(), status)) {
       append(line, ascii(t.name));
       icon = true;
       break;
     }
-  }
   if (!icon) read_field(0, 36);
   static const char* const kSizes[7] = {"A", "6", "9", "14", "20", "28", "40"};
-  for (uint8_t size = 0; size <= 6; ++size) {
-    const uint8_t* pairs = lcd_size_icon_pairs(size);
-    bool same = true;
-    for (int c = 0; same && c < 17; ++c) same = status[36 + c] == ((pairs[2 * c] << 8 | pairs[2 * c + 1]) & 0x7FFF);
-    if (same) {
+  for (int size = 0; size <= 6; ++size)
+    if (std::equal(size_icons_[size].begin(), size_icons_[size].end(), status + 36)) {
       append(line, ascii(kSizes[size]));
       return out;
     }
-  }
   read_field(36, 56);
   return out;
 }

@@ -67,4 +67,11 @@ class LcdTextReader {
   Table text_;    // text lines
   Table status_;  // status line: one dot down, the rule row masked
   int space_width_ = 9;
+  // The status line's icons as its columns show them (rule row masked).
+  struct TypeIcon {
+    const char* name;
+    std::array<uint16_t, 36> columns;
+  };
+  std::vector<TypeIcon> type_icons_;
+  std::array<std::array<uint16_t, 17>, 7> size_icons_{};
 };

@@ -72,7 +72,7 @@ TEST(LabelFields, BadFieldsAreRefusedByName) {
       {R"({"name": "TWELVE CHARS"})", "name"},
       {R"({"serial_end_text": "9-9"})", "serial_end_text"},
       {R"({"lines": ["A\u0000B", "X"]})", "character code 0"},
-      {R"({"lines": ["\u0300", "X"]})", "character code 768"},
+      {R"({"lines": ["\u0300", "X"], "cursors": [0, 0]})", "character code 768"},
       {R"({"barcode_type": 1})", "one-line"},
       {R"({"barcode_length": 2})", "barcode_type is 0"},
   };
