@@ -9,7 +9,6 @@
 #include <fstream>
 #include <system_error>
 
-#include "host/flash_image.h"
 #include "host/spi_flash.h"
 
 namespace fs = std::filesystem;
@@ -63,6 +62,24 @@ bool swap_in(const std::string& path, const std::string& fresh, std::string& err
 }
 }  // namespace
 
+uint32_t image_font_sum(const std::vector<uint8_t>& image) {
+  uint32_t sum = 0;
+  for (uint32_t a = 0; a < FLASH_TOOL_FONT_SUM_ADDR; ++a) sum += image[a];
+  return sum;
+}
+
+std::string image_problem(const std::vector<uint8_t>& image) {
+  if (image.size() < FLASH_TOOL_FONT_SUM_ADDR + 4)
+    return "it is too short to hold the fonts (" + std::to_string(image.size()) + " bytes)";
+  const uint8_t* stored = image.data() + FLASH_TOOL_FONT_SUM_ADDR;
+  const uint32_t expected = uint32_t(stored[0]) | stored[1] << 8 | stored[2] << 16 | uint32_t(stored[3]) << 24;
+  if (image_font_sum(image) != expected) return "its font data do not match their check sum";
+  if (image.size() < FLASH_TOOL_IMAGE_SIZE)
+    return "it is too short to hold the label storage (" + std::to_string(image.size()) + " of " +
+           std::to_string(FLASH_TOOL_IMAGE_SIZE) + " bytes)";
+  return "";
+}
+
 bool image_read(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
   std::error_code ec;
   if (fs::is_directory(path, ec)) {
@@ -86,7 +103,7 @@ bool image_rewrite(const std::string& path, const std::function<bool(std::string
                    const std::function<bool(std::string&)>& verify, std::string& error) {
   std::vector<uint8_t> bytes;
   if (!image_read(path, bytes, error)) return false;
-  const std::string problem = flash_image_problem(bytes.data(), bytes.size());
+  const std::string problem = image_problem(bytes);
   if (!problem.empty()) {
     error = "'" + path + "' is damaged: " + problem + "; nothing written";
     return false;

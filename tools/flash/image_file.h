@@ -10,6 +10,15 @@
 #include <string>
 #include <vector>
 
+constexpr uint32_t FLASH_TOOL_IMAGE_SIZE = 0x100000;  // 1 MiB: fonts, then the storage sectors
+constexpr uint32_t FLASH_TOOL_FONT_SUM_ADDR = 0xEFFFC;
+
+// The 32-bit sum of the font area (bytes 0..0xEFFFB); the image must hold them.
+uint32_t image_font_sum(const std::vector<uint8_t>& image);
+// "" when the image looks whole, else what is wrong: too short for the fonts,
+// font data that do not match their sum, too short for the storage sectors.
+std::string image_problem(const std::vector<uint8_t>& image);
+
 bool image_read(const std::string& path, std::vector<uint8_t>& bytes, std::string& error);
 
 // Reads the image, refuses a damaged one, and rewrites it as above. `change`

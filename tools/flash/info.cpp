@@ -9,7 +9,6 @@
 #include "firmware/editor/label.h"
 #include "firmware/editor/messages.h"
 #include "firmware/nvm/nvm.h"
-#include "host/flash_image.h"
 #include "host/spi_flash.h"
 #include "tools/flash/commands.h"
 #include "tools/flash/image_file.h"
@@ -88,13 +87,13 @@ int flash_info(const std::string& image) {
   std::vector<uint8_t> bytes;
   std::string error;
   if (!image_read(image, bytes, error)) return flash_fail(error);
-  const std::string problem = flash_image_problem(bytes.data(), bytes.size());
+  const std::string problem = image_problem(bytes);
 
   std::printf("image      %s, %zu bytes\n", image.c_str(), bytes.size());
-  if (bytes.size() >= FLASH_FONT_SUM_ADDR + 4) {
-    const uint8_t* s = bytes.data() + FLASH_FONT_SUM_ADDR;
+  if (bytes.size() >= FLASH_TOOL_FONT_SUM_ADDR + 4) {
+    const uint8_t* s = bytes.data() + FLASH_TOOL_FONT_SUM_ADDR;
     const uint32_t stored = uint32_t(s[0]) | s[1] << 8 | s[2] << 16 | uint32_t(s[3]) << 24;
-    const uint32_t sum = flash_font_sum(bytes.data());
+    const uint32_t sum = image_font_sum(bytes);
     if (sum == stored)
       std::printf("font sum   0x%08X (matches the stored sum)\n", sum);
     else

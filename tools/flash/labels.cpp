@@ -15,7 +15,6 @@
 #include "firmware/editor/label.h"
 #include "firmware/nvm/nvm.h"
 #include "firmware/print/engine.h"
-#include "host/flash_image.h"
 #include "host/label_fields.h"
 #include "host/spi_flash.h"
 #include "tools/flash/commands.h"
@@ -119,7 +118,7 @@ int flash_export_labels(const std::string& image, const std::string& json_path) 
   std::vector<uint8_t> bytes;
   std::string error;
   if (!image_read(image, bytes, error)) return flash_fail(error);
-  const std::string problem = flash_image_problem(bytes.data(), bytes.size());
+  const std::string problem = image_problem(bytes);
   if (!problem.empty())  // labels can still be rescued from an image with bad fonts
     std::fprintf(stderr, "klx80-flash: warning: '%s' is damaged: %s\n", image.c_str(), problem.c_str());
   spi_set_path(image);
@@ -222,7 +221,7 @@ int flash_new(const std::string& image, const std::string& template_path, bool f
   std::vector<uint8_t> bytes;
   std::string error;
   if (!image_read(template_path, bytes, error)) return flash_fail("fresh image template: " + error);
-  const std::string problem = flash_image_problem(bytes.data(), bytes.size());
+  const std::string problem = image_problem(bytes);
   if (!problem.empty()) return flash_fail("the template '" + template_path + "' is damaged: " + problem);
   if (same_file(image, template_path)) return flash_fail("'" + image + "' is the template itself");
   std::error_code ec;
