@@ -10,6 +10,7 @@
 #include "batch/label_files.h"
 #include "host/cartridge.h"
 #include "host/headless.h"
+#include "host/lcd_text.h"
 #include "host/mirror.h"
 #include "host/png.h"
 #include "host/script.h"
@@ -127,7 +128,10 @@ int batch_main(int argc, char** argv, DevicePictureWriter write_device_png) {
     std::fprintf(stderr, "klx80-batch: cannot write '%s'\n", o.device_png.c_str());
     status = 1;
   }
-  if (o.state) std::fputs((state_json() + "\n").c_str(), stdout);
+  if (o.state) {
+    const LcdTextReader screen = LcdTextReader::from_flash();
+    std::fputs((state_json(&screen) + "\n").c_str(), stdout);
+  }
   device.close();
   // Written once the device has stopped: a close during a job ends it first.
   if (!o.labels.empty() && !labels.finish(error)) {

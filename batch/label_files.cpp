@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <regex>
 
 #include "firmware/editor/label.h"
@@ -110,13 +111,17 @@ void LabelFiles::label_ended() {
 bool LabelFiles::finish(std::string& error) {
   stop_listening();
   const std::string path = (fs::path(dir_) / "labels.json").string();
+  // One entry a line, so that a list diffs well.
   std::string json = "[";
   for (const Entry& e : entries_) {
-    json += e.number > 1 ? ",\n" : "\n";
-    json += "{\"number\":" + std::to_string(e.number) + ",\"columns\":" + std::to_string(e.columns) +
-            ",\"label_type\":" + std::to_string(e.label_type) + ",\"cartridge\":" + std::to_string(e.cartridge) +
-            ",\"copy\":" + std::to_string(e.copy) +
-            ",\"serial\":" + (e.serial.empty() ? std::string("null") : "\"" + e.serial + "\"") + "}";
+    nlohmann::ordered_json entry;
+    entry["number"] = e.number;
+    entry["columns"] = e.columns;
+    entry["label_type"] = e.label_type;
+    entry["cartridge"] = e.cartridge;
+    entry["copy"] = e.copy;
+    entry["serial"] = e.serial.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(e.serial);
+    json += (e.number > 1 ? ",\n" : "\n") + entry.dump(-1, ' ', /*ensure_ascii=*/true);
   }
   json += "\n]\n";
   if (!write_bytes(path, json.data(), json.size()) && failed_.empty()) failed_ = path;

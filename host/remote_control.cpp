@@ -12,6 +12,7 @@
 #include "host/adc.h"
 #include "host/cartridge_panel.h"
 #include "host/keys.h"
+#include "host/lcd_text.h"
 #include "host/mirror.h"
 #include "host/state_json.h"
 
@@ -147,7 +148,8 @@ void RemoteControl::after_tick() {
 
   if (queue_.front().kind == Step::State) {
     queue_.pop_front();
-    reply_(state_json());
+    if (!screen_) screen_ = std::make_shared<const LcdTextReader>(LcdTextReader::from_flash());
+    reply_(state_json(screen_.get()));
     return;
   }
   const ScriptToken t = queue_.front().token;

@@ -2,8 +2,9 @@
 // received is a key script in the batch runner's tokens ("TEXT:HELLO PRINT
 // CUT"), queued and fed to the device at its own pace, one step after each
 // other as a person would type; the line "STATE?" is answered, once the keys
-// before it have been taken, with the device state as one JSON line. A bad
-// line is answered "ERR <reason>" and nothing of it is queued.
+// before it have been taken, with the device state as one JSON line (the
+// screen read back as text included). A bad line is answered "ERR <reason>"
+// and nothing of it is queued.
 //
 // Runs on the thread that ticks the device; knows nothing of ports or
 // windows: bytes come in through receive(), answers leave through the reply
@@ -13,10 +14,13 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "host/script.h"
+
+class LcdTextReader;
 
 class RemoteControl {
  public:
@@ -65,4 +69,7 @@ class RemoteControl {
   uint32_t popup_ticks_ = 0;       // ticks a key has waited for a popup to close
   uint64_t generation_ = 0;        // the LCD mirror's picture count at the last tick
   bool frame_changed_ = true;      // the last tick changed the LCD picture
+
+  // Glyph tables for the state's screen text, built at the first STATE?.
+  std::shared_ptr<const LcdTextReader> screen_;
 };

@@ -1,6 +1,14 @@
 // The device's state as one JSON object on one line: the batch runner's --state
 // and the serial remote control's answer to STATE?.
 #pragma once
+#include <nlohmann/json.hpp>
 #include <string>
 
-std::string state_json();
+class LcdTextReader;
+
+// The object, keys in their documented order. With a reader, `lcd_text` (the
+// LCD read back as four lines, the status line last) and `lcd_inverse` (which
+// of them hold an inverted bar) are added.
+nlohmann::ordered_json state_object(const LcdTextReader* screen = nullptr);
+// The object on one line; device codes above 127 as \uXXXX escapes.
+std::string state_json(const LcdTextReader* screen = nullptr);

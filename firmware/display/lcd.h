@@ -51,6 +51,13 @@ void lcd_draw_status(const LabelRecord* record);
 void lcd_draw_label_type(uint8_t label_type, bool as_icon);
 void lcd_draw_size_icon(uint8_t size);
 void lcd_show_picker_tag(uint8_t c1, uint8_t c2);
+// Columns 0..35 of pages 6 and 7 as the icon form of the status line shows
+// them (icon and box), the 17 (upper, lower) byte pairs of a size icon and
+// the 16 bytes of a line marker (8 upper-page bytes, then 8 lower-page
+// bytes); the screen-text reader compares the LCD with these.
+void lcd_label_type_icon_columns(uint8_t label_type, uint8_t page6[36], uint8_t page7[36]);
+const uint8_t* lcd_size_icon_pairs(uint8_t size);
+const uint8_t* lcd_line_marker_bytes(uint8_t n);
 void lcd_shift_status_down();
 void lcd_draw_line_marker(int page, uint8_t n);
 // Boxed preview of three label-type icons in text line 2 (0 upright, else

@@ -83,6 +83,25 @@ TypeIcon type_icon(uint8_t label_type) {
 }
 }  // namespace
 
+void lcd_label_type_icon_columns(uint8_t label_type, uint8_t page6[36], uint8_t page7[36]) {
+  std::memset(page6, 0, 36);
+  std::memset(page7, 0, 36);
+  TypeIcon icon = type_icon(label_type);
+  for (int k = 0; k < icon.copies; ++k)
+    for (int c = 0; c < icon.columns; ++c) {
+      int x = icon.first_column + k * icon.columns + c;
+      if (x >= 36) break;
+      page6[x] = icon.pairs[2 * c];
+      page7[x] = icon.pairs[2 * c + 1];
+    }
+  // The box: bottom edge at row 63, sides at columns 0 and 33; the rule is its top.
+  for (int c = 0; c <= 32; ++c) page7[c] |= 0x01;
+  for (int c : {0, 33}) page6[c] = page7[c] = 0xFF;
+}
+
+const uint8_t* lcd_size_icon_pairs(uint8_t size) { return kSizeIcons[size <= 6 ? size : 1]; }
+const uint8_t* lcd_line_marker_bytes(uint8_t n) { return kLineMarkers[n <= 3 ? n : 0]; }
+
 void lcd_draw_label_type(uint8_t label_type, bool as_icon) {
   if (!as_icon) {
     // Millimetre terminal block and patch panel share the inch types' tags.
@@ -98,20 +117,12 @@ void lcd_draw_label_type(uint8_t label_type, bool as_icon) {
     lcd_shift_status_down();
     return;
   }
-  for (int p = 6; p <= 7; ++p) std::memset(at(p, 0), 0, 36);
-  TypeIcon icon = type_icon(label_type);
-  for (int k = 0; k < icon.copies; ++k) put_pairs(6, icon.first_column + k * icon.columns, icon.pairs, icon.columns);
-  // The box: bottom edge at row 63, sides at columns 0 and 33; the rule is its top.
-  for (int c = 0; c <= 32; ++c) *at(7, c) |= 0x01;
-  for (int c : {0, 33}) {
-    *at(6, c) = 0xFF;
-    *at(7, c) = 0xFF;
-  }
+  lcd_label_type_icon_columns(label_type, at(6, 0), at(7, 0));
 }
 
 void lcd_draw_size_icon(uint8_t size) {
   // Sizes outside 0..6 are size 1 everywhere else in the firmware.
-  const uint8_t* icon = kSizeIcons[size <= 6 ? size : 1];
+  const uint8_t* icon = lcd_size_icon_pairs(size);
   for (int c = 0; c < 17; ++c) {
     *at(6, 36 + c) = uint8_t(icon[2 * c] | 0x80);  // the rule stays
     *at(7, 36 + c) = icon[2 * c + 1];

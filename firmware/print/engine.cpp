@@ -246,6 +246,16 @@ bool engine_handles(uint8_t mode) { return ui_is_printing_mode(mode) && ui_mode_
 
 // ---- Life cycle ----
 
+void prn_factory_settings(uint8_t record[10]) {
+  record[PRN_SET_LANGUAGE] = 0;
+  record[PRN_SET_HW_LEVEL] = kFactoryLevel;
+  record[PRN_SET_HEAD_GRADE] = kFactoryGrade;
+  record[PRN_SET_HEAD_OFFSET] = 0;
+  record[PRN_SET_LEAD] = kFactoryFeed;
+  record[PRN_SET_TRAIL] = kFactoryFeed;
+  record[PRN_SET_MAGIC] = PRN_SETTINGS_MAGIC;
+}
+
 void prn_init() {
   e.printing_active = 0;
   e.display_sync = 0;
@@ -257,13 +267,7 @@ void prn_init() {
   uint8_t record[10] = {};
   const bool loaded = nvm_load_device_settings(record);
   if (!loaded || record[PRN_SET_MAGIC] != PRN_SETTINGS_MAGIC) {
-    record[PRN_SET_LANGUAGE] = 0;
-    record[PRN_SET_HW_LEVEL] = kFactoryLevel;
-    record[PRN_SET_HEAD_GRADE] = kFactoryGrade;
-    record[PRN_SET_HEAD_OFFSET] = 0;
-    record[PRN_SET_LEAD] = kFactoryFeed;
-    record[PRN_SET_TRAIL] = kFactoryFeed;
-    record[PRN_SET_MAGIC] = PRN_SETTINGS_MAGIC;
+    prn_factory_settings(record);
     nvm_save_device_settings(record);
   }
   for (int i = 0; i < 10; ++i) e.settings[i] = record[i];

@@ -1,0 +1,121 @@
+// klx80-flash as a whole process on copies of the built image: exit codes,
+// the .bak it keeps, refusals that leave the image byte for byte as it was,
+// and labels that come back out as they went in.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <nlohmann/json.hpp>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+std::string read_file(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class FlashTool : public ::testing::Test {
+ protected:
+  fs::path dir, image;
+  void SetUp() override {
+    dir = fs::path(KLX80_E2E_WORK) / "flash_tool" / ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    image = dir / "fontData.hex";
+    fs::copy_file(KLX80_E2E_IMAGE, image);
+  }
+  int run(const std::string& args, std::string* out = nullptr) {
+    const fs::path log = dir / "out.txt";
+    const std::string command = std::string("cd '") + dir.string() + "' && '" + KLX80_FLASH_TOOL + "' " + args +
+                                " > '" + log.string() + "' 2>&1";
+    const int status = std::system(command.c_str());
+    if (out) *out = read_file(log);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  void write(const std::string& name, const std::string& text) { std::ofstream(dir / name) << text; }
+};
+}  // namespace
+
+TEST_F(FlashTool, ExitCodesAndRefusalsLeaveTheImageAlone) {
+  write("bad-range.json", R"({"format": "klx80-labels", "version": 1, "files": [{"slot": 2, "label": {"lines": ["A"],
+      "font_size": 9}}]})");
+  write("bad-syntax.json", "{\"format\": ");
+  const std::string before = read_file(image);
+  const struct {
+    const char* args;
+    int status;
+    const char* says;
+  } cases[] = {
+      {"", 2, "usage"},
+      {"fontData.hex frobnicate", 2, "unknown command"},
+      {"fontData.hex info extra", 2, "unexpected"},
+      {"export-labels fontData.hex", 2, "one JSON file"},
+      {"export-labels fontData.hex fontData.hex", 2, "same file"},
+      {"new fontData.hex --fast", 2, "unexpected"},
+      {"import-labels fontData.hex bad-range.json", 1, "font_size is 9, outside 0..6; nothing written"},
+      {"import-labels fontData.hex bad-syntax.json", 1, "not valid JSON"},
+      {"import-labels fontData.hex missing.json", 1, "cannot read"},
+      {"new fontData.hex", 1, "exists; give --force"},
+      {"missing.hex info", 1, "cannot open"},
+      {"fontData.hex info", 0, "font sum   0x"},
+  };
+  for (const auto& c : cases) {
+    std::string out;
+    EXPECT_EQ(run(c.args, &out), c.status) << c.args << ": " << out;
+    EXPECT_NE(out.find(c.says), std::string::npos) << c.args << ": " << out;
+  }
+  EXPECT_EQ(read_file(image), before);
+  EXPECT_FALSE(fs::exists(dir / "fontData.hex.bak"));
+
+  // A damaged image is described, and never written.
+  std::string damaged = before;
+  damaged[100] = char(damaged[100] ^ 1);
+  write("fontData.hex", damaged);
+  std::string out;
+  EXPECT_EQ(run("fontData.hex info", &out), 1);
+  EXPECT_NE(out.find("DAMAGED"), std::string::npos) << out;
+  EXPECT_EQ(run("reset-settings fontData.hex", &out), 1);
+  EXPECT_NE(out.find("damaged"), std::string::npos) << out;
+  EXPECT_EQ(read_file(image), damaged);
+  EXPECT_FALSE(fs::exists(dir / "fontData.hex.bak"));
+}
+
+TEST_F(FlashTool, LabelsGoInAndComeBackOutAndTheOldImageIsKept) {
+  write("in.json", R"({"format": "klx80-labels", "version": 1,
+    "working_label": {"lines": ["WORK"], "font_size": 2, "label_type": 26, "copies": 1, "serial_print": 0, "bold": 0,
+      "rotation": 0, "spacing_choice": 2, "block_count": 1, "custom_spacing": 2, "block_serial": 0,
+      "serial_increment": 1, "serial_last_char": 0, "serial_start": 0, "serial_class": 0, "barcode_type": 0,
+      "barcode_active": 0, "barcode_length": 0, "barcode_start": 0, "units": 0},
+    "files": [{"slot": 3, "label": {"name": "DEMO", "lines": ["Caf\u00a4", "2"], "cursors": [4, 4], "current_line": 0,
+      "font_size": 4, "label_type": 1, "copies": 2, "serial_print": 0, "bold": 1, "rotation": 0,
+      "spacing_choice": 2, "block_count": 1, "custom_spacing": 2, "block_serial": 0, "serial_increment": 1,
+      "serial_last_char": 0, "serial_start": 0, "serial_class": 0, "barcode_type": 0, "barcode_active": 0,
+      "barcode_length": 0, "barcode_start": 0, "units": 1, "serial_end_text": "ZZZ"}}]})");
+  const std::string before = read_file(image);
+  std::string out;
+  ASSERT_EQ(run("import-labels fontData.hex in.json", &out), 0) << out;
+  EXPECT_EQ(read_file(dir / "fontData.hex.bak"), before);
+  ASSERT_EQ(run("fontData.hex export-labels out.json", &out), 0) << out;
+
+  const nlohmann::json in = nlohmann::json::parse(read_file(dir / "in.json"));
+  const nlohmann::json back = nlohmann::json::parse(read_file(dir / "out.json"));
+  EXPECT_EQ(back["files"][2]["label"], in["files"][0]["label"]);
+  EXPECT_EQ(back["working_label"]["lines"], in["working_label"]["lines"]);
+  EXPECT_TRUE(back["files"][0]["label"].is_null());
+  ASSERT_EQ(run("fontData.hex info", &out), 0) << out;
+  EXPECT_NE(out.find(" 3 DEMO        type 1 BAN, size 4 (20 pt) bold, copies 2"), std::string::npos) << out;
+
+  // Emptying the slot again, then a fresh image over it with --force.
+  write("empty.json", R"({"format": "klx80-labels", "version": 1, "files": [{"slot": 3, "label": null}]})");
+  ASSERT_EQ(run("import-labels fontData.hex empty.json", &out), 0) << out;
+  ASSERT_EQ(run("fontData.hex export-labels out.json", &out), 0) << out;
+  EXPECT_TRUE(nlohmann::json::parse(read_file(dir / "out.json"))["files"][2]["label"].is_null());
+  ASSERT_EQ(run("reset-settings fontData.hex", &out), 0) << out;
+  ASSERT_EQ(run("new fontData.hex --force", &out), 0) << out;
+  EXPECT_EQ(read_file(image), read_file(KLX80_E2E_IMAGE));
+}

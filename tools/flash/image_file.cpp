@@ -1,0 +1,166 @@
+#include "tools/flash/image_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+#include <cerrno>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "host/spi_flash.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+// Writes the bytes to a file and makes them durable before anyone renames it.
+bool write_durably(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+  if (fd < 0) {
+    error = "cannot create '" + path + "'";
+    return false;
+  }
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n <= 0) break;
+    done += size_t(n);
+  }
+  const bool ok = done == bytes.size() && ::fsync(fd) == 0;
+  ::close(fd);
+  if (!ok) error = "cannot write '" + path + "'";
+  return ok;
+}
+
+bool sync_file(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  if (fd < 0) return false;
+  const bool ok = ::fsync(fd) == 0;
+  ::close(fd);
+  return ok;
+}
+
+std::string new_file_beside(const std::string& path) { return path + ".new-" + std::to_string(::getpid()); }
+
+// Keeps the old image as path.bak and renames the new file over the image.
+bool swap_in(const std::string& path, const std::string& fresh, std::string& error) {
+  std::error_code ec;
+  if (fs::exists(path, ec)) {
+    fs::copy_file(path, path + ".bak", fs::copy_options::overwrite_existing, ec);
+    if (ec || !sync_file(path + ".bak")) {
+      error = "cannot keep the old image as '" + path + ".bak'";
+      return false;
+    }
+  }
+  fs::rename(fresh, path, ec);
+  if (ec) {
+    error = "cannot rename the new image to '" + path + "': " + ec.message();
+    return false;
+  }
+  return true;
+}
+}  // namespace
+
+uint32_t image_font_sum(const std::vector<uint8_t>& image) {
+  uint32_t sum = 0;
+  for (uint32_t a = 0; a < FLASH_TOOL_FONT_SUM_ADDR; ++a) sum += image[a];
+  return sum;
+}
+
+std::string image_problem(const std::vector<uint8_t>& image) {
+  if (image.size() < FLASH_TOOL_FONT_SUM_ADDR + 4)
+    return "it is too short to hold the fonts (" + std::to_string(image.size()) + " bytes)";
+  const uint8_t* stored = image.data() + FLASH_TOOL_FONT_SUM_ADDR;
+  const uint32_t expected = uint32_t(stored[0]) | stored[1] << 8 | stored[2] << 16 | uint32_t(stored[3]) << 24;
+  if (image_font_sum(image) != expected) return "its font data do not match their check sum";
+  if (image.size() < FLASH_TOOL_IMAGE_SIZE)
+    return "it is too short to hold the label storage (" + std::to_string(image.size()) + " of " +
+           std::to_string(FLASH_TOOL_IMAGE_SIZE) + " bytes)";
+  return "";
+}
+
+bool image_read(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
+  std::error_code ec;
+  if (fs::is_directory(path, ec)) {
+    error = "'" + path + "' is a directory, not a flash image";
+    return false;
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = "cannot open '" + path + "'";
+    return false;
+  }
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (in.bad()) {
+    error = "cannot read '" + path + "'";
+    return false;
+  }
+  return true;
+}
+
+bool image_rewrite(const std::string& path, const std::function<bool(std::string&)>& change,
+                   const std::function<bool(std::string&)>& verify, std::string& error) {
+  std::vector<uint8_t> bytes;
+  if (!image_read(path, bytes, error)) return false;
+  const std::string problem = image_problem(bytes);
+  if (!problem.empty()) {
+    error = "'" + path + "' is damaged: " + problem + "; nothing written";
+    return false;
+  }
+  const std::string fresh = new_file_beside(path);
+  if (!write_durably(fresh, bytes, error)) {
+    std::error_code ec;
+    fs::remove(fresh, ec);
+    return false;
+  }
+  auto abandon = [&] {
+    std::error_code ec;
+    fs::remove(fresh, ec);
+    return false;
+  };
+  spi_set_path(fresh);
+  spi_init();
+  if (!spi_present()) {
+    error = "cannot load '" + fresh + "'";
+    return abandon();
+  }
+  if (!change(error)) return abandon();
+  spi_init();  // what the file now holds, not what memory thinks it holds
+  if (!verify(error)) {
+    error = "the new image did not read back as written (" + error + "); '" + path + "' is unchanged";
+    return abandon();
+  }
+  if (!sync_file(fresh)) {
+    error = "cannot write '" + fresh + "'";
+    return abandon();
+  }
+  return swap_in(path, fresh, error) || abandon();
+}
+
+bool image_replace_with(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
+  const std::string fresh = new_file_beside(path);
+  if (!write_durably(fresh, bytes, error) || !swap_in(path, fresh, error)) {
+    std::error_code ec;
+    fs::remove(fresh, ec);
+    return false;
+  }
+  return true;
+}
+
+bool image_create(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
+  const std::string fresh = new_file_beside(path);
+  if (!write_durably(fresh, bytes, error)) {
+    std::error_code ec;
+    fs::remove(fresh, ec);
+    return false;
+  }
+  const bool linked = ::link(fresh.c_str(), path.c_str()) == 0;
+  const int why = errno;
+  std::error_code ec;
+  fs::remove(fresh, ec);
+  if (!linked)
+    error = why == EEXIST ? "'" + path + "' exists; give --force to replace it (the old one is kept as .bak)"
+                          : "cannot create '" + path + "'";
+  return linked;
+}

@@ -1,0 +1,80 @@
+// klx80-flash: looks into and mends a flash image file ("fontData.hex")
+// without running the device: what it holds, the labels as JSON out and in,
+// factory settings, a fresh image. Exit status as klx80-batch: 0 done,
+// 1 failure (nothing written), 2 bad arguments.
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tools/flash/commands.h"
+
+namespace {
+const char kUsage[] =
+    "usage: klx80-flash IMAGE info\n"
+    "       klx80-flash export-labels IMAGE FILE.json\n"
+    "       klx80-flash import-labels IMAGE FILE.json\n"
+    "       klx80-flash reset-settings IMAGE\n"
+    "       klx80-flash new IMAGE [--force] [--template PATH]\n"
+    "The command may also follow the image (klx80-flash IMAGE export-labels FILE.json).\n"
+    "A change writes a new file and renames it over IMAGE; the old image is kept as IMAGE.bak.\n";
+
+int bad_arguments(const std::string& message) {
+  std::fprintf(stderr, "klx80-flash: %s\n%s", message.c_str(), kUsage);
+  return 2;
+}
+
+bool is_command(const std::string& s) {
+  return s == "info" || s == "export-labels" || s == "import-labels" || s == "reset-settings" || s == "new";
+}
+
+bool same_path(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  if (std::filesystem::equivalent(a, b, ec)) return true;
+  return std::filesystem::weakly_canonical(a, ec) == std::filesystem::weakly_canonical(b, ec);
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (args.size() < 2) return bad_arguments("a command and an image are needed");
+  std::string command, image;
+  std::vector<std::string> rest;
+  if (is_command(args[0])) {
+    command = args[0];
+    image = args[1];
+  } else if (is_command(args[1])) {
+    command = args[1];
+    image = args[0];
+  } else {
+    return bad_arguments("unknown command");
+  }
+  rest.assign(args.begin() + 2, args.end());
+  if (image.empty()) return bad_arguments("the image path is empty");
+
+  if (command == "info" || command == "reset-settings") {
+    if (!rest.empty()) return bad_arguments("unexpected argument '" + rest[0] + "'");
+    return command == "info" ? flash_info(image) : flash_reset_settings(image);
+  }
+  if (command == "export-labels" || command == "import-labels") {
+    if (rest.size() != 1 || rest[0].empty()) return bad_arguments(command + " needs one JSON file");
+    if (same_path(rest[0], image)) return bad_arguments("the JSON file and the image are the same file");
+    return command == "export-labels" ? flash_export_labels(image, rest[0]) : flash_import_labels(image, rest[0]);
+  }
+  bool force = false;
+  std::string template_path = KLX80_FLASH_TEMPLATE;
+  for (size_t i = 0; i < rest.size(); ++i) {
+    if (rest[i] == "--force") {
+      force = true;
+    } else if (rest[i] == "--template" && i + 1 < rest.size() && !rest[i + 1].empty()) {
+      template_path = rest[++i];
+    } else {
+      return bad_arguments("unexpected argument '" + rest[i] + "'");
+    }
+  }
+  return flash_new(image, template_path, force);
+}
