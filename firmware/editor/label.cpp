@@ -126,7 +126,12 @@ uint32_t lbl_checksum(const LabelRecord* record) {
   return sum;
 }
 
-bool lbl_checksum_ok(const LabelRecord* record) { return lbl_checksum(record) == record->checksum; }
+// A record of zero bytes sums to 0 and is no label (a device record always
+// has copies of 1 or more).
+bool lbl_checksum_ok(const LabelRecord* record) {
+  const uint32_t sum = lbl_checksum(record);
+  return sum != 0 && sum == record->checksum;
+}
 
 // ---- Label types ----
 
