@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "firmware/editor/label_ranges.h"
 #include "firmware/editor/label_types.h"
 #include "firmware/editor/message_ids.h"
 #include "firmware/nvm/nvm.h"
@@ -104,6 +105,7 @@ void lbl_load() {
   LabelRecord stored;
   if (nvm_load_working_label(&stored)) {
     s.record = stored;
+    lbl_apply_field_ranges(&s.record);
   } else {
     lbl_clear_text();
     lbl_set_defaults();
