@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "firmware/editor/label.h"
+#include "firmware/editor/label_ranges.h"
 #include "firmware/nvm/nvm.h"
 #include "host/spi_flash.h"
 #include "test_font_image.h"
@@ -115,3 +117,30 @@ TEST(DeviceSettings, ABadPrimaryIsRepairedFromTheBackup) {
 }
 
 }  // namespace
+
+// Fields a menu cannot set take their factory value when a label is loaded;
+// a record the device wrote itself loads unchanged.
+TEST(LabelFieldRanges, OutOfRangeFieldsTakeTheirFactoryValue) {
+  struct Case {
+    const char* field;
+    uint16_t bad, factory;
+  } cases[] = {{"copies", 0, 1},          {"copies", 250, 1},         {"serial_increment", 0, 1},
+               {"label_type", 51, 26},    {"font_size", 7, 2},         {"barcode_type", 3, 0},
+               {"rotation", 2, 0},        {"spacing_choice", 5, 2},    {"block_count", 0, 1}};
+  size_t count = 0;
+  const LabelFieldRange* table = lbl_field_ranges(&count);
+  for (const Case& c : cases) {
+    const LabelFieldRange* f = std::find_if(table, table + count, [&](auto& r) { return !std::strcmp(r.name, c.field); });
+    ASSERT_NE(f, table + count) << c.field;
+    LabelRecord r = record_with('A');
+    r.copies = 1;
+    r.serial_increment = 1;
+    r.block_count = 1;
+    EXPECT_EQ(lbl_apply_field_ranges(&r), 0) << c.field;
+    uint8_t* bytes = reinterpret_cast<uint8_t*>(&r);
+    bytes[f->offset] = uint8_t(c.bad);
+    if (f->width == 2) bytes[f->offset + 1] = uint8_t(c.bad >> 8);
+    EXPECT_EQ(lbl_apply_field_ranges(&r), 1) << c.field;
+    EXPECT_EQ(bytes[f->offset] | (f->width == 2 ? bytes[f->offset + 1] << 8 : 0), c.factory) << c.field;
+  }
+}
