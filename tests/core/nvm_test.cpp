@@ -136,6 +136,7 @@ TEST(LabelFieldRanges, OutOfRangeFieldsTakeTheirFactoryValue) {
     r.copies = 1;
     r.serial_increment = 1;
     r.block_count = 1;
+    r.custom_spacing = 2;
     EXPECT_EQ(lbl_apply_field_ranges(&r), 0) << c.field;
     uint8_t* bytes = reinterpret_cast<uint8_t*>(&r);
     bytes[f->offset] = uint8_t(c.bad);
