@@ -9,9 +9,11 @@
 
 #include "batch/label_files.h"
 #include "host/cartridge.h"
+#include "host/flash_image.h"
 #include "host/headless.h"
 #include "host/lcd_text.h"
 #include "host/mirror.h"
+#include "host/output_file.h"
 #include "host/png.h"
 #include "host/script.h"
 #include "host/state_json.h"
@@ -26,9 +28,27 @@ const char kUsage[] =
 struct Options {
   std::string flash = "fontData.hex";
   std::string script;  // all --keys and --script text, in order
+  std::vector<std::string> script_files;
   std::string lcd_png, tape_png, tape_pbm, device_png, labels;
   bool state = false;
 };
+
+// An output that names an input (the image, a script) would destroy it: the
+// whole run is refused before anything is written.
+std::string output_over_input(const Options& o, const std::vector<ScriptToken>& tokens) {
+  std::vector<std::pair<std::string, std::string>> outputs = {
+      {"--lcd-png", o.lcd_png}, {"--tape-png", o.tape_png}, {"--tape-pbm", o.tape_pbm}, {"--device-png", o.device_png}};
+  for (const ScriptToken& t : tokens)
+    if (t.kind == ScriptToken::Snap) outputs.push_back({t.source, t.text});
+  std::vector<std::pair<std::string, std::string>> inputs = {{"the flash image", o.flash}};
+  for (const std::string& f : o.script_files) inputs.push_back({"the script", f});
+  for (const auto& [option, out] : outputs) {
+    if (out.empty()) continue;
+    for (const auto& [what, in] : inputs)
+      if (output_file_same(out, in)) return option + " '" + out + "' names " + what + "; it would be overwritten";
+  }
+  return "";
+}
 
 int bad_arguments(const std::string& message) {
   std::fprintf(stderr, "klx80-batch: %s\n%s", message.c_str(), kUsage);
@@ -72,6 +92,7 @@ int batch_main(int argc, char** argv, DevicePictureWriter write_device_png) {
       if (!value(v)) return bad_arguments("--script needs a file");
       std::string text;
       if (!read_text(v, text)) return bad_arguments("cannot read script file '" + v + "'");
+      o.script_files.push_back(v);
       o.script += text + "\n";
     } else if (arg == "--lcd-png") {
       if (!value(o.lcd_png)) return bad_arguments("--lcd-png needs a file");
@@ -94,6 +115,15 @@ int batch_main(int argc, char** argv, DevicePictureWriter write_device_png) {
   if (!script_parse(o.script, tokens, error)) {
     std::fprintf(stderr, "klx80-batch: %s\n", error.c_str());
     return 1;
+  }
+
+  if (std::string clash = output_over_input(o, tokens); !clash.empty()) {
+    std::fprintf(stderr, "klx80-batch: %s\n", clash.c_str());
+    return 2;
+  }
+  if (FlashImageCheck check = flash_image_inspect(o.flash); check.verdict == FlashImageVerdict::Refused) {
+    std::fprintf(stderr, "klx80-batch: %s\n", check.message.c_str());
+    return 2;
   }
 
   LabelFiles labels;

@@ -16,6 +16,7 @@
 #include "host/cartridge_panel.h"
 #include "host/clock.h"
 #include "host/host_ui.h"
+#include "host/flash_image.h"
 #include "host/keys.h"
 #include "host/mirror.h"
 #include "host/png.h"
@@ -39,8 +40,17 @@ HeadlessDevice::HeadlessDevice(const std::string& flash_path) {
   spi_set_path(flash_path);
   cart_panel_init();
   firmware_start();
-  if (!spi_present()) host_ui().warn("File " + flash_path + " Missing", "Error");
+  if (!spi_present()) host_ui().warn(flash_image_inspect(flash_path).message, "Error");
   if (std::string problem = spi_image_problem(); !problem.empty()) host_ui().warn(problem, "Error");
+}
+
+// A write that did not reach the image (disk full, file gone) is told once.
+void HeadlessDevice::report_save_problem() {
+  if (save_problem_told_) return;
+  if (std::string problem = spi_save_problem(); !problem.empty()) {
+    save_problem_told_ = true;
+    host_ui().warn(problem, "Error");
+  }
 }
 
 HeadlessDevice::~HeadlessDevice() { close(); }
@@ -49,6 +59,7 @@ void HeadlessDevice::close() {
   if (closed_) return;
   closed_ = true;
   firmware_close();
+  report_save_problem();
 }
 
 void HeadlessDevice::tick(uint32_t count) {
@@ -105,6 +116,7 @@ void HeadlessDevice::pc_key(uint16_t virtual_key) {
 }
 
 bool HeadlessDevice::run(const ScriptToken& t, std::string& error) {
+  report_save_problem();
   bool is_key = t.kind == ScriptToken::Key || t.kind == ScriptToken::Func || t.kind == ScriptToken::Esc ||
                 t.kind == ScriptToken::Alt || t.kind == ScriptToken::Text;
   if (is_key) let_popup_close();

@@ -37,9 +37,11 @@ class HeadlessDevice {
 
  private:
   void let_popup_close();
+  void report_save_problem();
   bool settled() const;
 
   uint64_t ticks_ = 0;
   bool frame_changed_ = false;  // the last tick changed the LCD picture
   bool closed_ = false;
+  bool save_problem_told_ = false;
 };

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "host/output_file.h"
+
 namespace {
 // Larger pictures are refused rather than allocated: the tape of the longest
 // label is far below this.
@@ -51,14 +53,7 @@ bool write_stream(FILE* file, const Layout& l) {
 
 bool write_file(const std::string& path, const Layout& l) {
   if (l.width <= 0 || l.height <= 0 || uint64_t(l.width) * uint64_t(l.height) > kMaxPixels) return false;
-  const std::string temp = path + ".tmp";
-  FILE* file = std::fopen(temp.c_str(), "wb");
-  if (!file) return false;
-  bool ok = write_stream(file, l);
-  ok = std::fclose(file) == 0 && ok;
-  if (ok) ok = std::rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) std::remove(temp.c_str());
-  return ok;
+  return output_file_write(path, [&](FILE* file) { return write_stream(file, l); });
 }
 }  // namespace
 

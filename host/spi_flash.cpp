@@ -2,60 +2,85 @@
 // here the file is read once at spi_init and reads are served from that copy,
 // while writes and erases still go to the file at once (and to the copy), so
 // the file stays the flash's true contents between runs.
+//
+// It is a NOR part: programming can only clear bits (the stored byte is the
+// old byte AND the new one), and only an erase sets a whole sector back to
+// 0xFF. Each write reaches the disk (fdatasync) before the call returns, so
+// the order of the firmware's writes is the order a power cut sees.
 #include "host/spi_flash.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
-#include <cstdio>
+#include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <mutex>
-#include <system_error>
 #include <vector>
+
+#include "host/flash_image.h"
 
 namespace {
 struct Flash {
   std::string path = "fontData.hex";
   std::mutex mutex;            // the flash mutex: one access at a time
-  std::vector<uint8_t> image;  // the whole file, loaded at spi_init
+  std::vector<uint8_t> image;  // the whole flash, loaded at spi_init
   bool present = false;
+  bool writable = false;       // a usable 1 MiB image that opened for writing
+  std::string save_problem;    // why a change could not be saved, first time only
+  std::atomic<bool> save_failed{false};
   std::atomic<uint64_t> opens{0};
+  std::atomic<uint64_t> operations{0};  // writes and erases since spi_cut_arm
+  int64_t cut_at = -1;                  // operation at which the power fails; -1 never
+  bool cut_tears = false;
+  bool sync = true;
 } s;
 
-FILE* open_image(const char* how) {
+void note_save_failure(const std::string& why) {
+  if (s.save_failed.exchange(true)) return;
+  s.save_problem = "Changes cannot be saved to " + s.path + ": " + why;
+}
+
+// Writes the bytes of memory at [address, address + length) to the file and
+// waits until they are on the disk.
+void write_through(uint32_t address, size_t length) {
   s.opens++;
-  return std::fopen(s.path.c_str(), how);
-}
-
-// Copies what the file now holds at [address, address + length) into memory;
-// used after a failed write, when it is not known how much reached the file.
-void reload_range(FILE* f, uint32_t address, size_t length) {
-  std::clearerr(f);
-  if (std::fseek(f, long(address), SEEK_SET) != 0) return;
-  std::vector<uint8_t> bytes(length);
-  size_t n = std::fread(bytes.data(), 1, length, f);
-  if (s.image.size() < address + n) s.image.resize(address + n, 0);
-  std::memcpy(s.image.data() + address, bytes.data(), n);
-}
-
-// Writes bytes to the file at address (the file must exist) and to memory.
-// A write past the end of the file extends it; a gap reads back as zeros, as
-// the file system fills it.
-void store(const uint8_t* source, uint32_t address, size_t length) {
-  std::lock_guard lock(s.mutex);
-  if (!s.present) return;
-  FILE* f = open_image("r+b");
-  if (!f) return;
-  if (std::fseek(f, long(address), SEEK_SET) == 0) {
-    size_t written = std::fwrite(source, 1, length, f);
-    if (written == length && std::fflush(f) == 0) {
-      if (s.image.size() < address + length) s.image.resize(address + length, 0);
-      std::memcpy(s.image.data() + address, source, length);
-    } else {
-      reload_range(f, address, length);
-    }
+  int fd = ::open(s.path.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd < 0) {
+    note_save_failure(std::strerror(errno));
+    return;
   }
-  std::fclose(f);
+  const uint8_t* p = s.image.data() + address;
+  size_t done = 0;
+  while (done < length) {
+    ssize_t n = ::pwrite(fd, p + done, length - done, off_t(address + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += size_t(n);
+  }
+  if (done < length)
+    note_save_failure(std::strerror(errno ? errno : EIO));
+  else if (s.sync && ::fdatasync(fd) != 0)
+    note_save_failure(std::strerror(errno));
+  ::close(fd);
+}
+
+// One program or erase operation. A power cut (tests only) stops every
+// operation from the chosen one on; a torn operation applies its first half.
+void operate(const uint8_t* source, uint32_t address, size_t length, bool erase) {
+  std::lock_guard lock(s.mutex);
+  const uint64_t n = s.operations++;
+  if (s.cut_at >= 0 && int64_t(n) >= s.cut_at) {
+    if (int64_t(n) > s.cut_at || !s.cut_tears) return;
+    length /= 2;
+  }
+  if (!s.present || address >= s.image.size()) return;
+  length = std::min<size_t>(length, s.image.size() - address);
+  uint8_t* at = s.image.data() + address;
+  for (size_t i = 0; i < length; ++i) at[i] = erase ? 0xFF : uint8_t(at[i] & source[i]);
+  if (s.writable && length > 0) write_through(address, length);
 }
 }  // namespace
 
@@ -71,39 +96,40 @@ bool spi_present() {
   return s.present;
 }
 
+bool spi_writable() {
+  std::lock_guard lock(s.mutex);
+  return s.writable;
+}
+
 void spi_init() {
   std::lock_guard lock(s.mutex);
   s.image.clear();
   s.present = false;
-  FILE* f = open_image("rb");
-  if (!f) return;
-  std::vector<uint8_t> chunk(65536);
-  size_t n;
-  while ((n = std::fread(chunk.data(), 1, chunk.size(), f)) > 0)
-    s.image.insert(s.image.end(), chunk.begin(), chunk.begin() + n);
-  // A path that opens but cannot be read (a directory) is as good as missing:
-  // the start-up warning names it, and nothing is written there.
-  const bool unreadable = std::ferror(f) != 0;
-  std::fclose(f);
-  if (unreadable) {
+  s.writable = false;
+  s.save_failed = false;
+  s.save_problem.clear();
+  s.opens++;
+  FlashImageCheck check = flash_image_inspect(s.path);
+  // A path that is missing, unreadable, not a regular file or far too large is
+  // as good as missing: nothing is read from it and nothing written there.
+  if (check.verdict == FlashImageVerdict::Missing || check.verdict == FlashImageVerdict::Refused) return;
+  if (!flash_image_read(s.path, s.image)) {
     s.image.clear();
     return;
   }
   s.present = true;
+  // Only a whole image is written to; a short or long one is served as a
+  // 1 MiB flash (missing bytes erased) and left as it is on the disk.
+  s.writable = check.writable && s.image.size() == FLASH_IMAGE_SIZE;
+  s.image.resize(FLASH_IMAGE_SIZE, 0xFF);
 }
 
 std::string spi_image_problem() {
-  constexpr uint32_t kSumAddress = 0xEFFFC;
   std::lock_guard lock(s.mutex);
   if (!s.present) return "";
-  if (s.image.size() < kSumAddress + 4)
-    return "File " + s.path + " is too short to hold the fonts (" + std::to_string(s.image.size()) + " bytes)";
-  uint32_t sum = 0;
-  for (uint32_t a = 0; a < kSumAddress; ++a) sum += s.image[a];
-  const uint8_t* stored = s.image.data() + kSumAddress;
-  uint32_t expected = uint32_t(stored[0]) | stored[1] << 8 | stored[2] << 16 | uint32_t(stored[3]) << 24;
-  if (sum != expected) return "File " + s.path + " is damaged: its font data do not match their check sum";
-  return "";
+  FlashImageCheck check = flash_image_inspect(s.path);
+  if (!check.message.empty()) return check.message;
+  return flash_image_font_problem(s.path, s.image);
 }
 
 void spi_read(uint8_t* destination, uint32_t address, uint16_t length) {
@@ -113,43 +139,42 @@ void spi_read(uint8_t* destination, uint32_t address, uint16_t length) {
   std::memcpy(destination, s.image.data() + address, n);
 }
 
-void spi_write(const uint8_t* source, uint32_t address, uint16_t length) { store(source, address, length); }
+void spi_write(const uint8_t* source, uint32_t address, uint16_t length) { operate(source, address, length, false); }
 
-void spi_erase_sector(uint32_t address) {
-  static const std::vector<uint8_t> erased(SPI_SECTOR_SIZE, 0xFF);
-  store(erased.data(), address, erased.size());
-}
+void spi_erase_sector(uint32_t address) { operate(nullptr, address, SPI_SECTOR_SIZE, true); }
 
 uint64_t spi_file_opens() { return s.opens; }
 
+std::string spi_save_problem() {
+  if (!s.save_failed) return "";
+  std::lock_guard lock(s.mutex);
+  return s.save_problem;
+}
+
+void spi_set_sync(bool sync) {
+  std::lock_guard lock(s.mutex);
+  s.sync = sync;
+}
+
+void spi_cut_arm(int64_t operation, bool tear) {
+  std::lock_guard lock(s.mutex);
+  s.operations = 0;
+  s.cut_at = operation;
+  s.cut_tears = tear;
+}
+
+uint64_t spi_operations() { return s.operations; }
+
+std::vector<uint8_t> spi_contents() {
+  std::lock_guard lock(s.mutex);
+  return s.image;
+}
+
 bool spi_install_template(const std::string& template_path) {
-  namespace fs = std::filesystem;
   std::string target;
   {
     std::lock_guard lock(s.mutex);
     target = s.path;
   }
-  std::error_code ec;
-  fs::file_status st = fs::symlink_status(target, ec);
-  if (st.type() != fs::file_type::not_found) return false;  // present, or cannot tell
-  // Copy next to the target first, then link it into place: linking fails when
-  // the name exists by then, and a half-copied image is never seen there.
-  fs::path final_path(target);
-  fs::path temp = final_path;
-  temp += ".install-tmp";
-  fs::remove(temp, ec);
-  if (!fs::copy_file(template_path, temp, ec) || ec) {
-    fs::remove(temp, ec);
-    return false;
-  }
-  fs::create_hard_link(temp, final_path, ec);
-  bool installed = !ec;
-  if (ec && ec != std::errc::file_exists && !fs::exists(final_path)) {
-    // A file system without hard links: rename, having just checked the name.
-    std::error_code rename_ec;
-    fs::rename(temp, final_path, rename_ec);
-    installed = !rename_ec;
-  }
-  fs::remove(temp, ec);
-  return installed;
+  return flash_image_install_template(template_path, target);
 }

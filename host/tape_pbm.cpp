@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "host/output_file.h"
 #include "host/tape.h"
 
 std::string tape_pbm() {
@@ -24,8 +25,6 @@ std::string tape_pbm() {
 }
 
 bool tape_write_pbm(const std::string& path) {
-  std::ofstream file(path, std::ios::binary);
-  if (!file) return false;
-  file << tape_pbm();
-  return bool(file.flush());
+  const std::string bytes = tape_pbm();
+  return output_file_write(path, [&](FILE* f) { return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size(); });
 }

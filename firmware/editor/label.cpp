@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "firmware/editor/label_ranges.h"
 #include "firmware/editor/label_types.h"
 #include "firmware/editor/message_ids.h"
 #include "firmware/nvm/nvm.h"
@@ -104,6 +105,7 @@ void lbl_load() {
   LabelRecord stored;
   if (nvm_load_working_label(&stored)) {
     s.record = stored;
+    lbl_apply_field_ranges(&s.record);
   } else {
     lbl_clear_text();
     lbl_set_defaults();
@@ -126,7 +128,12 @@ uint32_t lbl_checksum(const LabelRecord* record) {
   return sum;
 }
 
-bool lbl_checksum_ok(const LabelRecord* record) { return lbl_checksum(record) == record->checksum; }
+// A record of zero bytes sums to 0 and is no label (a device record always
+// has copies of 1 or more).
+bool lbl_checksum_ok(const LabelRecord* record) {
+  const uint32_t sum = lbl_checksum(record);
+  return sum != 0 && sum == record->checksum;
+}
 
 // ---- Label types ----
 

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "firmware/editor/label.h"
+#include "firmware/editor/label_ranges.h"
 #include "firmware/editor/label_types.h"
 #include "firmware/editor/message_ids.h"
 #include "firmware/editor/messages.h"
@@ -150,6 +151,7 @@ bool file_slots_enter() {
       if (lbl_checksum_ok(&stored)) {
         // A file carries the whole label, settings included.
         std::memcpy(lbl_record(), &stored, sizeof stored);
+        lbl_apply_field_ranges(lbl_record());
         lbl_make_consistent(lbl_record());
       } else {
         msg_popup_show(MSG_ERROR, 1);

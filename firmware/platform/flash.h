@@ -1,5 +1,7 @@
 // The serial flash chip: fonts, settings and the label files. Addresses are
-// byte addresses; erasing a sector sets its bytes to 0xFF.
+// byte addresses; erasing a sector sets its bytes to 0xFF. A NOR part: a
+// write can only clear bits (the byte kept is old AND new), so anything
+// written over must have been erased first.
 #pragma once
 #include <cstdint>
 

@@ -9,6 +9,7 @@
 #include "firmware/print/cutter.h"
 #include "host/adc.h"
 #include "host/cartridge_panel.h"
+#include "host/flash_image.h"
 #include "host/host_ui.h"
 #include "host/keys.h"
 #include "host/mirror.h"
@@ -64,11 +65,12 @@ void DeviceController::start() {
   firmware_start();
   generation_after_init_ = mirror_generation();
   checkLcd();
-  std::error_code error;
-  if (!std::filesystem::exists(spi_path(), error)) {
+  // The start-up warning: missing, a directory, the wrong size, read-only or
+  // damaged font data (the desktop program names the file as it was given).
+  std::string problem = spi_present() ? spi_image_problem() : flash_image_inspect(spi_path()).message;
+  if (!problem.empty()) {
     std::string name = std::filesystem::path(spi_path()).filename().string();
-    QTimer::singleShot(0, this, [name] { host_ui().warn("File " + name + " Missing", "Error"); });
-  } else if (std::string problem = spi_image_problem(); !problem.empty()) {
+    if (problem == "File " + spi_path() + " Missing") problem = "File " + name + " Missing";
     QTimer::singleShot(0, this, [problem] { host_ui().warn(problem, "Error"); });
   }
   timer_.start();
@@ -83,6 +85,13 @@ void DeviceController::tick() {
   } guard(tick_busy_);
   sys_tick();
   ++ticks_run_;
+  // A save that did not reach the image (disk full) is told once.
+  if (!save_problem_told_) {
+    if (std::string problem = spi_save_problem(); !problem.empty()) {
+      save_problem_told_ = true;
+      QTimer::singleShot(0, this, [problem] { host_ui().warn(problem, "Error"); });
+    }
+  }
   checkLcd();
   emit ticked();
   // A long print (the endless glyph print) shows as it grows, ten times a

@@ -86,6 +86,7 @@ class DeviceController : public QObject {
   bool idle_ = false;
   QTimer timer_;
   size_t tape_columns_seen_ = 0;
+  bool save_problem_told_ = false;
   bool started_ = false;
   bool closed_ = false;
   bool tick_busy_ = false;

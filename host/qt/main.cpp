@@ -11,6 +11,7 @@
 
 #include "host/qt/qt_host_ui.h"
 #include "host/qt/simulator.h"
+#include "host/flash_image.h"
 #include "host/spi_flash.h"
 
 namespace {
@@ -51,6 +52,14 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("klx80"));
   apply_window_font();
+
+  // What is not a flash image at all (a device node, a huge file) is refused
+  // before any window opens.
+  if (FlashImageCheck check = flash_image_inspect(spi_path()); check.verdict == FlashImageVerdict::Refused) {
+    std::fprintf(stderr, "klx80: %s\n", check.message.c_str());
+    QMessageBox::critical(nullptr, QApplication::applicationName(), QString::fromStdString(check.message));
+    return 2;
+  }
 
   QtHostUi ui;
   host_ui_install(&ui);

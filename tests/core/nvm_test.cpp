@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "firmware/editor/label.h"
+#include "firmware/editor/label_ranges.h"
 #include "firmware/nvm/nvm.h"
 #include "host/spi_flash.h"
 #include "test_font_image.h"
@@ -64,7 +66,7 @@ TEST_F(WorkingLabelJournal, NineChangedSavesWrapTheSectorAndTheNewestIsFoundFrom
   EXPECT_EQ(loaded.lines[0].cells[0], '9');
 }
 
-TEST_F(WorkingLabelJournal, LoadFailsOnAnEmptyJournalOrADamagedNewestEntry) {
+TEST_F(WorkingLabelJournal, ADamagedNewestEntryFallsBackToTheOneBeforeIt) {
   LabelRecord untouched;
   std::memset(&untouched, 0x11, sizeof untouched);
   EXPECT_FALSE(nvm_load_working_label(&untouched));
@@ -79,14 +81,25 @@ TEST_F(WorkingLabelJournal, LoadFailsOnAnEmptyJournalOrADamagedNewestEntry) {
   spi_write(&m, entry1, 1);
   spi_write(reinterpret_cast<const uint8_t*>(&bad), entry1 + 1, sizeof bad);
   LabelRecord loaded{};
-  EXPECT_FALSE(nvm_load_working_label(&loaded));  // the newest decides, no older fallback
-  EXPECT_EQ(loaded.lines[0].cells[0], 'X');
-
-  // A save equal to a damaged newest entry still writes a good one.
-  nvm_save_working_label(&good);
-  EXPECT_EQ(marker(2), NVM_MARK_WRITTEN);
-  EXPECT_TRUE(nvm_load_working_label(&loaded));
+  ASSERT_TRUE(nvm_load_working_label(&loaded));
   EXPECT_EQ(loaded.lines[0].cells[0], 'G');
+
+  // A record written without its marker (cut before it) is skipped too, and
+  // the next save goes above it rather than over it.
+  LabelRecord unmarked = record_with('U');
+  unmarked.checksum = lbl_checksum(&unmarked);
+  spi_write(reinterpret_cast<const uint8_t*>(&unmarked), entry1 + NVM_WORKING_LABEL_ENTRY + 1, sizeof unmarked);
+  ASSERT_TRUE(nvm_load_working_label(&loaded));
+  EXPECT_EQ(loaded.lines[0].cells[0], 'G');
+  LabelRecord next = record_with('N');
+  nvm_save_working_label(&next);
+  EXPECT_EQ(marker(3), NVM_MARK_WRITTEN);
+  ASSERT_TRUE(nvm_load_working_label(&loaded));
+  EXPECT_EQ(loaded.lines[0].cells[0], 'N');
+
+  // Zero bytes sum to zero: not a label.
+  LabelRecord zero{};
+  EXPECT_FALSE(lbl_checksum_ok(&zero));
 }
 
 TEST(DeviceSettings, ABadPrimaryIsRepairedFromTheBackup) {
@@ -104,3 +117,31 @@ TEST(DeviceSettings, ABadPrimaryIsRepairedFromTheBackup) {
 }
 
 }  // namespace
+
+// Fields a menu cannot set take their factory value when a label is loaded;
+// a record the device wrote itself loads unchanged.
+TEST(LabelFieldRanges, OutOfRangeFieldsTakeTheirFactoryValue) {
+  struct Case {
+    const char* field;
+    uint16_t bad, factory;
+  } cases[] = {{"copies", 0, 1},          {"copies", 250, 1},         {"serial_increment", 0, 1},
+               {"label_type", 51, 26},    {"font_size", 7, 2},         {"barcode_type", 3, 0},
+               {"rotation", 2, 0},        {"spacing_choice", 5, 2},    {"block_count", 0, 1}};
+  size_t count = 0;
+  const LabelFieldRange* table = lbl_field_ranges(&count);
+  for (const Case& c : cases) {
+    const LabelFieldRange* f = std::find_if(table, table + count, [&](auto& r) { return !std::strcmp(r.name, c.field); });
+    ASSERT_NE(f, table + count) << c.field;
+    LabelRecord r = record_with('A');
+    r.copies = 1;
+    r.serial_increment = 1;
+    r.block_count = 1;
+    r.custom_spacing = 2;
+    EXPECT_EQ(lbl_apply_field_ranges(&r), 0) << c.field;
+    uint8_t* bytes = reinterpret_cast<uint8_t*>(&r);
+    bytes[f->offset] = uint8_t(c.bad);
+    if (f->width == 2) bytes[f->offset + 1] = uint8_t(c.bad >> 8);
+    EXPECT_EQ(lbl_apply_field_ranges(&r), 1) << c.field;
+    EXPECT_EQ(bytes[f->offset] | (f->width == 2 ? bytes[f->offset + 1] << 8 : 0), c.factory) << c.field;
+  }
+}

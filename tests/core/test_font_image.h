@@ -86,6 +86,9 @@ inline std::vector<uint8_t> build(const MetricsFn& metrics = default_metrics) {
     }
   }
   img.resize(kStorageStart, 0);
+  uint32_t sum = 0;  // the font area's sum, as a built image carries it
+  for (uint32_t a = 0; a < kStorageStart - 4; ++a) sum += img[a];
+  put32(kStorageStart - 4, sum);
   img.resize(kImageSize, 0xFF);
   return img;
 }
