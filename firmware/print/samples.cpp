@@ -10,7 +10,7 @@
 #include "firmware/kernel/modes.h"
 #include "firmware/print/engine.h"
 #include "firmware/print/layout.h"
-#include "host/cartridge.h"
+#include "firmware/platform/cartridge.h"
 
 namespace {
 constexpr int kBurnLabels = 64;

@@ -16,12 +16,12 @@
 #include "firmware/nvm/nvm.h"
 #include "firmware/print/engine.h"
 #include "firmware/screens/popup.h"
-#include "host/adc.h"
-#include "host/cartridge.h"
-#include "host/keys.h"
-#include "host/mirror.h"
-#include "host/power.h"
-#include "host/spi_flash.h"
+#include "firmware/platform/adc.h"
+#include "firmware/platform/cartridge.h"
+#include "firmware/platform/keys.h"
+#include "firmware/platform/lcd_mirror.h"
+#include "firmware/platform/power.h"
+#include "firmware/platform/flash.h"
 
 namespace {
 constexpr uint8_t kCycle[6] = {4, 1, 2, 6, 11, 13};

@@ -10,7 +10,7 @@
 #include "firmware/kernel/modes.h"
 #include "firmware/screens/diag.h"
 #include "firmware/screens/marquee.h"
-#include "host/keys.h"
+#include "firmware/platform/keys.h"
 
 namespace {
 struct Browser {

@@ -115,7 +115,7 @@ TEST_F(FuncKey, ReleaseAndKeysInTheOffStateChangeNothing) {
   EXPECT_FALSE(func_is_active());
 }
 
-// The pickers and the service screens are not built yet; a key that opens
+// The pickers are not built yet; a key that opens
 // one must not leave the device on a screen that takes no key.
 TEST(Tick, ScreensNotYetBuiltHandBackOnTheNextTick) {
   ui_init();
@@ -127,9 +127,6 @@ TEST(Tick, ScreensNotYetBuiltHandBackOnTheNextTick) {
   ui_set_mode(MODE_INTL_PICKER);
   sys_tick();
   EXPECT_EQ(ui_get_mode(), MODE_MENU);
-  ui_set_mode(MODE_DIAG);
-  sys_tick();
-  EXPECT_EQ(ui_get_mode(), MODE_EDITOR);
 }
 
 // Symbols in the main menu closes the menu before the picker opens; leaving
