@@ -54,8 +54,7 @@ bool alt_command(uint16_t virtual_key) {
     if (virtual_key == '1') diag_set_speed_test(0);
     if (virtual_key == 'Z') diag_set_speed_test(1);
     if (virtual_key == VK_DELETE_KEY) nvm_erase_device_settings();
-    diag_set_command(a.command);
-    ui_set_mode(MODE_DIAG);
+    diag_alt_command(a.command);
     return true;
   }
   return false;

@@ -3,9 +3,8 @@
 // engine (worker thread) acts only in the printing modes.
 //
 // kModes below is the one list: what each mode is and whether it is built.
-// A mode that is not built yet either hands straight back to the editor (the
-// service screens) or, for a printing mode, is never acted on
-// (nothing sets those today; the editor still stands aside in them).
+// A mode marked not built would hand straight back to the editor, and a
+// service command that would start one shows "Function Not Available".
 #pragma once
 #include <cstdint>
 
@@ -60,25 +59,25 @@ constexpr ModeInfo kModes[] = {
     {MODE_MARQUEE, ModeKind::Screen, Built::Yes},
     {MODE_PRINT, ModeKind::Printing, Built::Yes},
     {MODE_POPUP, ModeKind::Screen, Built::Yes},
-    {MODE_DIAG, ModeKind::Screen, Built::NotYet},  // the service screens; hands back at once
-    {MODE_DIAG_TEST_LABEL, ModeKind::Printing, Built::NotYet},
-    {MODE_DIAG_TEST_LABEL_CUT, ModeKind::Printing, Built::NotYet},
-    {MODE_HEAD_DIAG, ModeKind::Printing, Built::NotYet},
-    {MODE_ENERGY_SWEEP, ModeKind::Printing, Built::NotYet},
+    {MODE_DIAG, ModeKind::Screen, Built::Yes},
+    {MODE_DIAG_TEST_LABEL, ModeKind::Printing, Built::Yes},
+    {MODE_DIAG_TEST_LABEL_CUT, ModeKind::Printing, Built::Yes},
+    {MODE_HEAD_DIAG, ModeKind::Printing, Built::Yes},
+    {MODE_ENERGY_SWEEP, ModeKind::Printing, Built::Yes},
     {MODE_RULER_350, ModeKind::Printing, Built::Yes},
     {MODE_RULER_500, ModeKind::Printing, Built::Yes},
     {MODE_RULER_1000, ModeKind::Printing, Built::Yes},
     {MODE_ENDLESS_GLYPHS, ModeKind::Printing, Built::Yes},
     {MODE_GLYPH_CHART, ModeKind::Printing, Built::Yes},
-    {MODE_SAMPLES_ALL, ModeKind::Printing, Built::NotYet},
-    {MODE_SAMPLE_ONE, ModeKind::Printing, Built::NotYet},
+    {MODE_SAMPLES_ALL, ModeKind::Printing, Built::Yes},
+    {MODE_SAMPLE_ONE, ModeKind::Printing, Built::Yes},
     {MODE_FEED, ModeKind::Printing, Built::Yes},
     {MODE_POWER_ON, ModeKind::Screen, Built::Yes},
     {MODE_PASS_THROUGH, ModeKind::Screen, Built::Yes},
-    {MODE_MSG_BROWSER, ModeKind::Screen, Built::NotYet},  // hands back at once
+    {MODE_MSG_BROWSER, ModeKind::Screen, Built::Yes},
     {MODE_CUTTER_TEST, ModeKind::Printing, Built::Yes},
     {MODE_CONFIRM, ModeKind::Screen, Built::Yes},
-    {MODE_BURN_TEST, ModeKind::Printing, Built::NotYet},
+    {MODE_BURN_TEST, ModeKind::Printing, Built::Yes},
 };
 
 constexpr const ModeInfo* ui_mode_info(uint8_t m) {

@@ -13,6 +13,7 @@ void mirror_init();
 void mirror_load(const uint8_t frame[LCD_FRAME_BYTES]);
 void mirror_load_line(uint8_t line, const uint8_t source[LCD_LINE_BYTES]);
 void mirror_toggle_background();
+void mirror_set_background(uint8_t on);  // the service tests light it for their duration
 void mirror_cursor_set(uint8_t line, uint8_t column);
 void mirror_cursor_mode(uint8_t mode);
 // Called every tick: the cursor's blink phase.

@@ -4,3 +4,4 @@
 void pwr_hw_init();
 void pwr_init();
 void pwr_task();
+void pwr_disable_auto_off();  // service commands keep the device on

@@ -22,7 +22,9 @@
 #include "firmware/print/cutter.h"
 #include "firmware/print/layout.h"
 #include "firmware/print/raster.h"
+#include "firmware/print/samples.h"
 #include "firmware/print/serial_text.h"
+#include "firmware/print/test_prints.h"
 #include "firmware/screens/popup.h"
 
 namespace {
@@ -281,6 +283,7 @@ void prn_tick_task() {
     e.display_sync = 0;
   }
   e.tick_count = e.tick_count + 1;
+  if (ui_get_mode() == MODE_ENERGY_SWEEP) prn_sweep_tick(e.tick_count);
 }
 
 void prn_engine_step() {
@@ -313,6 +316,27 @@ void prn_engine_step() {
     case MODE_CUTTER_TEST:
       cutter_test();
       break;
+    case MODE_DIAG_TEST_LABEL:
+      prn_test_label_job(false);
+      break;
+    case MODE_DIAG_TEST_LABEL_CUT:
+      prn_test_label_job(true);
+      break;
+    case MODE_HEAD_DIAG:
+      prn_head_diag();
+      break;
+    case MODE_ENERGY_SWEEP:
+      prn_energy_sweep_step();
+      break;
+    case MODE_SAMPLES_ALL:
+      prn_samples_next();
+      break;
+    case MODE_SAMPLE_ONE:
+      prn_thank_you();
+      break;
+    case MODE_BURN_TEST:
+      prn_burn_test();
+      break;
   }
   e.in_action = false;
 }
@@ -323,6 +347,14 @@ bool prn_engine_busy() {
 }
 
 bool prn_sample_seq_running() { return e.sample_seq_running != 0; }
+uint8_t prn_sample_index() { return e.sample_index; }
+
+void prn_set_sample_seq(uint8_t running, uint8_t index) {
+  e.sample_seq_running = running;
+  e.sample_index = index;
+}
+
+void prn_set_restore_after_print() { e.restore_after_print = 1; }
 
 // ---- Job frame ----
 

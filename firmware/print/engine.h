@@ -4,11 +4,6 @@
 // "Cut or Print" pause between them) and then sets the next mode itself.
 // Columns leave through prn_head_column into the tape sink; the progress on
 // the LCD is drawn by the tick (prn_tick_task) on a hand-shake.
-//
-// TODO: the printing modes marked not built in kernel/modes.h have no job
-// yet: the service test labels (MODE_DIAG_TEST_LABEL, _CUT), the head check
-// (MODE_HEAD_DIAG), the energy sweep (MODE_ENERGY_SWEEP), the sample labels
-// (MODE_SAMPLES_ALL, MODE_SAMPLE_ONE) and the burn test (MODE_BURN_TEST).
 #pragma once
 #include <cstdint>
 
@@ -50,6 +45,10 @@ bool prn_engine_busy();
 // True while the engine prints the sequence of built-in sample labels; the
 // tape then keeps growing across the labels of the sequence.
 bool prn_sample_seq_running();
+uint8_t prn_sample_index();
+void prn_set_sample_seq(uint8_t running, uint8_t index);
+// After the next label job the label record is emptied and set to defaults.
+void prn_set_restore_after_print();
 
 // ---- The job frame (worker thread) ----
 uint8_t* prn_column();  // PRN_COLUMN_WORK bytes

@@ -1,13 +1,21 @@
-// Service mode (mode 13) entered with Alt commands, and the message browser;
-// neither screen is built yet (TODO list in diag.cpp).
+// Service mode (mode 13), entered with Alt commands and by the print engine's
+// head check, and the message browser (mode 30).
 #pragma once
 #include <cstdint>
 
 void diag_init();
+// Mode task of mode 13; also starts an Alt command that waited for a job.
 void diag_task();
+// Func+X: back to the next test of the command-10 cycle, or to the editor.
+void diag_check_exit();
 void diag_set_command(uint8_t command);
 uint8_t diag_command();
+// An Alt command from the window: writes the command and enters mode 13, or,
+// while the device prints, waits until the job has ended.
+void diag_alt_command(uint8_t command);
 void diag_set_speed_test(uint8_t on);
 uint8_t diag_get_speed_test();
+int8_t diag_offset();  // the head offset being chosen (command 16)
+
 void msg_browser_init();
 void msg_browser_task();

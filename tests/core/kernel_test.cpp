@@ -115,11 +115,3 @@ TEST_F(FuncKey, ReleaseAndKeysInTheOffStateChangeNothing) {
   EXPECT_FALSE(func_is_active());
 }
 
-// The service screens are not built yet; a key that opens them must not
-// leave the device on a screen that takes no key.
-TEST(Tick, ScreensNotYetBuiltHandBackOnTheNextTick) {
-  ui_init();
-  ui_set_mode(MODE_DIAG);
-  sys_tick();
-  EXPECT_EQ(ui_get_mode(), MODE_EDITOR);
-}
