@@ -127,8 +127,15 @@ TEST_F(Diag, FlashCheckComparesTheFontAreaWithItsSum) {
   device->tick(100);  // the check reads 64 blocks a tick
   EXPECT_EQ(diag_command(), 6);
   EXPECT_TRUE(verdict_shows("Flash OK"));
-  const uint8_t damaged = uint8_t(block[0] ^ 0x55);
-  spi_write(&damaged, 0xEFF00, 1);
+  // Flash writes only clear bits: damage the first byte of the area that has any set.
+  uint32_t at = 0;
+  uint8_t byte = 0;
+  for (; at < 0xEFFFC; ++at) {
+    spi_read(&byte, at, 1);
+    if (byte) break;
+  }
+  const uint8_t damaged = 0;
+  spi_write(&damaged, at, 1);
   alt('B');
   alt('F');
   device->tick(100);

@@ -139,7 +139,9 @@ TEST_F(SpiFlash, ImagesOfTheWrongSizeAreReadButNeverWritten) {
     spi_erase_sector(0);
     EXPECT_EQ(fs::file_size(image), size);
     std::vector<uint8_t> file = file_bytes(image);
-    if (size > 0) EXPECT_EQ(file[0], 0);
+    if (size > 0) {
+      EXPECT_EQ(file[0], 0);
+    }
   }
 }
 
