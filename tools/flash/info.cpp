@@ -12,6 +12,7 @@
 #include "host/spi_flash.h"
 #include "tools/flash/commands.h"
 #include "tools/flash/image_file.h"
+#include "host/device_text.h"
 #include "tools/mkfont/charset.h"
 
 namespace {
@@ -19,21 +20,7 @@ namespace {
 std::string shown(uint16_t code) {
   static const std::vector<CharEntry>& set = charset();
   for (const CharEntry& e : set)
-    if (e.code == code) {
-      char32_t c = e.shows;
-      std::string out;
-      if (c < 0x80) {
-        out += char(c);
-      } else if (c < 0x800) {
-        out += char(0xC0 | c >> 6);
-        out += char(0x80 | (c & 0x3F));
-      } else {
-        out += char(0xE0 | c >> 12);
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-      }
-      return out;
-    }
+    if (e.code == code) return device_codes_to_utf8({uint16_t(e.shows)});
   return "{" + std::to_string(code) + "}";
 }
 
