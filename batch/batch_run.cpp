@@ -140,6 +140,10 @@ int batch_main(int argc, char** argv, DevicePictureWriter write_device_png) {
       return 1;
     }
   }
+  if (!device.finish(error)) {
+    std::fprintf(stderr, "klx80-batch: at the end of the script: %s\n", error.c_str());
+    return 1;
+  }
 
   int status = 0;
   if (!o.lcd_png.empty() && !png_write_rgb(o.lcd_png, MIRROR_WIDTH, MIRROR_HEIGHT, mirror_rgb())) {

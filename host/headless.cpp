@@ -30,6 +30,8 @@ constexpr uint32_t kSettleBound = 60000;
 // A timed popup closes on its 102nd tick; one still showing after this is
 // untimed and stays for the next key to close.
 constexpr uint32_t kPopupBound = 110;
+// The media panel's 100 ms timer, in ticks.
+constexpr uint64_t kPanelTimerTicks = 10;
 
 uint16_t letter_vk(char c) { return uint16_t(c >= 'a' && c <= 'z' ? c - 32 : c); }
 }  // namespace
@@ -71,6 +73,8 @@ void HeadlessDevice::tick(uint32_t count) {
     frame_changed_ = std::memcmp(before, after, LCD_FRAME_BYTES) != 0;
     host_clock_advance(10);
     ++ticks_;
+    // In exact timing a material change goes on as the panel's timer does it.
+    if (exact_ && cart_panel_busy() && (ticks_ - cart_phase_) % kPanelTimerTicks == 0) cart_panel_timer();
   }
 }
 
@@ -79,7 +83,9 @@ bool HeadlessDevice::settled() const {
   // other key stays in the register until the job ends, as on the device.
   uint8_t key = kbd_get_key();
   bool key_done = key == 0 || (cut_waiting() && key != KEY_PRINT && key != KEY_DELETE);
-  return key_done && !frame_changed_ && !ed_redraw_pending() && !prn_engine_busy();
+  // In exact timing a material change under way is part of what must end.
+  return key_done && !frame_changed_ && !ed_redraw_pending() && !prn_engine_busy() &&
+         !(exact_ && cart_panel_busy());
 }
 
 bool HeadlessDevice::settle(std::string& error) {
@@ -115,11 +121,41 @@ void HeadlessDevice::pc_key(uint16_t virtual_key) {
   key_input::key_up(virtual_key);
 }
 
+bool HeadlessDevice::finish(std::string& error) { return !exact_ || settle(error); }
+
+// Exact timing: nothing waits for the device. Ticks run until the device has
+// reached the script's clock; input lands at once, as it did in the window.
+bool HeadlessDevice::run_exact(const ScriptToken& t, std::string& error) {
+  switch (t.kind) {
+    case ScriptToken::Ticks:
+      script_clock_ += t.value;
+      if (ticks_ < script_clock_) tick(uint32_t(script_clock_ - ticks_));
+      return true;
+    case ScriptToken::Cart:
+      // Recorded at the panel timer's step that took the old material out.
+      cart_panel_select(uint8_t(t.value));
+      cart_panel_timer();
+      cart_phase_ = ticks_;
+      return true;
+    default:
+      return run_settled(t, error, false);  // TEXT: still waits for each letter
+  }
+}
+
 bool HeadlessDevice::run(const ScriptToken& t, std::string& error) {
   report_save_problem();
+  if (t.kind == ScriptToken::Exact) {
+    exact_ = true;  // the clock counts from the device's start
+    return true;
+  }
+  if (exact_) return run_exact(t, error);
+  return run_settled(t, error);
+}
+
+bool HeadlessDevice::run_settled(const ScriptToken& t, std::string& error, bool settling) {
   bool is_key = t.kind == ScriptToken::Key || t.kind == ScriptToken::Func || t.kind == ScriptToken::Esc ||
                 t.kind == ScriptToken::Alt || t.kind == ScriptToken::Text;
-  if (is_key) let_popup_close();
+  if (is_key && settling) let_popup_close();
   switch (t.kind) {
     case ScriptToken::Key:
       press_key(uint8_t(t.value));
@@ -138,6 +174,11 @@ bool HeadlessDevice::run(const ScriptToken& t, std::string& error) {
       break;
     case ScriptToken::Esc:
       pc_key(VK_ESCAPE);
+      break;
+    case ScriptToken::FocusOut:
+      key_input::focus_lost();
+      break;
+    case ScriptToken::Exact:
       break;
     case ScriptToken::Alt:
       key_input::key_down(VK_MENU_ALT);
@@ -180,5 +221,5 @@ bool HeadlessDevice::run(const ScriptToken& t, std::string& error) {
       }
       return true;
   }
-  return settle(error);
+  return !settling || settle(error);
 }

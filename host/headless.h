@@ -24,8 +24,12 @@ class HeadlessDevice {
   // draw and the print engine is idle or waits for a cut. False (with a
   // message) when that does not happen within a bound.
   bool settle(std::string& error);
-  // Runs one script token, settling afterwards. False with a message on error.
+  // Runs one script token, settling afterwards (in exact timing: at once,
+  // with the script's clock). False with a message on error.
   bool run(const ScriptToken& token, std::string& error);
+  // The script has ended: a script in exact timing settles now, so that a job
+  // its last input started is finished as the desktop program would finish it.
+  bool finish(std::string& error);
 
   // A device key pressed as a click on its picture (or its PC key for Caps).
   void press_key(uint8_t tag);
@@ -40,7 +44,14 @@ class HeadlessDevice {
   void report_save_problem();
   bool settled() const;
 
+  bool run_exact(const ScriptToken& token, std::string& error);
+  // One token as the settling runner does it; without settling it returns at once.
+  bool run_settled(const ScriptToken& token, std::string& error, bool settling = true);
+
   uint64_t ticks_ = 0;
+  bool exact_ = false;         // TIMING:EXACT seen
+  uint64_t script_clock_ = 0;  // exact timing: ticks from the start the script has reached
+  uint64_t cart_phase_ = 0;    // exact timing: the tick the media panel's timer is in step with
   bool frame_changed_ = false;  // the last tick changed the LCD picture
   bool closed_ = false;
   bool save_problem_told_ = false;

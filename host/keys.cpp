@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "firmware/kernel/kernel.h"
+#include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
 #include "firmware/nvm/nvm.h"
 #include "firmware/screens/diag.h"
@@ -80,20 +81,31 @@ uint8_t kbd_poll_hw() { return 0; }
 
 namespace key_input {
 
-void key_down(uint16_t virtual_key) {
+KeyTaken key_down(uint16_t virtual_key) {
+  KeyTaken taken;
   pwr_activity();
   if (virtual_key == VK_SHIFT && !s.shift_down) {
     s.shift_down = true;  // auto-repeat of Shift is ignored
     func_key_down();
+    taken.kind = KeyTaken::FuncDown;
   }
   if (virtual_key == VK_MENU_ALT) s.alt_down = true;
-  if (virtual_key == VK_ESCAPE) diag_set_command(0);
+  if (virtual_key == VK_ESCAPE) {
+    diag_set_command(0);
+    taken.kind = KeyTaken::Escape;
+  }
   if (s.alt_down) {
-    if (alt_command(virtual_key)) s.alt_down = false;
+    if (alt_command(virtual_key)) {
+      s.alt_down = false;
+      taken.kind = KeyTaken::AltCommand;
+    }
   } else {
-    kbd_put_key(kbd_map_pc_key(virtual_key));
+    const uint8_t code = kbd_map_pc_key(virtual_key);
+    kbd_put_key(code);
+    if (code != 0 && code != KEY_FUNC) taken = {KeyTaken::DeviceKey, code};
   }
   bring_to_front();
+  return taken;
 }
 
 void key_up(uint16_t virtual_key) {
@@ -120,9 +132,11 @@ void reset() {
   s.shift_down = false;
 }
 
-void focus_lost() {
+bool focus_lost() {
+  const bool held = s.shift_down || s.alt_down;
   if (s.shift_down) func_release();
   reset();
+  return held;
 }
 
 void set_bring_to_front(void (*callback)()) { s.bring_to_front = callback; }

@@ -31,8 +31,15 @@ uint8_t kbd_map_pc_key(uint16_t virtual_key);
 
 // The device window's input handling, free of any toolkit.
 namespace key_input {
+// What a PC key going down did to the device, for the recorder of the user's
+// input: stored a device key, pressed Func (Shift), ran an Alt command, or
+// Esc (which ends a service command). Nothing for a key without a meaning.
+struct KeyTaken {
+  enum Kind : uint8_t { Nothing, DeviceKey, FuncDown, AltCommand, Escape } kind = Nothing;
+  uint8_t code = 0;  // DeviceKey: the device key code
+};
 // A PC key went down (auto-repeat sends it again) or up.
-void key_down(uint16_t virtual_key);
+KeyTaken key_down(uint16_t virtual_key);
 void key_up(uint16_t virtual_key);
 // A mouse-down on a key picture with its tag (any button).
 void key_picture_down(uint8_t tag);
@@ -43,7 +50,8 @@ void reset();
 // The window lost the keyboard: Alt and Shift may be released where it cannot
 // see them. A held Shift ends the Func state with it (lamp out), so no later
 // key is taken in the Func layer; a Func latched by the key picture stays.
-void focus_lost();
+// True when Alt or Shift was held.
+bool focus_lost();
 // Called after every key event so the window can come to the front.
 void set_bring_to_front(void (*callback)());
 }  // namespace key_input

@@ -187,6 +187,11 @@ void RemoteControl::apply(const ScriptToken& t) {
     case ScriptToken::Esc:
       pc_key(VK_ESCAPE);
       break;
+    case ScriptToken::FocusOut:
+      key_input::focus_lost();
+      break;
+    case ScriptToken::Exact:
+      break;  // a remote line is always paced by the device
     case ScriptToken::Alt:
       key_input::key_down(VK_MENU_ALT);
       pc_key(uint16_t(t.value));

@@ -45,6 +45,8 @@ bool parse_token(const std::string& word, ScriptToken& t, std::string& why) {
   if (word == "SHIFT_UP") return t.kind = ScriptToken::ShiftUp, true;
   if (word == "CUT") return t.kind = ScriptToken::Cut, true;
   if (word == "ESC") return t.kind = ScriptToken::Esc, true;
+  if (word == "FOCUS_OUT") return t.kind = ScriptToken::FocusOut, true;
+  if (word == "TIMING:EXACT") return t.kind = ScriptToken::Exact, true;
   if (word.rfind("ALT+", 0) == 0) {
     std::string k = word.substr(4);
     t.kind = ScriptToken::Alt;
@@ -96,6 +98,16 @@ bool parse_token(const std::string& word, ScriptToken& t, std::string& why) {
   return false;
 }
 }  // namespace
+
+std::string script_key_name(uint8_t code) {
+  for (const auto& [name, key] : named_keys())
+    if (key == code) return name;
+  for (int i = 0; i < 10; ++i)
+    if (key_digit(i) == code) return std::string(1, char('0' + i));
+  for (char c = 'A'; c <= 'Z'; ++c)
+    if (key_letter(c) == code) return std::string(1, c);
+  return "";
+}
 
 bool script_parse(const std::string& script, std::vector<ScriptToken>& tokens, std::string& error) {
   std::istringstream lines(script);

@@ -131,34 +131,44 @@ void DeviceController::noteFramePainted() {
 }
 
 void DeviceController::keyDown(uint16_t virtual_key) {
-  key_input::key_down(virtual_key);
+  const key_input::KeyTaken taken = key_input::key_down(virtual_key);
+  recorder_.key_down(recordingTicks(), virtual_key, taken);
   checkLcd();
 }
 
 void DeviceController::keyUp(uint16_t virtual_key) {
   key_input::key_up(virtual_key);
+  recorder_.key_up(recordingTicks(), virtual_key);
   checkLcd();
 }
 
 void DeviceController::pressKeyPicture(uint8_t tag) {
   key_input::key_picture_down(tag);
+  recorder_.key_picture(recordingTicks(), tag);
   checkLcd();
 }
 
 void DeviceController::clickFunc() {
   key_input::func_picture_click();
+  recorder_.func_click(recordingTicks());
   checkLcd();
 }
 
-void DeviceController::forgetModifiers() { key_input::focus_lost(); }
+void DeviceController::forgetModifiers() {
+  if (key_input::focus_lost()) recorder_.focus_out(recordingTicks());
+}
 
-void DeviceController::pressCut() { cut_set_done(1); }
+void DeviceController::pressCut() {
+  cut_set_done(1);
+  recorder_.cut(recordingTicks());
+}
 
 void DeviceController::setBatteryVolts(double volts) { adc_set_battery_volts(float(volts)); }
 
 void DeviceController::setBattery(double volts) {
   adc_set_battery_volts(float(volts));
   lcd_show_battery(adc_read(2));
+  recorder_.battery(recordingTicks(), float(volts));
   checkLcd();
 }
 
@@ -166,4 +176,39 @@ void DeviceController::resetCartridgePanel() { cart_panel_init(); }
 
 void DeviceController::selectCartridge(uint8_t id) { cart_panel_select(id); }
 
-void DeviceController::cartridgeTimerStep() { cart_panel_timer(); }
+void DeviceController::cartridgeTimerStep() {
+  // The firmware sees a change when the old material comes out: that step is
+  // what the recording keeps.
+  const uint8_t applied = cart_panel_applied();
+  cart_panel_timer();
+  if (cart_panel_applied() != applied) recorder_.cartridge(recordingTicks(), cart_panel_applied());
+}
+
+bool DeviceController::startRecording() {
+  if (idle_ || !started_ || closed_ || tick_busy_ || recorder_.recording()) return false;
+  const uint8_t material = cart_panel_selected();
+  const float volts = adc_battery_volts();
+  firmware_close();
+  // As the batch runner starts the device: no key held, material 3, 9 V.
+  key_input::reset();
+  cart_panel_init();
+  adc_set_battery_volts(9.0f);
+  recorder_.start(spi_path());  // the image as the restarted device finds it
+  record_origin_ = ticks_run_;
+  firmware_start();
+  if (material != cart_panel_selected()) selectCartridge(material);  // recorded at the panel's next step
+  if (volts != 9.0f) setBattery(volts);
+  checkLcd();
+  emit recordingChanged(true);
+  return true;
+}
+
+bool DeviceController::stopRecording(const std::string& path, std::string& error) {
+  if (!recorder_.recording()) {
+    error = "nothing is being recorded";
+    return false;
+  }
+  if (!recorder_.save(path, spi_path(), recordingTicks(), error)) return false;
+  emit recordingChanged(false);
+  return true;
+}

@@ -14,6 +14,9 @@
 #include <QTimer>
 #include <cstdint>
 #include <memory>
+#include <string>
+
+#include "host/key_recorder.h"
 
 class DeviceController : public QObject {
   Q_OBJECT
@@ -62,6 +65,21 @@ class DeviceController : public QObject {
   void selectCartridge(uint8_t id);
   void cartridgeTimerStep();
 
+  // ---- Recording the user's input as a key script ----
+  // Starts a recording. The device is restarted as closing and reopening the
+  // window would (the working label journalled and loaded again), on the
+  // material and battery the batch runner starts with; the panel's material
+  // and the dial's voltage then come back as the script's first input, so
+  // that the script replays from a plain start. False when the device is not
+  // running or a question of it is open.
+  bool startRecording();
+  // Writes the script to path and the image it started from beside it, and
+  // ends the recording; false with a message (still recording) on failure.
+  bool stopRecording(const std::string& path, std::string& error);
+  bool recording() const { return recorder_.recording(); }
+  // Ticks since the recording's start of the device.
+  uint64_t recordingTicks() const { return ticks_run_ - record_origin_; }
+
   // Emits lcdChanged when the mirror's picture or a lamp changed.
   void checkLcd();
 
@@ -78,6 +96,7 @@ class DeviceController : public QObject {
   void ticked();
   // A key event of the running device asks its window to come to the front.
   void frontRequested();
+  void recordingChanged(bool on);
 
  private:
   struct IdleTag {};
@@ -93,6 +112,8 @@ class DeviceController : public QObject {
   uint64_t ticks_run_ = 0;
   uint64_t lcd_generation_ = ~uint64_t(0);
   uint64_t generation_after_init_ = 0;
+  KeyRecorder recorder_;
+  uint64_t record_origin_ = 0;
   QElapsedTimer since_start_;
   qint64 first_frame_ms_ = -1;
 };

@@ -1,10 +1,13 @@
 #include "host/qt/device_window.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QHelpEvent>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
@@ -143,7 +146,29 @@ void DeviceWindow::contextMenuEvent(QContextMenuEvent* event) {
   if (layout::key_at(event->pos())) return;
   QMenu menu(this);
   menu.addAction(QStringLiteral("Serial Comms..."), this, &DeviceWindow::serialCommsRequested);
+  menu.addSeparator();
+  addRecordingActions(menu);
   menu.exec(event->globalPos());
+}
+
+void DeviceWindow::addRecordingActions(QMenu& menu) {
+  QAction* record = menu.addAction(QStringLiteral("Record key script"), this, [this] {
+    if (!controller_->startRecording())
+      QMessageBox::warning(this, windowTitle(), QStringLiteral("The device is not running; nothing is recorded."));
+  });
+  record->setEnabled(live_ && !controller_->recording());
+  QAction* stop = menu.addAction(QStringLiteral("Stop recording..."), this, &DeviceWindow::stopRecording);
+  stop->setEnabled(controller_->recording());
+}
+
+void DeviceWindow::stopRecording() {
+  const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save key script"),
+                                                    QStringLiteral("recording.txt"),
+                                                    QStringLiteral("Key scripts (*.txt);;All files (*)"));
+  if (path.isEmpty()) return;  // still recording
+  std::string error;
+  if (!controller_->stopRecording(path.toStdString(), error))
+    QMessageBox::warning(this, windowTitle(), QString::fromStdString(error));
 }
 
 bool DeviceWindow::event(QEvent* event) {

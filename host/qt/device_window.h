@@ -6,6 +6,7 @@
 #include <memory>
 
 class DeviceController;
+class QMenu;
 class RockerSwitch;
 
 class DeviceWindow : public QWidget {
@@ -19,6 +20,10 @@ class DeviceWindow : public QWidget {
   ~DeviceWindow() override;
 
   RockerSwitch* cutSwitch() const { return cut_switch_; }
+  // "Record key script" and "Stop recording...": the second asks where to
+  // save the script (cancelled, the recording goes on).
+  void addRecordingActions(QMenu& menu);
+  void stopRecording();
 
  signals:
   // The window was closed: the device is off and the program should end.
