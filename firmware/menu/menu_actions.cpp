@@ -69,7 +69,8 @@ bool main_enter() {
       menu_open(MENU_LANGUAGE);
       break;
     }
-    default:
+    default:  // an entry with no function here is said so, not ignored
+      msg_popup_show(MSG_NOT_AVAILABLE, 1);
       break;
   }
   return false;
@@ -117,6 +118,7 @@ bool label_type_enter() {
       }
       break;
     default:
+      msg_popup_show(MSG_NOT_AVAILABLE, 1);
       break;
   }
   return false;

@@ -24,7 +24,8 @@ namespace {
 MenuState& st = menu_st;
 
 // Builds the open menu; false when it closed instead (a serial menu without
-// a serial, a copies menu that is not available, an unknown menu).
+// a serial, a copies menu that is not available, an unknown menu, each said
+// with a message).
 bool build() {
   const LabelRecord* r = lbl_record();
   if (st.reload_work) {
@@ -34,8 +35,9 @@ bool build() {
   }
   const bool fresh = st.menu_id != st.drawn_menu_id;
   const MenuDef* def = menu_def(st.menu_id);
-  if (def == nullptr) {
+  if (def == nullptr) {  // a menu this device does not have
     menu_close();
+    msg_popup_show(MSG_NOT_AVAILABLE, 1);
     return false;
   }
   const MenuEntries list = def->choose ? def->choose() : def->entries;

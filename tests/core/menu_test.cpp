@@ -527,3 +527,13 @@ TEST_F(Menu, EveryMenuRowIsComplete) {
 }
 
 }  // namespace
+
+// A menu the device does not have closes with "Function Not Available" rather
+// than silently.
+TEST_F(Menu, AnUnknownMenuSaysFunctionNotAvailable) {
+  menu_open(200);
+  ui_set_mode(MODE_MENU);
+  device->tick(3);
+  EXPECT_EQ(menu_current_id(), 0);
+  EXPECT_EQ(messages(), std::vector<int>{MSG_NOT_AVAILABLE});
+}

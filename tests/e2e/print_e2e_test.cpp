@@ -5,6 +5,7 @@
 // KLX80_REBASELINE=1) writes the goldens after a reviewed change.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -16,10 +17,15 @@
 #include "firmware/kernel/modes.h"
 #include "firmware/print/barcode.h"
 #include "firmware/print/engine.h"
+#include "firmware/print/samples.h"
 #include "golden.h"
 #include "host/cartridge.h"
 #include "host/headless.h"
 #include "host/keys.h"
+#include "host/mirror.h"
+#include "host/png.h"
+#include "host/script.h"
+#include "host/spi_flash.h"
 #include "host/tape_pbm.h"
 #include "host/tape_view.h"
 
@@ -77,13 +83,14 @@ class PrintedTape : public ::testing::Test {
     ASSERT_EQ(ui_get_mode(), MODE_EDITOR);
   }
 
-  // The tape against tests/golden/print/<case>/tape.pbm; a PNG of the window's
-  // picture is left beside the output for a person to look at.
-  void expect_tape(const std::string& golden_case) {
-    const fs::path actual = work / "tape.pbm";
+  // The tape against tests/golden/print/<case>/tape.pbm (or another name in
+  // the case's folder); a PNG of the window's picture is left beside the
+  // output for a person to look at.
+  void expect_tape(const std::string& golden_case, const std::string& name = "tape.pbm") {
+    const fs::path actual = work / name;
     ASSERT_TRUE(tape_write_pbm(actual.string()));
-    tape_write_png((work / "tape.png").string(), cart_get_id());
-    const fs::path expected = fs::path(KLX80_GOLDEN_DIR) / golden_case / "tape.pbm";
+    tape_write_png((work / fs::path(name).replace_extension(".png")).string(), cart_get_id());
+    const fs::path expected = fs::path(KLX80_GOLDEN_DIR) / golden_case / name;
     golden::Result r = golden::compare(actual.string(), expected.string(), work.string(), g_rebaseline);
     EXPECT_TRUE(r.ok) << r.message;
   }
@@ -142,6 +149,42 @@ TEST_F(PrintedTape, FixedLengthAndCopies) {
   // F, or F + 1 when the rest beside the text is odd.
   EXPECT_TRUE(tape_column_count() == 400u || tape_column_count() == 401u) << tape_column_count();
   expect_tape("fixed_length_50mm");
+}
+
+// Every built-in sample as the demonstration run prints it (no fit check: a
+// sample prints as its layout places it), each on its own 3/4-inch tape.
+class SampleTape : public PrintedTape, public ::testing::WithParamInterface<int> {};
+
+TEST_P(SampleTape, OnTheThreeQuarterInchTape) {
+  const int n = GetParam();
+  prn_load_sample(uint8_t(n));
+  print();
+  char name[24];
+  std::snprintf(name, sizeof name, "sample_%02d.pbm", n);
+  expect_tape("samples_three_quarter_inch", name);
+}
+INSTANTIATE_TEST_SUITE_P(Samples, SampleTape, ::testing::Range(1, PRN_SAMPLE_COUNT + 1));
+
+// The flash check on an image whose font area no longer matches its sum
+// (one byte cleared, as a flash write can) ends in "Fail".
+TEST_F(PrintedTape, FlashCheckFailsOnADamagedImage) {
+  uint32_t at = 0x1000;
+  uint8_t byte = 0;
+  for (; at < 0xEFFFC; ++at) {
+    spi_read(&byte, at, 1);
+    if (byte) break;
+  }
+  const uint8_t cleared = 0;
+  spi_write(&cleared, at, 1);
+  std::vector<ScriptToken> tokens;
+  std::string error;
+  ASSERT_TRUE(script_parse("ALT+F TICKS:100", tokens, error)) << error;
+  for (const ScriptToken& t : tokens) ASSERT_TRUE(device->run(t, error)) << error;
+  const fs::path actual = work / "lcd.png";
+  ASSERT_TRUE(png_write_rgb(actual.string(), MIRROR_WIDTH, MIRROR_HEIGHT, mirror_rgb()));
+  const fs::path expected = fs::path(KLX80_GOLDEN_DIR) / "service_flash_fail" / "lcd.png";
+  golden::Result r = golden::compare(actual.string(), expected.string(), work.string(), g_rebaseline);
+  EXPECT_TRUE(r.ok) << r.message;
 }
 
 // Goldens written before the tapes were stored packed are plain PBM; both
