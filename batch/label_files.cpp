@@ -6,46 +6,15 @@
 #include <regex>
 
 #include "firmware/editor/label.h"
-#include "firmware/editor/label_types.h"
 #include "firmware/print/engine.h"
-#include "firmware/print/serial_text.h"
 #include "host/cartridge.h"
+#include "host/label_serial.h"
 #include "host/png.h"
 #include "host/tape_pbm.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-bool in_class(uint16_t c, uint8_t cls) {
-  if (cls == SER_CLASS_DIGITS) return c >= '0' && c <= '9';
-  const uint16_t base = cls == SER_CLASS_LOWER ? 'a' : 'A';
-  return c >= base && c <= base + 25;
-}
-
-uint8_t class_of(uint16_t c) {
-  if (c >= 'a' && c <= 'z') return SER_CLASS_LOWER;
-  if (c >= 'A' && c <= 'Z') return SER_CLASS_UPPER;
-  return SER_CLASS_DIGITS;
-}
-
-// The serial the label carries, read when it ends: a serial run's characters
-// of its class just before the cursor, or for a block label that numbers its
-// cells the run of the first cell. Empty for any other label.
-std::string serial_text(const LabelRecord* r) {
-  const bool block = lbl_type_is_block(r->label_type);
-  if (!(block ? r->block_serial != 0 : r->serial_print != 0)) return "";
-  const uint8_t line = r->current_line < LBL_MAX_LINES ? r->current_line : 0;
-  const LabelLine& ln = r->lines[line];
-  int end = ln.cursor <= LBL_MAX_CHARS ? ln.cursor : LBL_MAX_CHARS;
-  if (end == 0) return "";
-  const uint8_t cls = block ? class_of(ln.cells[end - 1]) : r->serial_class;
-  int start = end;
-  while (start > 0 && in_class(ln.cells[start - 1], cls)) --start;
-  std::string text;
-  for (int i = start; i < end; ++i) text += char(ln.cells[i]);
-  return text;
-}
-
 std::string numbered(size_t n, const char* extension) {
   char name[32];
   std::snprintf(name, sizeof name, "label-%04zu.%s", n, extension);
@@ -100,7 +69,7 @@ void LabelFiles::on_tape(TapeEvent event, void* self) {
 // On the worker thread, as the engine ends the label: the tape holds just it.
 void LabelFiles::label_ended() {
   const LabelRecord* r = lbl_record();
-  Entry e{entries_.size() + 1, tape_column_count(), r->label_type, cart_get_id(), prn_label_copy(), serial_text(r)};
+  Entry e{entries_.size() + 1, tape_column_count(), r->label_type, cart_get_id(), prn_label_copy(), label_serial_text(r)};
   const fs::path base(dir_);
   const std::string png = (base / numbered(e.number, "png")).string();
   const std::string pbm = (base / numbered(e.number, "pbm")).string();

@@ -7,6 +7,7 @@
 #include "firmware/print/cutter.h"
 #include "firmware/print/engine.h"
 #include "host/clock.h"
+#include "host/tape_history.h"
 
 namespace {
 struct Tape {
@@ -35,9 +36,12 @@ void notify(TapeEvent event) {
 }  // namespace
 
 void tape_init() {
-  std::lock_guard lock(s.mutex);
-  s.columns.clear();
-  s.dropped = 0;
+  {
+    std::lock_guard lock(s.mutex);
+    s.columns.clear();
+    s.dropped = 0;
+  }
+  tape_history_tape_begun();
 }
 
 void tape_task() {}
@@ -52,6 +56,7 @@ void tape_begin() {
       s.columns.shrink_to_fit();
       s.dropped = 0;
     }
+    tape_history_tape_begun();
     notify(TapeEvent::Begun);
   }
   cut_set_done(0);
@@ -70,6 +75,7 @@ void tape_add_column(const uint8_t column[TAPE_COLUMN_BYTES]) {
 }
 
 void tape_end() {
+  tape_history_label_ended();
   notify(TapeEvent::Ended);
   host_sleep_ms(100);
 }

@@ -26,28 +26,15 @@ void fill(uint8_t* rgb, int width, int x0, int y0, int x1, int y1, const uint8_t
     for (int x = x0; x < x1; ++x, p += 3) std::memcpy(p, colour, 3);
   }
 }
-}  // namespace
 
-TapeScroll tape_scroll_for(size_t count, int box_width) {
-  TapeScroll scroll;
-  if (box_width < 0 || count <= size_t(box_width)) return scroll;
-  scroll.shown = true;
-  scroll.maximum = int(std::min<size_t>(count - size_t(box_width), size_t(INT32_MAX)));
-  scroll.position = scroll.maximum;  // the newest columns in view
-  return scroll;
-}
-
-TapeBands tape_bands(uint8_t cartridge_id) { return cartridge_id < 12 ? kBands[cartridge_id] : TapeBands{}; }
-
-void tape_paint(uint8_t* rgb, int box_width, size_t first, uint8_t cartridge_id, const uint8_t window_colour[3]) {
-  if (!rgb || box_width <= 0) return;
+// The box from column first on: shown columns at x = 0.., of count in all.
+void paint_box(uint8_t* rgb, int box_width, const TapeColumn* columns, size_t shown_columns, size_t count,
+               size_t first, uint8_t cartridge_id, const uint8_t window_colour[3]) {
   const int w = box_width;
   fill(rgb, w, 0, 0, w, TAPE_PAINT_HEIGHT, window_colour);
   fill(rgb, w, 0, TAPE_BOX_TOP, w, TAPE_BOX_TOP + TAPE_DOTS, kWhite);
 
-  std::vector<TapeColumn> columns;
-  size_t count = tape_copy_columns(first, size_t(w), columns);
-  for (size_t x = 0; x < columns.size(); ++x) {
+  for (size_t x = 0; x < shown_columns; ++x) {
     const TapeColumn& column = columns[x];
     for (int j = 0; j < TAPE_COLUMN_BYTES; ++j) {
       uint8_t bits = column[j];
@@ -69,6 +56,33 @@ void tape_paint(uint8_t* rgb, int box_width, size_t first, uint8_t cartridge_id,
   int top_height = TAPE_PAINT_HEIGHT - bands.label - bands.lower;
   if (top_height > 0) fill(rgb, w, 3, 0, w, top_height, kGrey);
   if (bands.lower > 0) fill(rgb, w, 3, TAPE_PAINT_HEIGHT - bands.lower, w, TAPE_PAINT_HEIGHT, kGrey);
+}
+}  // namespace
+
+TapeScroll tape_scroll_for(size_t count, int box_width) {
+  TapeScroll scroll;
+  if (box_width < 0 || count <= size_t(box_width)) return scroll;
+  scroll.shown = true;
+  scroll.maximum = int(std::min<size_t>(count - size_t(box_width), size_t(INT32_MAX)));
+  scroll.position = scroll.maximum;  // the newest columns in view
+  return scroll;
+}
+
+TapeBands tape_bands(uint8_t cartridge_id) { return cartridge_id < 12 ? kBands[cartridge_id] : TapeBands{}; }
+
+void tape_paint(uint8_t* rgb, int box_width, size_t first, uint8_t cartridge_id, const uint8_t window_colour[3]) {
+  if (!rgb || box_width <= 0) return;
+  std::vector<TapeColumn> columns;
+  size_t count = tape_copy_columns(first, size_t(box_width), columns);
+  paint_box(rgb, box_width, columns.data(), columns.size(), count, first, cartridge_id, window_colour);
+}
+
+void tape_paint_columns(uint8_t* rgb, int box_width, const std::vector<TapeColumn>& columns, size_t first,
+                        uint8_t cartridge_id, const uint8_t window_colour[3]) {
+  if (!rgb || box_width <= 0) return;
+  const size_t from = std::min(first, columns.size());
+  const size_t shown = std::min(columns.size() - from, size_t(box_width));
+  paint_box(rgb, box_width, columns.data() + from, shown, columns.size(), first, cartridge_id, window_colour);
 }
 
 std::vector<uint8_t> tape_render_all(uint8_t cartridge_id, int& width) {

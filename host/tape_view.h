@@ -34,6 +34,9 @@ TapeBands tape_bands(uint8_t cartridge_id);
 // row-major): the tape box box_width wide starting at column first, the void
 // bands of the cartridge, the rest in window_colour.
 void tape_paint(uint8_t* rgb, int box_width, size_t first, uint8_t cartridge_id, const uint8_t window_colour[3]);
+// The same picture of other columns (a label of the tape history).
+void tape_paint_columns(uint8_t* rgb, int box_width, const std::vector<TapeColumn>& columns, size_t first,
+                        uint8_t cartridge_id, const uint8_t window_colour[3]);
 
 // The whole tape as the window paints it: at least TAPE_BOX_WIDTH wide, every
 // column in view. Returns the RGB picture and its width.

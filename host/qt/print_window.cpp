@@ -1,25 +1,35 @@
 #include "host/qt/print_window.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollBar>
+#include <QWheelEvent>
+#include <climits>
+#include <cmath>
 #include <vector>
 
 #include "host/cartridge.h"
 #include "host/qt/device_controller.h"
+#include "host/qt/real_size_view.h"
+#include "host/qt/tape_printout.h"
+#include "host/qt/tape_source_bar.h"
 #include "host/tape_view.h"
 
 namespace {
 constexpr int kLeft = 440, kTop = 53;
-constexpr int kClientWidth = 492, kClientHeight = 187;
+constexpr int kClientWidth = 492;
 constexpr int kRightMargin = kClientWidth - TAPE_BOX_WIDTH;  // 11
 constexpr int kScrollGap = 8;                                // between the paint area and the scroll bar
 constexpr int kScrollHeight = 17;
-constexpr int kBottomStrip = 10;  // below the scroll bar
+constexpr double kMinZoom = 0.125, kMaxZoom = 8;
 
 QColor window_colour() { return QColor(TAPE_WINDOW_COLOUR[0], TAPE_WINDOW_COLOUR[1], TAPE_WINDOW_COLOUR[2]); }
 }  // namespace
@@ -31,17 +41,31 @@ void TapeView::setFirstColumn(size_t first) {
   update();
 }
 
-void TapeView::setZoom(int zoom) {
-  zoom_ = qBound(1, zoom, 8);
+void TapeView::setColumns(const std::vector<TapeColumn>* columns, uint8_t cartridge_id) {
+  columns_ = columns;
+  cartridge_id_ = cartridge_id;
   update();
 }
 
-int TapeView::boxWidth() const { return qMax(1, width() / zoom_); }
+void TapeView::setZoom(double zoom) {
+  zoom_ = qBound(kMinZoom, zoom, kMaxZoom);
+  update();
+}
+
+void TapeView::setTopRow(int row) {
+  top_row_ = qMax(0, row);
+  update();
+}
+
+int TapeView::boxWidth() const { return qMax(1, int(width() / zoom_)); }
 
 QImage TapeView::picture() const {
   const int w = boxWidth();
   std::vector<uint8_t> rgb(size_t(w) * TAPE_PAINT_HEIGHT * 3);
-  tape_paint(rgb.data(), w, first_, cart_get_id(), TAPE_WINDOW_COLOUR);
+  if (columns_)
+    tape_paint_columns(rgb.data(), w, *columns_, first_, cartridge_id_, TAPE_WINDOW_COLOUR);
+  else
+    tape_paint(rgb.data(), w, first_, cart_get_id(), TAPE_WINDOW_COLOUR);
   // Built directly in the screen's format, so painting needs no conversion.
   QImage image(w, TAPE_PAINT_HEIGHT, QImage::Format_RGB32);
   const uint8_t* src = rgb.data();
@@ -55,8 +79,10 @@ QImage TapeView::picture() const {
 void TapeView::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.fillRect(rect(), window_colour());
-  // One tape dot is zoom x zoom pixels, never smoothed.
-  p.drawImage(QRect(0, 0, boxWidth() * zoom_, TAPE_PAINT_HEIGHT * zoom_), picture());
+  // A dot is zoom x zoom pixels, never smoothed when it is a pixel or more.
+  p.setRenderHint(QPainter::SmoothPixmapTransform, zoom_ < 1);
+  const QImage image = picture();
+  p.drawImage(QRectF(0, -top_row_, image.width() * zoom_, TAPE_PAINT_HEIGHT * zoom_), image);
 }
 
 PrintWindow::PrintWindow(DeviceController* controller, QWidget* parent) : QWidget(parent, Qt::Tool) {
@@ -69,17 +95,36 @@ PrintWindow::PrintWindow(DeviceController* controller, QWidget* parent) : QWidge
 
   view_ = new TapeView(this);
   view_->setObjectName(QStringLiteral("TapeImageBox"));
+  real_ = new RealSizeView(this);
+  real_->setObjectName(QStringLiteral("RealSizeView"));
+  real_->hide();
   scroll_bar_ = new QScrollBar(Qt::Horizontal, this);
   scroll_bar_->setObjectName(QStringLiteral("ScrollBar1"));
   scroll_bar_->setMinimum(0);
   scroll_bar_->setMaximum(0);
   scroll_bar_->hide();
-  connect(scroll_bar_, &QScrollBar::valueChanged, this, [this](int v) { view_->setFirstColumn(size_t(v)); });
+  connect(scroll_bar_, &QScrollBar::valueChanged, this, [this](int v) {
+    view_->setFirstColumn(size_t(v));
+    real_->setFirstColumn(size_t(v));
+  });
+  vertical_bar_ = new QScrollBar(Qt::Vertical, this);
+  vertical_bar_->hide();
+  connect(vertical_bar_, &QScrollBar::valueChanged, view_, &TapeView::setTopRow);
+
+  bar_ = new TapeSourceBar(this);
+  connect(bar_, &TapeSourceBar::sourceChanged, this, &PrintWindow::sourceChanged);
+  connect(bar_, &TapeSourceBar::zoomChanged, this, &PrintWindow::applyZoom);
+  QMenu* save = bar_->saveMenu();
+  save->addAction(tr("Current Tape as PNG..."), this, &PrintWindow::saveTapePngAs);
+  save->addAction(tr("Current Tape as PDF (real size)..."), this, &PrintWindow::saveTapePdfAs);
+  save->addSeparator();
+  save->addAction(tr("Whole History as PNG..."), this, &PrintWindow::saveHistoryPngAs);
+  save->addAction(tr("Whole History as PDF (real size)..."), this, &PrintWindow::saveHistoryPdfAs);
 
   setMinimumWidth(kClientWidth);
-  resize(kClientWidth, kClientHeight);
+  resize(kClientWidth, TAPE_PAINT_HEIGHT + kScrollGap + kScrollHeight + bar_->sizeHint().height());
   move(kLeft, kTop);
-  setZoom(1);
+  applyZoom();
 
   if (controller) {
     connect(controller, &DeviceController::tapeBegun, this, &PrintWindow::tapeBegun);
@@ -87,25 +132,134 @@ PrintWindow::PrintWindow(DeviceController* controller, QWidget* parent) : QWidge
   }
 }
 
-void PrintWindow::placeChildren() {
-  int z = view_->zoom();
-  int area_width = qMax(1, width() - kRightMargin);
-  view_->setGeometry(0, 0, area_width, TAPE_PAINT_HEIGHT * z);
-  scroll_bar_->setGeometry(0, TAPE_PAINT_HEIGHT * z + kScrollGap, area_width, kScrollHeight);
-  scroll_bar_->setPageStep(view_->boxWidth());
-  scroll_bar_->setSingleStep(qMax(1, 8 / z));
+PrintWindow::~PrintWindow() = default;
+
+bool PrintWindow::realSize() const { return bar_->zoom() == TapeSourceBar::Zoom::RealSize; }
+
+size_t PrintWindow::columnCount() const {
+  if (realSize()) return real_->columnCount();
+  return bar_->source() == TapeSourceBar::kCurrentTape ? tape_column_count() : shown_columns_.size();
 }
 
-void PrintWindow::setZoom(int zoom) {
-  view_->setZoom(zoom);
-  int z = view_->zoom();
-  setFixedHeight(TAPE_PAINT_HEIGHT * z + kScrollGap + kScrollHeight + kBottomStrip);
+int PrintWindow::boxWidth() const { return realSize() ? real_->boxWidth() : view_->boxWidth(); }
+
+void PrintWindow::placeChildren() {
+  const int area_width = qMax(1, width() - kRightMargin);
+  const int h = view_height_;
+  view_->setGeometry(0, 0, area_width, h);
+  real_->setGeometry(0, 0, area_width, h);
+  const int content = int(std::ceil(TAPE_PAINT_HEIGHT * view_->zoom()));
+  const bool tall = !realSize() && content > h;
+  vertical_bar_->setGeometry(area_width, 0, kRightMargin, h);
+  vertical_bar_->setRange(0, tall ? content - h : 0);
+  vertical_bar_->setPageStep(h);
+  vertical_bar_->setVisible(tall);
+  if (!tall) view_->setTopRow(0);
+  scroll_bar_->setGeometry(0, h + kScrollGap, area_width, kScrollHeight);
+  scroll_bar_->setPageStep(boxWidth());
+  scroll_bar_->setSingleStep(qMax(1, int(8 / view_->zoom())));
+  bar_->setGeometry(0, h + kScrollGap + kScrollHeight, width(), bar_->sizeHint().height());
+}
+
+int PrintWindow::roomBelow() const {
+  // The client height that keeps this window's frame clear of the windows
+  // below it and on the screen.
+  const QRect frame = frameGeometry();
+  int limit = screen() ? screen()->availableGeometry().bottom() + 1 : INT_MAX;
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (w == this || !w->isVisible()) continue;
+    const QRect r = w->frameGeometry();
+    if (r.left() > frame.right() || r.right() < frame.left() || r.top() <= frame.top()) continue;
+    limit = qMin(limit, r.top());
+  }
+  return limit - geometry().top() - (frame.bottom() - geometry().bottom());
+}
+
+void PrintWindow::applyZoom() {
+  using Zoom = TapeSourceBar::Zoom;
+  const Zoom mode = bar_->zoom();
+  const bool real = mode == Zoom::RealSize;
+  if (mode == Zoom::X1 || mode == Zoom::X2 || mode == Zoom::X4) zoom_ = mode == Zoom::X1 ? 1 : mode == Zoom::X2 ? 2 : 4;
+  if (mode == Zoom::FitLabel) {
+    // The newest label of what is shown fills the width.
+    std::vector<TapeLabel> labels = bar_->source() == TapeSourceBar::kCurrentTape ? tape_printout::current_tape()
+                                                                                  : std::vector<TapeLabel>{};
+    size_t label_columns = labels.empty() ? shown_columns_.size() : labels.back().columns.size();
+    if (bar_->source() == TapeSourceBar::kWholeHistory) {
+      TapeLabel last;
+      if (tape_history_label(tape_history_count() - 1, last, false)) label_columns = last.columns.size();
+    }
+    zoom_ = label_columns ? double(qMax(1, width() - kRightMargin)) / double(label_columns) : 1.0;
+  }
+  view_->setZoom(zoom_);
+  zoom_ = view_->zoom();
+  if (real) real_->setLabels(labelsOf(bar_->source() == TapeSourceBar::kWholeHistory ? Scope::WholeHistory
+                                                                                     : Scope::CurrentTape));
+  real_->setVisible(real);
+  view_->setVisible(!real);
+
+  const int content = real ? real_->stripHeight() : int(std::ceil(TAPE_PAINT_HEIGHT * zoom_));
+  const int extras = kScrollGap + kScrollHeight + bar_->sizeHint().height();
+  // Never below the 1x picture; taller only as far as the room below allows.
+  view_height_ = qMin(content, qMax(roomBelow() - extras, qMin(content, TAPE_PAINT_HEIGHT)));
+  setFixedHeight(view_height_ + extras);
   placeChildren();
   resizeStep();
+  if (mode == Zoom::FitLabel && bar_->source() != TapeSourceBar::kCurrentTape && !shown_columns_.empty()) {
+    TapeLabel last;  // the whole history: the newest label in view
+    if (bar_->source() == TapeSourceBar::kWholeHistory && tape_history_label(tape_history_count() - 1, last, false))
+      scroll_bar_->setValue(int(shown_columns_.size() - last.columns.size()));
+  }
   update();
 }
 
+void PrintWindow::setZoom(int zoom) {
+  bar_->setZoom(zoom >= 4 ? TapeSourceBar::Zoom::X4 : zoom == 2 ? TapeSourceBar::Zoom::X2 : TapeSourceBar::Zoom::X1);
+  applyZoom();
+}
+
+void PrintWindow::fitLabel() {
+  bar_->setZoom(TapeSourceBar::Zoom::FitLabel);
+  applyZoom();
+}
+
+void PrintWindow::setRealSize(bool on) {
+  bar_->setZoom(on ? TapeSourceBar::Zoom::RealSize : TapeSourceBar::Zoom::X1);
+  applyZoom();
+}
+
+std::vector<TapeLabel> PrintWindow::labelsOf(Scope scope) const {
+  return scope == Scope::WholeHistory ? tape_history_labels() : tape_printout::current_tape();
+}
+
+void PrintWindow::sourceChanged() {
+  const int64_t source = bar_->source();
+  shown_columns_.clear();
+  uint8_t cartridge = 0;
+  for (const TapeLabel& label : source == TapeSourceBar::kCurrentTape ? std::vector<TapeLabel>{}
+                                                                      : tape_history_labels()) {
+    if (source != TapeSourceBar::kWholeHistory && label.number != uint64_t(source)) continue;
+    shown_columns_.insert(shown_columns_.end(), label.columns.begin(), label.columns.end());
+    cartridge = label.cartridge;
+  }
+  view_->setColumns(source == TapeSourceBar::kCurrentTape ? nullptr : &shown_columns_, cartridge);
+  if (realSize() && source > 0) {
+    std::vector<TapeLabel> one;
+    TapeLabel label;
+    for (size_t i = 0; i < tape_history_count(); ++i)
+      if (tape_history_label(i, label) && label.number == uint64_t(source)) one.push_back(label);
+    real_->setLabels(std::move(one));
+  } else if (realSize()) {
+    real_->setLabels(labelsOf(source == TapeSourceBar::kWholeHistory ? Scope::WholeHistory : Scope::CurrentTape));
+  }
+  scroll_bar_->setValue(0);
+  applyZoom();
+  if (source != TapeSourceBar::kCurrentTape && !realSize()) scroll_bar_->setValue(0);
+}
+
 void PrintWindow::tapeBegun() {
+  // A new label goes back to the device's tape, exactly as before.
+  bar_->setSource(TapeSourceBar::kCurrentTape);
   scroll_bar_->setValue(0);
   view_->setFirstColumn(0);
   show();
@@ -113,16 +267,27 @@ void PrintWindow::tapeBegun() {
 }
 
 void PrintWindow::tapeEnded() {
-  resizeStep();
+  bar_->refresh();
+  // The tape keeps a bounded length; say so when its start is gone.
+  const uint64_t dropped = tape_dropped_columns();
+  bar_->setNotice(dropped ? tr("%1 oldest columns of this tape are no longer kept").arg(dropped) : QString());
+  if (bar_->source() == TapeSourceBar::kCurrentTape && bar_->zoom() >= TapeSourceBar::Zoom::FitLabel)
+    applyZoom();
+  else
+    resizeStep();
   update();
   view_->update();
 }
 
 void PrintWindow::resizeStep() {
-  TapeScroll s = tape_scroll_for(tape_column_count(), view_->boxWidth());
+  TapeScroll s = tape_scroll_for(columnCount(), boxWidth());
   if (!s.shown) {
+    // The whole tape fits: show it from its start (an old scroll position
+    // would hide the start of the label with no scroll bar to reach it).
     scroll_bar_->hide();
-    view_->setFirstColumn(size_t(scroll_bar_->value()));
+    scroll_bar_->setValue(0);
+    view_->setFirstColumn(0);
+    real_->setFirstColumn(0);
     return;
   }
   scroll_bar_->show();
@@ -130,6 +295,37 @@ void PrintWindow::resizeStep() {
   scroll_bar_->setMaximum(s.maximum);
   scroll_bar_->setValue(s.position);  // the newest columns in view
   view_->setFirstColumn(size_t(scroll_bar_->value()));
+  real_->setFirstColumn(size_t(scroll_bar_->value()));
+}
+
+void PrintWindow::wheelEvent(QWheelEvent* event) {
+  // Either wheel direction moves along the tape, a few dots a notch.
+  QPoint delta = event->angleDelta();
+  int steps = (delta.x() ? delta.x() : -delta.y()) / 40;
+  if (scroll_bar_->isVisible() && steps) scroll_bar_->setValue(scroll_bar_->value() + steps * 8 * 3);
+  event->accept();
+}
+
+void PrintWindow::keyPressEvent(QKeyEvent* event) {
+  const int page = scroll_bar_->pageStep();
+  switch (event->key()) {
+    case Qt::Key_Home:
+      scroll_bar_->setValue(0);
+      break;
+    case Qt::Key_End:
+      scroll_bar_->setValue(scroll_bar_->maximum());
+      break;
+    case Qt::Key_PageUp:
+      scroll_bar_->setValue(scroll_bar_->value() - page);
+      break;
+    case Qt::Key_PageDown:
+      scroll_bar_->setValue(scroll_bar_->value() + page);
+      break;
+    default:
+      QWidget::keyPressEvent(event);
+      return;
+  }
+  event->accept();
 }
 
 void PrintWindow::resizeEvent(QResizeEvent* event) {
@@ -138,40 +334,52 @@ void PrintWindow::resizeEvent(QResizeEvent* event) {
   resizeStep();
 }
 
-void PrintWindow::paintEvent(QPaintEvent* event) {
-  QWidget::paintEvent(event);
-  // The tape keeps a bounded length; say so when its start is gone.
-  uint64_t dropped = tape_dropped_columns();
-  if (!dropped) return;
-  QPainter p(this);
-  QFont f = font();
-  f.setPixelSize(9);
-  p.setFont(f);
-  p.setPen(QColor(90, 90, 90));
-  int y = scroll_bar_->geometry().bottom() + 1;
-  p.drawText(QRect(2, y, width() - 4, height() - y), Qt::AlignLeft | Qt::AlignVCenter,
-             tr("%1 oldest columns of this tape are no longer kept").arg(dropped));
-}
-
 bool PrintWindow::saveTape(const QString& path) const { return tape_write_png(path.toStdString(), cart_get_id()); }
 
-void PrintWindow::saveTapeAs() {
-  QString path = QFileDialog::getSaveFileName(this, tr("Save Tape as PNG"), QStringLiteral("tape.png"),
-                                              tr("PNG pictures (*.png)"));
-  if (path.isEmpty()) return;
-  if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) path += QStringLiteral(".png");
-  if (!saveTape(path))
-    QMessageBox::warning(this, tr("Print Output"), tr("The tape could not be saved to %1.").arg(path));
+bool PrintWindow::exportPng(const QString& path, Scope scope, QString* error) const {
+  QString message;
+  const bool ok = tape_printout::write_png(path, labelsOf(scope), message);
+  if (error) *error = message;
+  return ok;
 }
+
+bool PrintWindow::exportPdf(const QString& path, Scope scope, QString* error) const {
+  QString message;
+  const bool ok = tape_printout::write_pdf(path, labelsOf(scope), message);
+  if (error) *error = message;
+  return ok;
+}
+
+void PrintWindow::saveAs(Scope scope, bool pdf) {
+  const QString suffix = pdf ? QStringLiteral(".pdf") : QStringLiteral(".png");
+  const QString name = (scope == Scope::WholeHistory ? QStringLiteral("tape-history") : QStringLiteral("tape")) + suffix;
+  QString path = QFileDialog::getSaveFileName(this, pdf ? tr("Save Tape as PDF") : tr("Save Tape as PNG"), name,
+                                              pdf ? tr("PDF documents (*.pdf)") : tr("PNG pictures (*.png)"));
+  if (path.isEmpty()) return;
+  if (!path.endsWith(suffix, Qt::CaseInsensitive)) path += suffix;
+  QString error;
+  if (!(pdf ? exportPdf(path, scope, &error) : exportPng(path, scope, &error)))
+    QMessageBox::warning(this, tr("Print Output"), error);
+}
+
+void PrintWindow::saveTapePngAs() { saveAs(Scope::CurrentTape, false); }
+void PrintWindow::saveTapePdfAs() { saveAs(Scope::CurrentTape, true); }
+void PrintWindow::saveHistoryPngAs() { saveAs(Scope::WholeHistory, false); }
+void PrintWindow::saveHistoryPdfAs() { saveAs(Scope::WholeHistory, true); }
 
 void PrintWindow::contextMenuEvent(QContextMenuEvent* event) {
   QMenu menu(this);
-  menu.addAction(tr("Save Tape as PNG..."), this, &PrintWindow::saveTapeAs);
+  menu.addActions(bar_->saveMenu()->actions());
   menu.addSeparator();
-  for (int z : {1, 2, 4}) {
-    QAction* a = menu.addAction(tr("Zoom %1x").arg(z), this, [this, z] { setZoom(z); });
+  const auto mode = bar_->zoom();
+  const QStringList names = {tr("Zoom 1x"), tr("Zoom 2x"), tr("Zoom 4x"), tr("Fit Label"), tr("Real Size")};
+  for (int i = 0; i < names.size(); ++i) {
+    QAction* a = menu.addAction(names[i], this, [this, i] {
+      bar_->setZoom(TapeSourceBar::Zoom(i));
+      applyZoom();
+    });
     a->setCheckable(true);
-    a->setChecked(view_->zoom() == z);
+    a->setChecked(int(mode) == i);
   }
   menu.exec(event->globalPos());
 }

@@ -9,6 +9,7 @@
 #include "host/png.h"
 #include "host/qt/device_controller.h"
 #include "host/qt/print_window.h"
+#include "host/qt/tape_source_bar.h"
 #include "host/tape_view.h"
 
 namespace {
@@ -37,7 +38,10 @@ class PrintWindowTest : public QObject {
     PrintWindow w;
     QCOMPARE(w.windowTitle(), QString("Print Output"));
     QVERIFY(w.windowFlags() & Qt::Tool);
-    QCOMPARE(w.size(), QSize(492, 187));
+    QCOMPARE(w.width(), 492);  // the tape area as the device's window has it, the history strip below
+    QCOMPARE(w.tapeView()->geometry(), QRect(0, 0, 481, 152));
+    QCOMPARE(w.sourceBar()->geometry().top(), 177);
+    QCOMPARE(w.height(), 177 + w.sourceBar()->height());
     QCOMPARE(w.tapeView()->boxWidth(), 481);
     QCOMPARE(w.scrollBar()->geometry(), QRect(0, 160, 481, 17));
   }
@@ -113,6 +117,7 @@ class PrintWindowTest : public QObject {
 
   void zoomScalesDots() {
     PrintWindow w;
+    const QSize at_1x = w.size();
     add_columns(1, 0x80);
     w.setZoom(2);
     QCOMPARE(w.tapeView()->boxWidth(), 240);
@@ -124,7 +129,7 @@ class PrintWindowTest : public QObject {
     w.setZoom(4);
     QCOMPARE(w.tapeView()->boxWidth(), 120);
     w.setZoom(1);
-    QCOMPARE(w.size(), QSize(492, 187));
+    QCOMPARE(w.size(), at_1x);
   }
 
   void savesTheWholeTapeAsPainted() {

@@ -1,0 +1,100 @@
+// The tape history: one entry per label with its own columns and facts,
+// labels of one sample run apart on one tape, the bound, and label type names.
+#include "host/tape_history.h"
+
+#include <gtest/gtest.h>
+
+#include "firmware/editor/label.h"
+#include "firmware/print/engine.h"
+
+namespace {
+// A label of n columns whose every column carries the byte mark.
+void print_label(size_t n, uint8_t mark, bool new_tape = true) {
+  if (new_tape) tape_begin();
+  uint8_t column[TAPE_COLUMN_BYTES] = {mark};
+  for (size_t i = 0; i < n; ++i) tape_add_column(column);
+  tape_history_label_ended();  // what tape_end does, without its 100 ms wait
+}
+
+class TapeHistoryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tape_init();
+    tape_history_clear();
+    tape_history_enable(true);
+  }
+  void TearDown() override {
+    prn_set_sample_seq(0, 0);
+    tape_history_enable(false);
+    tape_history_clear();
+    tape_init();
+  }
+};
+
+TEST_F(TapeHistoryTest, EveryLabelKeepsItsOwnColumnsAfterTheDeviceClearsTheTape) {
+  lbl_record()->label_type = 1;
+  print_label(40, 0x80);
+  print_label(24, 0x01);
+  print_label(10, 0x02);
+  prn_set_sample_seq(1, 0);  // a sample run: its next label stays on the same tape
+  print_label(6, 0x04);
+  EXPECT_EQ(tape_column_count(), 16u);  // the device's tape itself is as before
+
+  struct Want {
+    size_t columns;
+    uint8_t last_byte;  // stored columns are turned upside down: engine byte 0 is stored byte 15, bits reversed
+    uint64_t tape;
+  };
+  const Want want[] = {{40, 0x01, 1}, {24, 0x80, 2}, {10, 0x40, 3}, {6, 0x20, 3}};
+  std::vector<TapeLabel> labels = tape_history_labels();
+  ASSERT_EQ(labels.size(), 4u);
+  for (size_t i = 0; i < 4; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(labels[i].number, i + 1);
+    EXPECT_EQ(labels[i].columns.size(), want[i].columns);
+    EXPECT_EQ(labels[i].columns.front()[15], want[i].last_byte);
+    EXPECT_EQ(labels[i].columns.back()[15], want[i].last_byte);
+    EXPECT_EQ(labels[i].tape, want[i].tape);
+    EXPECT_EQ(labels[i].label_type, 1);
+  }
+  EXPECT_DOUBLE_EQ(labels[0].length_mm(), 5.0);
+  EXPECT_EQ(tape_history_current_tape(), 3u);
+}
+
+TEST_F(TapeHistoryTest, KeepsTheNewestLabelsWithinItsBound) {
+  const uint64_t before = tape_history_generation();
+  for (size_t i = 0; i < TAPE_HISTORY_MAX_LABELS + 5; ++i) print_label(2, 0);
+  EXPECT_EQ(tape_history_count(), TAPE_HISTORY_MAX_LABELS);
+  EXPECT_EQ(tape_history_dropped(), 5u);
+  TapeLabel oldest;
+  ASSERT_TRUE(tape_history_label(0, oldest, false));
+  EXPECT_EQ(oldest.number, 6u);
+  EXPECT_EQ(oldest.columns.size(), 2u);  // the length without the dots
+  EXPECT_NE(tape_history_generation(), before);
+
+  // Long labels: the column bound drops the oldest labels but never the last.
+  tape_history_clear();
+  const size_t big = TAPE_MAX_COLUMNS;
+  for (int i = 0; i < 17; ++i) print_label(big, 0);
+  EXPECT_EQ(tape_history_count(), TAPE_HISTORY_MAX_COLUMNS / big);
+  EXPECT_EQ(tape_history_dropped(), 17u - TAPE_HISTORY_MAX_COLUMNS / big);
+  EXPECT_NE(tape_history_bound_text().find("1000 labels, up to 131 m"), std::string::npos);
+}
+
+TEST_F(TapeHistoryTest, KeepsNothingUnlessEnabled) {
+  tape_history_enable(false);
+  print_label(5, 0);
+  EXPECT_EQ(tape_history_count(), 0u);
+  TapeLabel label;
+  EXPECT_FALSE(tape_history_label(0, label));
+}
+
+TEST(TapeLabelTypeName, NamesEveryKindOfType) {
+  const std::pair<uint8_t, const char*> cases[] = {
+      {0, "Banner portrait"}, {1, "Banner landscape"}, {3, "Fixed 1.5 in"},        {13, "Fixed 30 mm"},
+      {25, "Fixed 150 mm"},   {26, "Wire 0.75 in"},    {41, "Wire 65 mm"},         {46, "Self-laminating wire"},
+      {47, "Terminal block (in)"}, {50, "Patch panel (mm)"}, {51, "Type 51"},
+  };
+  for (auto [type, name] : cases) EXPECT_EQ(tape_label_type_name(type), name) << int(type);
+}
+}  // namespace
