@@ -93,7 +93,7 @@ void paint_strip(QPainter& p, const std::vector<TapeLabel>& labels, size_t first
   p.setRenderHint(QPainter::SmoothPixmapTransform, dot < 1.0);  // below a pixel a dot blends, above it stays square
   p.drawImage(tape, dots(labels, first, count));
   p.setPen(QPen(QColor(150, 150, 150), 0));
-  p.drawRect(tape);
+  p.drawRect(tape.adjusted(-1, -1, 0, 0));  // the tape's edge, just outside its dots
 
   QFont f = p.font();
   f.setPixelSize(std::max(1, int(std::lround(2.6 * s))));

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -17,6 +18,7 @@
 #include "host/qt/real_size_view.h"
 #include "host/qt/tape_printout.h"
 #include "host/qt/tape_source_bar.h"
+#include "host/tape_view.h"
 
 namespace {
 // A label of n columns, each with engine byte 0 = mark, as the engine ends it.
