@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QWheelEvent>
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <vector>
@@ -193,8 +194,7 @@ void PrintWindow::applyZoom() {
   }
   view_->setZoom(zoom_);
   zoom_ = view_->zoom();
-  if (real) real_->setLabels(labelsOf(bar_->source() == TapeSourceBar::kWholeHistory ? Scope::WholeHistory
-                                                                                     : Scope::CurrentTape));
+  if (real) real_->setLabels(labelsShown());
   real_->setVisible(real);
   view_->setVisible(!real);
 
@@ -232,29 +232,29 @@ std::vector<TapeLabel> PrintWindow::labelsOf(Scope scope) const {
   return scope == Scope::WholeHistory ? tape_history_labels() : tape_printout::current_tape();
 }
 
-void PrintWindow::sourceChanged() {
+std::vector<TapeLabel> PrintWindow::labelsShown() const {
   const int64_t source = bar_->source();
+  if (source == TapeSourceBar::kCurrentTape) return tape_printout::current_tape();
+  std::vector<TapeLabel> labels = tape_history_labels();
+  if (source != TapeSourceBar::kWholeHistory)
+    labels.erase(std::remove_if(labels.begin(), labels.end(),
+                                [source](const TapeLabel& l) { return l.number != uint64_t(source); }),
+                 labels.end());
+  return labels;
+}
+
+void PrintWindow::sourceChanged() {
+  const bool current = bar_->source() == TapeSourceBar::kCurrentTape;
   shown_columns_.clear();
   uint8_t cartridge = 0;
-  for (const TapeLabel& label : source == TapeSourceBar::kCurrentTape ? std::vector<TapeLabel>{}
-                                                                      : tape_history_labels()) {
-    if (source != TapeSourceBar::kWholeHistory && label.number != uint64_t(source)) continue;
-    shown_columns_.insert(shown_columns_.end(), label.columns.begin(), label.columns.end());
-    cartridge = label.cartridge;
-  }
-  view_->setColumns(source == TapeSourceBar::kCurrentTape ? nullptr : &shown_columns_, cartridge);
-  if (realSize() && source > 0) {
-    std::vector<TapeLabel> one;
-    TapeLabel label;
-    for (size_t i = 0; i < tape_history_count(); ++i)
-      if (tape_history_label(i, label) && label.number == uint64_t(source)) one.push_back(label);
-    real_->setLabels(std::move(one));
-  } else if (realSize()) {
-    real_->setLabels(labelsOf(source == TapeSourceBar::kWholeHistory ? Scope::WholeHistory : Scope::CurrentTape));
-  }
+  if (!current)
+    for (const TapeLabel& label : labelsShown()) {
+      shown_columns_.insert(shown_columns_.end(), label.columns.begin(), label.columns.end());
+      cartridge = label.cartridge;
+    }
+  view_->setColumns(current ? nullptr : &shown_columns_, cartridge);
   scroll_bar_->setValue(0);
   applyZoom();
-  if (source != TapeSourceBar::kCurrentTape && !realSize()) scroll_bar_->setValue(0);
 }
 
 void PrintWindow::tapeBegun() {

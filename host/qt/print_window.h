@@ -98,6 +98,8 @@ class PrintWindow : public QWidget {
   int roomBelow() const;
   void saveAs(Scope scope, bool pdf);
   std::vector<TapeLabel> labelsOf(Scope scope) const;
+  // The labels of what the window shows: the current tape, one label, the history.
+  std::vector<TapeLabel> labelsShown() const;
 
   TapeView* view_;
   RealSizeView* real_;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QRadioButton>
 
+#include "host/tape_history.h"
 #include "widgets/dial.h"
 
 void apply_window_font() {
@@ -17,6 +18,8 @@ Simulator::Simulator()
       print_(std::make_unique<PrintWindow>(controller_.get())),
       media_(std::make_unique<MediaPanel>(controller_.get())),
       serial_(std::make_unique<SerialWindow>(controller_.get())) {
+  // The desktop program keeps every label printed since it started (bounded).
+  tape_history_enable(true);
   QObject::connect(device_.get(), &DeviceWindow::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
   QObject::connect(device_.get(), &DeviceWindow::serialCommsRequested, serial_.get(), &SerialWindow::openWindow);
   // Remote key scripts choose material and battery on the media panel, so it shows them.

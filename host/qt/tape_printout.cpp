@@ -106,7 +106,9 @@ void paint_strip(QPainter& p, const std::vector<TapeLabel>& labels, size_t first
       const double x0 = origin.x() + double(std::max(at, first) - first) * dot;
       const double x1 = origin.x() + double(std::min(end, first + count) - first) * dot;
       p.setPen(kCaptionText);
-      const QRectF box(x0 + 0.5 * s, origin.y(), x1 - x0 - s, kCaptionMm * s);
+      // The last label's caption may run on past its end: nothing follows it.
+      const double right = end >= std::min(total, first + count) ? p.viewport().width() - 0.5 * s : x1 - 0.5 * s;
+      const QRectF box(x0 + 0.5 * s, origin.y(), std::max(0.0, right - x0 - 0.5 * s), kCaptionMm * s);
       const QString text = at >= first ? caption(label) : QStringLiteral("\u2026 ") + caption(label);
       p.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, p.fontMetrics().elidedText(text, Qt::ElideRight, int(box.width())));
     }
