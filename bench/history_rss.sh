@@ -3,10 +3,13 @@
 # default) into its tape history: the real klx80, offscreen, driven over a
 # pseudo-terminal with remote key scripts (one PRINT per label, each waiting
 # for the last job to end). Prints VmRSS and VmHWM of the running program.
-#   bench/history_rss.sh [BUILD_DIR] [LABELS]
+# TEXT is the label's key script (a long one fills the history's column
+# bound before its label bound).
+#   bench/history_rss.sh [BUILD_DIR] [LABELS] [TEXT]
 set -euo pipefail
 build=${1:-build}
 labels=${2:-1000}
+text=${3:-TEXT:HELLO_WORLD ENTER TEXT:LABEL_1234}
 dir=$(mktemp -d)
 cleanup() {
   [[ -n ${app:-} ]] && kill "$app" 2>/dev/null || true
@@ -21,9 +24,9 @@ for _ in $(seq 50); do [[ -e $dir/rig ]] && break; sleep 0.1; done
 QT_QPA_PLATFORM=offscreen "$build/host/qt/klx80" --flash "$dir/image.hex" --serial "$dir/device" --remote \
   2>"$dir/klx80.log" &
 app=$!
-python3 - "$dir/rig" "$labels" "$app" <<'PY'
+python3 - "$dir/rig" "$labels" "$app" "$text" <<'PY'
 import os, sys, time, json
-rig, labels, pid = sys.argv[1], int(sys.argv[2]), sys.argv[3]
+rig, labels, pid, text = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4]
 fd = os.open(rig, os.O_RDWR | os.O_NOCTTY)
 def state():
     os.write(fd, b"STATE?\n")
@@ -38,7 +41,7 @@ def status(field):
         if line.startswith(field):
             return line.split()[1] + " kB"
 time.sleep(2)
-os.write(fd, b"CART:3 TEXT:HELLO_WORLD ENTER TEXT:LABEL_1234\n")
+os.write(fd, ("CART:3 LABEL UP ENTER " + text + "\n").encode())
 state()
 print("after start:", "VmRSS", status("VmRSS"), flush=True)
 start = time.time()

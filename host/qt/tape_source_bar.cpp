@@ -59,8 +59,11 @@ TapeSourceBar::TapeSourceBar(QWidget* parent) : QWidget(parent) {
 }
 
 QString TapeSourceBar::historyText() const {
-  QString text = tr("The history %1; it holds %n label(s)", nullptr, int(tape_history_count()))
-                     .arg(QString::fromStdString(tape_history_bound_text()));
+  const size_t kept = tape_history_count();
+  QString text = tr("The history %1; it holds %2 %3")
+                     .arg(QString::fromStdString(tape_history_bound_text()))
+                     .arg(kept)
+                     .arg(kept == 1 ? tr("label") : tr("labels"));
   if (uint64_t dropped = tape_history_dropped()) text += tr(", %1 older no longer kept").arg(dropped);
   return text + QLatin1Char('.');
 }
@@ -74,7 +77,8 @@ void TapeSourceBar::refresh() {
   source_box_->clear();
   source_box_->addItem(tr("Current tape"), qlonglong(kCurrentTape));
   std::vector<TapeLabel> labels = tape_history_labels(false);
-  source_box_->addItem(tr("Whole history (%n label(s))", nullptr, int(labels.size())), qlonglong(kWholeHistory));
+  source_box_->addItem(tr("Whole history (%1 %2)").arg(labels.size()).arg(labels.size() == 1 ? tr("label") : tr("labels")),
+                       qlonglong(kWholeHistory));
   for (auto it = labels.rbegin(); it != labels.rend(); ++it)
     source_box_->addItem(tr("Label %1 \u00b7 %2 \u00b7 %3 mm")
                              .arg(it->number)
