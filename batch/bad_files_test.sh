@@ -2,9 +2,11 @@
 # Bad flash images and outputs that name inputs, through the batch runner:
 # each case must end with the expected status and message and leave the input
 # file byte for byte as it was.
-# usage: bad_files_test.sh KLX80_BATCH TEMPLATE_IMAGE
+# usage: bad_files_test.sh KLX80_BATCH TEMPLATE_IMAGE [--device-png]
+# With --device-png only the cases of the device window's picture run (they
+# need klx80-shot, which a build without Qt lacks).
 set -uo pipefail
-batch=$1 template=$2
+batch=$1 template=$2 only_device=${3:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 passed=0 failed=0
@@ -20,7 +22,11 @@ check() {
   shift 5
   local before after status
   before=$(hash_of "$input")
-  "$batch" "$@" >"$work/out" 2>"$work/err"
+  if [ -n "${FILE_LIMIT_KB:-}" ]; then
+    (trap '' XFSZ; ulimit -f "$FILE_LIMIT_KB"; exec "$batch" "$@") >"$work/out" 2>"$work/err"
+  else
+    "$batch" "$@" >"$work/out" 2>"$work/err"
+  fi
   status=$?
   after=$(hash_of "$input")
   local line
@@ -36,6 +42,25 @@ check() {
 
 cp "$template" "$work/image.hex"
 echo "TEXT:HI" >"$work/keys.txt"
+
+if [ "$only_device" = --device-png ]; then
+  check "--device-png names the image" 2 "names the flash image" "$work/image.hex" -- \
+    --flash "$work/image.hex" --device-png "$work/image.hex"
+  check "--device-png names the script" 2 "names the script" "$work/keys.txt" -- \
+    --flash "$work/image.hex" --script "$work/keys.txt" --device-png "$work/keys.txt"
+  # A write that fails part way (files limited to 4 KiB, the signal ignored so
+  # the write returns EFBIG) leaves the old picture as it was and no temporary.
+  echo "old picture" >"$work/old.png"
+  FILE_LIMIT_KB=4 check "--device-png write fails part way" 1 "cannot write" "$work/old.png" -- \
+    --flash "$work/none.hex" --device-png "$work/old.png"
+  FILE_LIMIT_KB=4 check "--device-png new file fails part way" 1 "cannot write" "$work/keys.txt" -- \
+    --flash "$work/none.hex" --device-png "$work/new.png"
+  leftovers=$(find "$work" -name '*.png*' ! -name old.png)
+  [ -z "$leftovers" ] || { echo "FAIL partial files left: $leftovers"; failed=$((failed + 1)); }
+  echo "$passed passed, $failed failed"
+  [ "$failed" = 0 ]
+  exit
+fi
 : >"$work/empty.hex"
 printf 'x' >"$work/one.hex"
 head -c $((0xF0000)) "$template" >"$work/short.hex"

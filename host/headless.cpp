@@ -36,7 +36,7 @@ constexpr uint64_t kPanelTimerTicks = 10;
 uint16_t letter_vk(char c) { return uint16_t(c >= 'a' && c <= 'z' ? c - 32 : c); }
 }  // namespace
 
-HeadlessDevice::HeadlessDevice(const std::string& flash_path) {
+HeadlessDevice::HeadlessDevice(const std::string& flash_path) : settle_bound_(kSettleBound) {
   host_clock_use_virtual(true);
   key_input::reset();
   spi_set_path(flash_path);
@@ -91,8 +91,8 @@ bool HeadlessDevice::settled() const {
 bool HeadlessDevice::settle(std::string& error) {
   tick(2);
   for (uint32_t n = 0; !settled(); ++n) {
-    if (n >= kSettleBound) {
-      error = "the device did not settle within " + std::to_string(kSettleBound) + " ticks (mode " +
+    if (n >= settle_bound_) {
+      error = "the device did not settle within " + std::to_string(settle_bound_) + " ticks (mode " +
               std::to_string(ui_get_mode()) + ")";
       return false;
     }

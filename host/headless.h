@@ -38,6 +38,9 @@ class HeadlessDevice {
 
   void close();
   uint64_t ticks() const { return ticks_; }
+  // Lowers the number of ticks a settle may take before it counts as hung
+  // (for runs that must stay short, such as the fuzz targets).
+  void set_settle_bound(uint32_t ticks) { settle_bound_ = ticks; }
 
  private:
   void let_popup_close();
@@ -52,6 +55,7 @@ class HeadlessDevice {
   bool exact_ = false;         // TIMING:EXACT seen
   uint64_t script_clock_ = 0;  // exact timing: ticks from the start the script has reached
   uint64_t cart_phase_ = 0;    // exact timing: the tick the media panel's timer is in step with
+  uint32_t settle_bound_;
   bool frame_changed_ = false;  // the last tick changed the LCD picture
   bool closed_ = false;
   bool save_problem_told_ = false;

@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "firmware/editor/editor.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
@@ -44,6 +45,8 @@ constexpr AltCommand kAltCommands[] = {
     {'Z', 15}, {'P', 17}, {'Q', 18}, {'R', 19}, {'T', 20}, {VK_DELETE_KEY, 0},
 };
 
+constexpr char kSettingsErasedNote[] = "Erased";
+
 void bring_to_front() {
   if (s.bring_to_front) s.bring_to_front();
 }
@@ -54,7 +57,12 @@ bool alt_command(uint16_t virtual_key) {
     if (a.virtual_key != virtual_key) continue;
     if (virtual_key == '1') diag_set_speed_test(0);
     if (virtual_key == 'Z') diag_set_speed_test(1);
-    if (virtual_key == VK_DELETE_KEY) nvm_erase_device_settings();
+    if (virtual_key == VK_DELETE_KEY) {
+      // Both settings copies go: the next start-up writes the factory
+      // settings. The editor the command returns to says so.
+      nvm_erase_device_settings();
+      ed_show_status_note(kSettingsErasedNote);
+    }
     diag_alt_command(a.command);
     return true;
   }

@@ -51,6 +51,9 @@ void lcd_draw_status(const LabelRecord* record);
 void lcd_draw_label_type(uint8_t label_type, bool as_icon);
 void lcd_draw_size_icon(uint8_t size);
 void lcd_show_picker_tag(uint8_t c1, uint8_t c2);
+// A short note (six characters fill the visible columns 0..55) in place of
+// the whole status line, one dot below the rule as the tags are.
+void lcd_show_status_note(const char* text);
 // Columns 0..35 of pages 6 and 7 as the icon form of the status line shows
 // them (icon and box), the 17 (upper, lower) byte pairs of a size icon and
 // the 16 bytes of a line marker (8 upper-page bytes, then 8 lower-page

@@ -81,6 +81,15 @@ TypeIcon type_icon(uint8_t label_type) {
   if (label_type == LABEL_WIRE_SELF_LAM) return {kIconW, 8, 1, 13};
   return {kIconT, 8, 4, 3};  // the blocks, and any code beyond the table
 }
+
+// Puts the status text of columns 0..columns-1 one dot below the rule.
+void shift_status_down(int columns) {
+  for (int c = 0; c < columns; ++c) {
+    uint8_t upper = *at(6, c);
+    *at(7, c) = uint8_t((*at(7, c) >> 1) | ((upper & 0x01) << 7));
+    *at(6, c) = uint8_t(upper >> 1);
+  }
+}
 }  // namespace
 
 void lcd_label_type_icon_columns(uint8_t label_type, uint8_t page6[36], uint8_t page7[36]) {
@@ -138,14 +147,14 @@ void lcd_show_picker_tag(uint8_t c1, uint8_t c2) {
   lcd_indicators_off();
 }
 
-void lcd_shift_status_down() {
-  // Puts the status text one dot below the rule.
-  for (int c = 0; c < 36; ++c) {
-    uint8_t upper = *at(6, c);
-    *at(7, c) = uint8_t((*at(7, c) >> 1) | ((upper & 0x01) << 7));
-    *at(6, c) = uint8_t(upper >> 1);
-  }
+void lcd_show_status_note(const char* text) {
+  lcd_clear_status();
+  lcd_put_text(3, 0, text, 0);
+  shift_status_down(56);
+  lcd_draw_rule();
 }
+
+void lcd_shift_status_down() { shift_status_down(36); }
 
 void lcd_draw_line_marker(int page, uint8_t n) {
   if (page < 0 || page > LCD_PAGES - 2 || n > 3) return;

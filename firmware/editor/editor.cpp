@@ -33,6 +33,7 @@ struct Editor {
   uint8_t last_mode = 0;
   uint8_t redraw = 0;
   uint32_t battery_ticks = 0;
+  const char* note = nullptr;  // shown on the status line until the next key
 } ed;
 
 // The label type follows the loaded material: the self-laminating wire type
@@ -96,6 +97,7 @@ void ed_init() {
   ed.last_mode = 0;
   ed.redraw = 0;
   ed.battery_ticks = 0;
+  ed.note = nullptr;
   ed_refresh();
 }
 
@@ -103,11 +105,16 @@ uint8_t ed_caps() { return ed.caps; }
 
 bool ed_redraw_pending() { return ui_get_mode() != ed.last_mode; }
 
+void ed_show_status_note(const char* text) { ed.note = text; }
+
 void ed_toggle_caps() { ed.caps = ed.caps ? 0 : 1; }
 
 void ed_refresh() {
   lcd_set_caps_indicator(ed.caps != 0);
-  lcd_draw_status(lbl_record());
+  if (ed.note)
+    lcd_show_status_note(ed.note);
+  else
+    lcd_draw_status(lbl_record());
   lcd_draw_editor();
 }
 
@@ -195,6 +202,7 @@ void ed_mode_task() {
 
   if (key == KEY_NONE) return;
   kbd_clear_key();
+  ed.note = nullptr;
 
   if (func_is_active() && key == KEY_SPACE) {
     mirror_toggle_background();

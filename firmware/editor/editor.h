@@ -12,6 +12,9 @@ void ed_init();
 void ed_mode_task();
 // Caps lamp, status line and text view from the label record.
 void ed_refresh();
+// Shows text (up to six characters) on the status line instead of the label
+// type and font size from the next refresh until the editor takes a key.
+void ed_show_status_note(const char* text);
 // Command keys (codes below 16), plain or in the Func layer.
 void ed_command_key(uint8_t key);
 // Opens menu n in mode 3; the serial menu (2) becomes the terminal block

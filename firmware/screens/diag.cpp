@@ -41,6 +41,10 @@ struct Diag {
   // An Alt command typed while the device prints, kept for the end of the job
   // (plus one; 0 = none).
   std::atomic<uint8_t> pending{0};
+  // Alt+Delete's command 0 must return to the editor even when the last
+  // command seen was 0 already (as after start-up): without being new it
+  // would leave the device in mode 13, where no task takes a key.
+  std::atomic<bool> zero_is_new{false};
   // Tick only.
   uint8_t last_command = 0;
   uint8_t is_new = 1;
@@ -434,6 +438,7 @@ void start_pending() {
   if (!pending || device_printing()) return;
   d.pending = 0;
   d.command = uint8_t(pending - 1);
+  if (d.command == 0) d.zero_is_new = true;
   ui_set_mode(MODE_DIAG);
 }
 }  // namespace
@@ -449,6 +454,7 @@ void diag_init() {
   d.speed_test = 1;
   d.offset = 0;
   d.pending = 0;
+  d.zero_is_new = false;
   d.flash_block = kFlashBlocks;
   nvm_load_device_settings(d.settings);
 }
@@ -457,7 +463,7 @@ void diag_task() {
   start_pending();
   if (ui_get_mode() != MODE_DIAG) return;
   const uint8_t command = d.command;
-  d.is_new = command != d.last_command;
+  d.is_new = command != d.last_command || (command == 0 && d.zero_is_new.exchange(false));
   d.last_command = command;
   if (d.is_new) on_entry(command);
   if (ui_get_mode() == MODE_DIAG && d.command == command) every_tick(command);
@@ -483,6 +489,7 @@ void diag_alt_command(uint8_t command) {
     return;
   }
   d.command = command;
+  if (command == 0) d.zero_is_new = true;
   ui_set_mode(MODE_DIAG);
 }
 

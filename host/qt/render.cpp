@@ -1,10 +1,14 @@
 #include "host/qt/render.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QByteArray>
 #include <QImage>
 #include <QPixmap>
+#include <cstdio>
 #include <memory>
 
+#include "host/output_file.h"
 #include "host/qt/device_window.h"
 #include "host/qt/simulator.h"
 
@@ -21,5 +25,12 @@ bool render_device_png(const QString& path) {
   }
   if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return false;
   DeviceWindow window;  // no controller: shows the state, starts nothing
-  return window.grab().toImage().save(path, "PNG");
+  // Encoded in memory, then written as every other output is: through a
+  // link, never over a device node, no partial file left by a failure.
+  QByteArray png;
+  QBuffer buffer(&png);
+  if (!buffer.open(QIODevice::WriteOnly) || !window.grab().toImage().save(&buffer, "PNG")) return false;
+  return output_file_write(path.toStdString(), [&png](FILE* f) {
+    return std::fwrite(png.constData(), 1, size_t(png.size()), f) == size_t(png.size());
+  });
 }

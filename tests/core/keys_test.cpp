@@ -1,14 +1,31 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
+#include "firmware/nvm/nvm.h"
+#include "firmware/print/engine.h"
 #include "firmware/screens/diag.h"
+#include "host/headless.h"
 #include "host/keys.h"
+#include "host/lcd_text.h"
 #include "host/mirror.h"
 #include "host/power.h"
 
 namespace {
+std::vector<ScriptToken> parse(const std::string& script) {
+  std::vector<ScriptToken> tokens;
+  std::string error;
+  EXPECT_TRUE(script_parse(script, tokens, error)) << error;
+  return tokens;
+}
+
 class Keys : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -165,4 +182,53 @@ TEST_F(Keys, KeyEventsRestartTheAutoOffCountButFuncClicksDoNot) {
   for (int i = 0; i < 3; ++i) pwr_task();
   key_input::key_down('A');
   EXPECT_EQ(pwr_idle_ticks(), 0u);
+}
+
+// Alt+Delete on a running device with the built image (its glyphs read the
+// screen): the status line says "Erased" until the next key, from any screen,
+// and the next start-up has the factory settings (the language set before is
+// gone with both copies).
+TEST(ServiceErase, SaysErasedOnTheStatusLineAndTheNextStartHasFactorySettings) {
+#ifndef KLX80_BUILT_IMAGE
+  GTEST_SKIP() << "the font image builder is not part of this build";
+#else
+  namespace fs = std::filesystem;
+  const fs::path image = fs::temp_directory_path() / ("klx80-erase-" + std::to_string(getpid()) + ".hex");
+  struct Case {
+    const char* before;  // keys before Alt+Delete
+    const char* after;   // keys after it
+    const char* status;  // the status line then, blanks dropped
+  };
+  const Case cases[] = {
+      {"CART:3 TEXT:AB", "", "Erased"},
+      {"CART:3 MENU DOWN", "", "Erased"},  // from a menu: back in the editor
+      {"CART:3 TEXT:AB", "LEFT", "W.759"},  // the next key ends the note
+      {"CART:3 ALT+A", "", "Erased"},       // from a service screen
+  };
+  for (const Case& c : cases) {
+    fs::copy_file(KLX80_BUILT_IMAGE, image, fs::copy_options::overwrite_existing);
+    std::string error, status;
+    {
+      HeadlessDevice device(image.string());
+      uint8_t settings[10];
+      prn_factory_settings(settings);
+      settings[0] = 2;  // French
+      nvm_save_device_settings(settings);
+      for (const std::string& script : {std::string(c.before), std::string("ALT+DELETE"), std::string(c.after)})
+        for (const ScriptToken& t : parse(script)) ASSERT_TRUE(device.run(t, error)) << error;
+      const LcdText screen = LcdTextReader::from_flash().read_mirror();
+      for (uint16_t code : screen.lines[3])
+        if (code != ' ') status += char(code);
+    }
+    EXPECT_EQ(status, c.status) << c.before << " / " << c.after;
+    HeadlessDevice restarted(image.string());
+    uint8_t settings[10], factory[10] = {};
+    prn_factory_settings(factory);
+    EXPECT_TRUE(nvm_load_device_settings(settings));
+    factory[1] = settings[1], factory[3] = settings[3];  // bytes no setting uses
+    EXPECT_EQ(std::vector<uint8_t>(settings, settings + 9), std::vector<uint8_t>(factory, factory + 9))
+        << c.before << " / " << c.after;
+  }
+  fs::remove(image);
+#endif
 }
