@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -34,11 +35,15 @@ inline void install_quiet_ui() {
   host_ui_install(&ui);
 }
 
-// /dev/shm when there is one: the image is rewritten for every input.
+// /dev/shm when there is one: the image is rewritten for every input. One
+// image per process, removed when the process exits.
 inline std::string image_path(const char* name) {
+  static std::string path;
   std::filesystem::path dir = std::filesystem::is_directory("/dev/shm") ? std::filesystem::path("/dev/shm")
                                                                          : std::filesystem::temp_directory_path();
-  return (dir / ("klx80_fuzz_" + std::string(name) + "_" + std::to_string(::getpid()) + ".hex")).string();
+  path = (dir / ("klx80_fuzz_" + std::string(name) + "_" + std::to_string(::getpid()) + ".hex")).string();
+  std::atexit([] { std::remove(path.c_str()); });
+  return path;
 }
 
 inline bool write_image(const std::string& path, const std::vector<uint8_t>& image) {
