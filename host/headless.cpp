@@ -39,6 +39,7 @@ uint16_t letter_vk(char c) { return uint16_t(c >= 'a' && c <= 'z' ? c - 32 : c);
 HeadlessDevice::HeadlessDevice(const std::string& flash_path) : settle_bound_(kSettleBound) {
   host_clock_use_virtual(true);
   key_input::reset();
+  key_input::clear_queue();
   spi_set_path(flash_path);
   cart_panel_init();
   firmware_start();
@@ -68,6 +69,7 @@ void HeadlessDevice::tick(uint32_t count) {
   for (uint32_t i = 0; i < count; ++i) {
     uint8_t before[LCD_FRAME_BYTES], after[LCD_FRAME_BYTES];
     mirror_copy_framebuffer(before);
+    key_input::tick();
     sys_tick();
     mirror_copy_framebuffer(after);
     frame_changed_ = std::memcmp(before, after, LCD_FRAME_BYTES) != 0;
@@ -82,7 +84,7 @@ bool HeadlessDevice::settled() const {
   // The cut pause takes only Print and Delete (at its next 100 ms poll); any
   // other key stays in the register until the job ends, as on the device.
   uint8_t key = kbd_get_key();
-  bool key_done = key == 0 || (cut_waiting() && key != KEY_PRINT && key != KEY_DELETE);
+  bool key_done = (key == 0 || (cut_waiting() && key != KEY_PRINT && key != KEY_DELETE)) && key_input::queued() == 0;
   // In exact timing a material change under way is part of what must end.
   return key_done && !frame_changed_ && !ed_redraw_pending() && !prn_engine_busy() &&
          !(exact_ && cart_panel_busy());

@@ -13,6 +13,9 @@ class HostUi {
   virtual void warn(const std::string& text, const std::string& caption);
   // Ends the process at once, without the close-time save.
   [[noreturn]] virtual void exit_now(int status);
+  // Yes to the auto-off question. Here the process ends at once; the desktop
+  // program closes as its window does, so the working label is journalled.
+  virtual void turn_off() { exit_now(0); }
 };
 
 // The interface in use; never null.

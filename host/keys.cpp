@@ -1,6 +1,7 @@
 #include "host/keys.h"
 
 #include <atomic>
+#include <deque>
 
 #include "firmware/editor/editor.h"
 #include "firmware/kernel/kernel.h"
@@ -18,6 +19,59 @@ struct KeyState {
   bool shift_down = false;
   void (*bring_to_front)() = nullptr;
 } s;
+
+// What waits for the register: a device key code, or a Func press or release
+// (kept in line so Func acts on exactly the keys typed after it).
+enum class Pending : uint8_t { Key, FuncDown, FuncUp, FuncRelease };
+struct Waiting {
+  Pending kind;
+  uint8_t code;
+};
+// Window thread only. Bounded so a stuck device cannot grow it without end;
+// at 100 keys a second taken, the bound is ten seconds of typing ahead.
+std::deque<Waiting> queue;
+constexpr size_t kQueueLimit = 1000;
+// Ticks the register has held a key the device did not take while others
+// wait. The device takes a key within a tick when it reads keys at all; one
+// it leaves (the cut pause takes only Print and Delete) is replaced by the
+// next after this long, as the device's own register would replace it.
+int held_ticks = 0;
+constexpr int kStaleTicks = 5;
+
+void act_on_func(Pending kind) {
+  if (kind == Pending::FuncDown)
+    func_key_down();
+  else if (kind == Pending::FuncUp)
+    func_key_up();
+  else
+    func_release();
+}
+
+void enqueue(Pending kind, uint8_t code) {
+  // Func acts at once unless keys wait: then it takes its place in line.
+  if (kind != Pending::Key && queue.empty()) {
+    act_on_func(kind);
+    return;
+  }
+  if (queue.size() < kQueueLimit) queue.push_back({kind, code});
+  key_input::feed();
+}
+
+// The function keys for the keys the table leaves to the mouse.
+uint8_t function_key_code(uint16_t virtual_key) {
+  switch (virtual_key) {
+    case key_input::kMenuKey:
+      return 1;
+    case key_input::kLabelKey:
+      return 3;
+    case key_input::kFontKey:
+      return 4;
+    case key_input::kPrintKey:
+      return 10;
+    default:
+      return 0;
+  }
+}
 
 struct TableEntry {
   uint16_t virtual_key;
@@ -94,7 +148,7 @@ KeyTaken key_down(uint16_t virtual_key) {
   pwr_activity();
   if (virtual_key == VK_SHIFT && !s.shift_down) {
     s.shift_down = true;  // auto-repeat of Shift is ignored
-    func_key_down();
+    enqueue(Pending::FuncDown, 0);
     taken.kind = KeyTaken::FuncDown;
   }
   if (virtual_key == VK_MENU_ALT) s.alt_down = true;
@@ -108,9 +162,13 @@ KeyTaken key_down(uint16_t virtual_key) {
       taken.kind = KeyTaken::AltCommand;
     }
   } else {
-    const uint8_t code = kbd_map_pc_key(virtual_key);
-    kbd_put_key(code);
-    if (code != 0 && code != KEY_FUNC) taken = {KeyTaken::DeviceKey, code};
+    // Unmapped keys (and Func, which the register never takes) wait for
+    // nothing and take nothing away from the keys still waiting.
+    const uint8_t code = device_key_for(virtual_key);
+    if (code != 0 && code != KEY_FUNC) {
+      enqueue(Pending::Key, code);
+      taken = {KeyTaken::DeviceKey, code};
+    }
   }
   bring_to_front();
   return taken;
@@ -119,20 +177,52 @@ KeyTaken key_down(uint16_t virtual_key) {
 void key_up(uint16_t virtual_key) {
   if (virtual_key == VK_MENU_ALT) s.alt_down = false;
   if (virtual_key == VK_SHIFT) {
-    func_key_up();
+    enqueue(Pending::FuncUp, 0);
     s.shift_down = false;
   }
 }
 
 void key_picture_down(uint8_t tag) {
   pwr_activity();
-  kbd_put_key(tag);
+  if (tag && tag != 6) enqueue(Pending::Key, tag);
   bring_to_front();
 }
 
 void func_picture_click() {
-  func_key_down();
-  func_key_up();
+  enqueue(Pending::FuncDown, 0);
+  enqueue(Pending::FuncUp, 0);
+}
+
+void tick() {
+  if (queue.empty() || s.reg.load() == 0) {
+    held_ticks = 0;
+  } else if (++held_ticks >= kStaleTicks) {
+    held_ticks = 0;
+    s.reg = 0;  // the unread key gives way to the next
+  }
+  feed();
+}
+
+void feed() {
+  while (!queue.empty() && s.reg.load() == 0) {
+    Waiting next = queue.front();
+    queue.pop_front();
+    if (next.kind == Pending::Key)
+      kbd_put_key(next.code);
+    else
+      act_on_func(next.kind);
+  }
+}
+
+uint8_t device_key_for(uint16_t virtual_key) {
+  uint8_t code = kbd_map_pc_key(virtual_key);
+  return code ? code : function_key_code(virtual_key);
+}
+
+size_t queued() { return queue.size(); }
+void clear_queue() {
+  queue.clear();
+  held_ticks = 0;
 }
 
 void reset() {
@@ -142,7 +232,8 @@ void reset() {
 
 bool focus_lost() {
   const bool held = s.shift_down || s.alt_down;
-  if (s.shift_down) func_release();
+  // In line behind the keys typed while Shift was held, which keep their Func.
+  if (s.shift_down) enqueue(Pending::FuncRelease, 0);
   reset();
   return held;
 }

@@ -3,6 +3,7 @@
 // space; the desktop layer maps its toolkit's keys onto them) and the device
 // window's key handling, including Shift as Func and the Alt service commands.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "firmware/platform/keys.h"
@@ -22,6 +23,8 @@ enum : uint16_t {
   VK_DOWN_ARROW = 40,
   VK_DELETE_KEY = 46,
   VK_F1 = 112,
+  VK_F5 = 116,
+  VK_F12 = 123,
 };
 
 // A key press: the code replaces one not yet taken (Func never enters).
@@ -52,6 +55,23 @@ void reset();
 // key is taken in the Func layer; a Func latched by the key picture stays.
 // True when Alt or Shift was held.
 bool focus_lost();
+// Keys and Func presses wait here in order and enter the one-key register
+// only when it is empty, so fast typing loses nothing. Called on every tick
+// and after every key event; the window thread only.
+void feed();
+// Called once per device tick before it runs: feeds, and lets a key the
+// device leaves unread for five ticks give way to the next waiting one.
+void tick();
+size_t queued();
+// The device key a PC key stands for (Shift gives Func), 0 for none: which
+// key picture to draw pressed.
+uint8_t device_key_for(uint16_t virtual_key);
+// Forget the waiting keys and Func presses (a fresh start of the device).
+void clear_queue();
+// The function keys for the device keys that have no PC key on the table,
+// and for the Cut switch (handled by the window, which shows the switch).
+constexpr uint16_t kMenuKey = VK_F1, kLabelKey = VK_F1 + 1, kFontKey = VK_F1 + 2, kPrintKey = VK_F1 + 3,
+                   kCutKey = VK_F5;
 // Called after every key event so the window can come to the front.
 void set_bring_to_front(void (*callback)());
 }  // namespace key_input

@@ -8,6 +8,7 @@ namespace {
 struct Power {
   std::atomic<uint32_t> idle{0};  // reset by key events on the window thread
   std::atomic<uint8_t> enabled{1};
+  std::atomic<bool> allowed{true};  // the simulator's own switch, for demonstrations
 } s;
 }  // namespace
 
@@ -22,7 +23,7 @@ void pwr_activity() { s.idle = 0; }
 
 void pwr_task() {
   uint32_t taken = s.idle++;
-  if (taken >= 60000 && s.enabled) {
+  if (taken >= 60000 && s.enabled && s.allowed) {
     s.idle = 0;
     pwr_ask_off();
   }
@@ -30,8 +31,11 @@ void pwr_task() {
 
 void pwr_disable_auto_off() { s.enabled = 0; }
 
+void pwr_allow_auto_off(bool allowed) { s.allowed = allowed; }
+bool pwr_auto_off_allowed() { return s.allowed; }
+
 void pwr_ask_off() {
-  if (host_ui().ask_turn_off()) host_ui().exit_now(0);
+  if (host_ui().ask_turn_off()) host_ui().turn_off();
 }
 
 uint32_t pwr_idle_ticks() { return s.idle; }

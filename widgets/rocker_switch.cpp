@@ -64,7 +64,7 @@ void RockerSwitch::paintEvent(QPaintEvent*) {
   qreal r = qMin(w, h) * 0.11;
   QPointF led(w / 2, 6 + r);
   QColor lamp = ledColour();
-  if (on) {
+  if (on || lit_) {
     QRadialGradient glow(led, r * 2.6);
     QColor halo = lamp;
     halo.setAlpha(110);
@@ -124,4 +124,10 @@ void RockerSwitch::paintEvent(QPaintEvent*) {
     p.setBrush(QColor(128, 128, 128, 120));
     p.drawRoundedRect(bezel, 7, 7);
   }
+}
+
+void RockerSwitch::setLit(bool lit) {
+  if (lit == lit_) return;
+  lit_ = lit;
+  update();
 }

@@ -19,7 +19,10 @@ class RockerSwitch : public QAbstractButton {
 
   void setTextColour(const QColor& colour);
   void setLedColours(const QColor& on, const QColor& off);
-  QColor ledColour() const { return isOn() ? led_on_ : led_off_; }
+  QColor ledColour() const { return isOn() || lit_ ? led_on_ : led_off_; }
+  // The lamp lit by its owner (something waits for the switch), pressed or not.
+  void setLit(bool lit);
+  bool isLit() const { return lit_; }
 
   // Pressed (push-button mode) or checked (latching mode).
   bool isOn() const { return isCheckable() ? isChecked() : isDown(); }
@@ -34,4 +37,5 @@ class RockerSwitch : public QAbstractButton {
   QColor text_colour_{0, 128, 0};
   QColor led_on_{0, 255, 0};
   QColor led_off_{0, 128, 0};
+  bool lit_ = false;
 };

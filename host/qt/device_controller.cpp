@@ -13,6 +13,7 @@
 #include "host/host_ui.h"
 #include "host/keys.h"
 #include "host/mirror.h"
+#include "host/power.h"
 #include "host/runtime.h"
 #include "host/spi_flash.h"
 #include "host/tape.h"
@@ -83,6 +84,7 @@ void DeviceController::tick() {
     explicit Guard(bool& f) : flag(f) { flag = true; }
     ~Guard() { flag = false; }
   } guard(tick_busy_);
+  key_input::tick();  // the next waiting key, if the device took the last one
   sys_tick();
   ++ticks_run_;
   // A save that did not reach the image (disk full) is told once.
@@ -163,6 +165,14 @@ void DeviceController::pressCut() {
   recorder_.cut(recordingTicks());
 }
 
+bool DeviceController::cutPauseWaiting() const { return cut_waiting(); }
+
+uint8_t DeviceController::deviceKeyFor(uint16_t virtual_key) { return key_input::device_key_for(virtual_key); }
+
+void DeviceController::setAutoOffAllowed(bool allowed) { pwr_allow_auto_off(allowed); }
+
+bool DeviceController::autoOffAllowed() const { return pwr_auto_off_allowed(); }
+
 void DeviceController::setBatteryVolts(double volts) { adc_set_battery_volts(float(volts)); }
 
 void DeviceController::setBattery(double volts) {
@@ -191,6 +201,7 @@ bool DeviceController::startRecording() {
   firmware_close();
   // As the batch runner starts the device: no key held, material 3, 9 V.
   key_input::reset();
+  key_input::clear_queue();
   cart_panel_init();
   adc_set_battery_volts(9.0f);
   recorder_.start(spi_path());  // the image as the restarted device finds it

@@ -55,6 +55,14 @@ class DeviceController : public QObject {
   void forgetModifiers();
   // The Cut switch, at any time: the engine's next cut pause sees it.
   void pressCut();
+  // A pause between labels waits for the Cut switch (its lamp lights).
+  bool cutPauseWaiting() const;
+  // The device key a PC key stands for (the key picture drawn pressed), 0 none.
+  static uint8_t deviceKeyFor(uint16_t virtual_key);
+  // The Device menu's auto-off switch: off keeps the idle question away
+  // until it is turned on again or the program ends.
+  void setAutoOffAllowed(bool allowed);
+  bool autoOffAllowed() const;
   // The battery dial: its value, and (when it is turned) the LCD's battery
   // symbol at once.
   void setBatteryVolts(double volts);

@@ -14,14 +14,13 @@ Key digit(uint8_t tag, int z, QRect area, const char* func = "") {
 }
 
 std::vector<Key> make_keys() {
-  const QString mouse_only = QStringLiteral("no PC key, click it");
   return {
-      {1, 46, {248, 256, 73, 33}, "Menu", "Setup", mouse_only, KeyStyle::Command},
-      {3, 48, {48, 264, 73, 25}, "Label", "Feed", mouse_only, KeyStyle::Command},
-      {4, 50, {48, 296, 73, 25}, "Font", "Caps", mouse_only, KeyStyle::Command},
+      {1, 46, {248, 256, 73, 33}, "Menu", "Setup", "F1", KeyStyle::Command},
+      {3, 48, {48, 264, 73, 25}, "Label", "Feed", "F2", KeyStyle::Command},
+      {4, 50, {48, 296, 73, 25}, "Font", "Caps", "F3", KeyStyle::Command},
       {8, 47, {248, 296, 81, 33}, "Delete", "Clear", "Delete or Backspace", KeyStyle::Delete},
       {9, 3, {160, 248, 49, 49}, "Enter", "", "Enter", KeyStyle::Enter},
-      {10, 49, {248, 216, 81, 33}, "Print", "Copies", mouse_only, KeyStyle::Print},
+      {10, 49, {248, 216, 81, 33}, "Print", "Copies", "F4", KeyStyle::Print},
       {11, 24, {152, 216, 65, 25}, "Up", "", "Up arrow", KeyStyle::Arrow},
       {12, 25, {152, 296, 65, 25}, "Down", "", "Down arrow", KeyStyle::Arrow},
       {13, 27, {216, 240, 25, 65}, "Right", "", "Right arrow", KeyStyle::Arrow},

@@ -19,6 +19,20 @@
 #include "host/qt/key_map.h"
 #include "widgets/rocker_switch.h"
 
+namespace {
+QString keyboard_map_text() {
+  QString text = QStringLiteral("Letters A-Z, digits 0-9 (main row), Space, Enter, the arrows, Delete or Backspace, "
+                                "Caps Lock as on the device.\nShift is Func (tap it to latch Func for one key).\n\n");
+  for (uint8_t tag : {1, 3, 4, 10}) {
+    const layout::Key* key = layout::key_with_tag(tag);
+    text += key->pc_key + QStringLiteral("\t") + key->legend + QStringLiteral("\n");
+  }
+  text += QStringLiteral("F5\tthe Cut switch\n\nAlt with a letter starts a service command; Esc leaves it.\n"
+                         "Keys typed in Print Output or the media panel go to the device too.");
+  return text;
+}
+}  // namespace
+
 DeviceWindow::DeviceWindow(DeviceController* controller, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
@@ -41,12 +55,14 @@ DeviceWindow::DeviceWindow(DeviceController* controller, QWidget* parent)
   cut_switch_->setText(QStringLiteral("Cut"));
   cut_switch_->setTextColour(QColor(0, 128, 0));
   cut_switch_->setLedColours(QColor(0, 255, 0), QColor(0, 128, 0));
-  cut_switch_->setToolTip(QStringLiteral("Cut: ends the pause between labels"));
+  cut_switch_->setToolTip(QStringLiteral("Cut: ends the pause between labels (PC key F5)"));
   // Any time, also while nothing waits for it: the engine's next cut pause sees it.
   connect(cut_switch_, &QAbstractButton::clicked, controller_, &DeviceController::pressCut);
 
   if (live_) {
     connect(controller_, &DeviceController::frontRequested, this, &DeviceWindow::bringToFront);
+    // The Cut switch lights while a pause between labels waits for it.
+    connect(controller_, &DeviceController::ticked, this, [this] { cut_switch_->setLit(controller_->cutPauseWaiting()); });
     connect(controller_, &DeviceController::lcdChanged, this,
             [this] { update(QRect(layout::kLcdOrigin, QSize(MIRROR_WIDTH, MIRROR_HEIGHT + 10))); });
   }
@@ -78,7 +94,22 @@ void DeviceWindow::paintEvent(QPaintEvent* event) {
   }
   p.drawImage(layout::kLcdOrigin, lcd);
   device_art::paint_lamps(p, mirror_lamps());
+  if (const layout::Key* key = pressed_tag_ >= 0 ? layout::key_with_tag(uint8_t(pressed_tag_)) : nullptr) {
+    // A held key sinks: its cap darkened, its top edge shadowed.
+    QRectF cap = device_art::keycap_rect(*key);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0, 0, 0, 120), 2));
+    p.setBrush(QColor(0, 0, 0, 70));
+    p.drawRoundedRect(cap.adjusted(1, 1, -1, -1), 4, 4);
+  }
   if (live_) controller_->noteFramePainted();
+}
+
+void DeviceWindow::setPressedKey(int tag) {
+  if (tag == pressed_tag_) return;
+  for (int t : {pressed_tag_, tag})
+    if (const layout::Key* key = t >= 0 ? layout::key_with_tag(uint8_t(t)) : nullptr) update(key->area.adjusted(-2, -2, 2, 2));
+  pressed_tag_ = tag;
 }
 
 void DeviceWindow::showEvent(QShowEvent* event) {
@@ -98,6 +129,7 @@ void DeviceWindow::mousePressEvent(QMouseEvent* event) {
     bringToFront();  // the device picture: nothing but to the front
     return;
   }
+  setPressedKey(key->tag);
   if (key->tag == layout::kFuncTag) {
     func_pressed_ = event->button() == Qt::LeftButton;
     return;
@@ -106,6 +138,7 @@ void DeviceWindow::mousePressEvent(QMouseEvent* event) {
 }
 
 void DeviceWindow::mouseReleaseEvent(QMouseEvent* event) {
+  setPressedKey(-1);
   // The Func picture acts on a click: press and release on it.
   if (!func_pressed_ || event->button() != Qt::LeftButton) return;
   func_pressed_ = false;
@@ -122,14 +155,19 @@ void DeviceWindow::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void DeviceWindow::keyPressEvent(QKeyEvent* event) {
-  controller_->keyDown(key_map::virtual_key(*event));
+  if (event->key() == Qt::Key_F5 && !event->isAutoRepeat()) cut_switch_->animateClick();  // shown pressed, then clicked
+  const uint16_t vk = key_map::virtual_key(*event);
+  controller_->keyDown(vk);
+  if (uint8_t code = DeviceController::deviceKeyFor(vk)) setPressedKey(code);
   event->accept();
 }
 
 void DeviceWindow::keyReleaseEvent(QKeyEvent* event) {
   // X11 repeats a held key as release-and-press pairs; only the real release counts.
   if (event->isAutoRepeat()) return;
-  controller_->keyUp(key_map::virtual_key(*event));
+  const uint16_t vk = key_map::virtual_key(*event);
+  controller_->keyUp(vk);
+  if (DeviceController::deviceKeyFor(vk) == pressed_tag_) setPressedKey(-1);
   event->accept();
 }
 
@@ -137,6 +175,7 @@ void DeviceWindow::focusOutEvent(QFocusEvent* event) {
   // Alt or Shift released in another window never reach us: a later letter
   // must not be taken as a service command nor in the Func layer.
   controller_->forgetModifiers();
+  setPressedKey(-1);
   QWidget::focusOutEvent(event);
 }
 
@@ -146,8 +185,18 @@ void DeviceWindow::contextMenuEvent(QContextMenuEvent* event) {
   if (layout::key_at(event->pos())) return;
   QMenu menu(this);
   menu.addAction(QStringLiteral("Serial Comms..."), this, &DeviceWindow::serialCommsRequested);
+  menu.addAction(QStringLiteral("Print Output"), this, &DeviceWindow::printOutputRequested);
+  menu.addAction(QStringLiteral("Media and Battery"), this, &DeviceWindow::mediaPanelRequested);
   menu.addSeparator();
   addRecordingActions(menu);
+  menu.addSeparator();
+  QAction* auto_off = menu.addAction(QStringLiteral("Auto-off after 10 idle minutes"));
+  auto_off->setCheckable(true);
+  auto_off->setChecked(controller_->autoOffAllowed());
+  connect(auto_off, &QAction::toggled, controller_, &DeviceController::setAutoOffAllowed);
+  menu.addAction(QStringLiteral("Keyboard Map..."), this, [this] {
+    QMessageBox::information(this, QStringLiteral("Keyboard Map"), keyboard_map_text());
+  });
   menu.exec(event->globalPos());
 }
 

@@ -30,6 +30,9 @@ class DeviceWindow : public QWidget {
   void closed();
   // "Serial Comms..." was chosen in the context menu.
   void serialCommsRequested();
+  // The other windows reopened from the context menu after being closed.
+  void printOutputRequested();
+  void mediaPanelRequested();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -51,5 +54,8 @@ class DeviceWindow : public QWidget {
   DeviceController* controller_;
   bool live_;  // a controller was given: the window runs the device
   RockerSwitch* cut_switch_;
+  void setPressedKey(int tag);
+
   bool func_pressed_ = false;  // a press on the Func picture waits for its release
+  int pressed_tag_ = -1;       // the key drawn pressed (mouse or PC key held), -1 none
 };

@@ -10,6 +10,7 @@
 #include <exception>
 
 #include "host/qt/qt_host_ui.h"
+#include "host/qt/signal_close.h"
 #include "host/qt/simulator.h"
 #include "host/flash_image.h"
 #include "host/spi_flash.h"
@@ -66,7 +67,11 @@ int main(int argc, char** argv) {
   int status = 0;
   {
     Simulator simulator;
+    simulator.restorePlaces();
+    QObject::connect(&simulator.deviceWindow(), &DeviceWindow::closed, [&simulator] { simulator.savePlaces(); });
     simulator.show();
+    close_on_signals(&simulator.deviceWindow());
+    ui.setDeviceWindow(&simulator.deviceWindow());
     if (serial_port) {
       // The rig reads what the window's status bar says.
       SerialWindow& serial = simulator.serialWindow();

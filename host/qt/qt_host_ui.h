@@ -1,6 +1,9 @@
 // What the device asks the person at the desktop: message boxes without an
 // owner, as the device window's own questions.
 #pragma once
+#include <QPointer>
+#include <QWidget>
+
 #include "host/host_ui.h"
 
 class QtHostUi : public HostUi {
@@ -9,4 +12,11 @@ class QtHostUi : public HostUi {
   bool ask_turn_off() override;
   // An error box with one OK button.
   void warn(const std::string& text, const std::string& caption) override;
+  // Yes to auto-off closes this window from the event loop, as the user
+  // closing it would (the label journalled); without one the process ends.
+  void setDeviceWindow(QWidget* window) { device_window_ = window; }
+  void turn_off() override;
+
+ private:
+  QPointer<QWidget> device_window_;
 };

@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QRadioButton>
+#include <QSettings>
 
+#include "host/qt/key_forwarder.h"
 #include "host/tape_history.h"
 #include "widgets/dial.h"
 
@@ -22,6 +24,15 @@ Simulator::Simulator()
   tape_history_enable(true);
   QObject::connect(device_.get(), &DeviceWindow::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
   QObject::connect(device_.get(), &DeviceWindow::serialCommsRequested, serial_.get(), &SerialWindow::openWindow);
+  for (auto [signal, window] : {std::pair{&DeviceWindow::printOutputRequested, static_cast<QWidget*>(print_.get())},
+                                std::pair{&DeviceWindow::mediaPanelRequested, static_cast<QWidget*>(media_.get())}})
+    QObject::connect(device_.get(), signal, window, [window] {
+      window->show();
+      window->raise();
+    });
+  auto* forwarder = new KeyForwarder(device_.get(), device_.get());
+  forwarder->watch(print_.get());
+  forwarder->watch(media_.get());
   // Remote key scripts choose material and battery on the media panel, so it shows them.
   serial_->setPanelAction([media = media_.get()](const ScriptToken& token) {
     if (token.kind == ScriptToken::Cart)
@@ -39,4 +50,21 @@ void Simulator::show() {
   device_->show();  // starts the firmware
   device_->raise();
   device_->activateWindow();
+}
+
+
+void Simulator::restorePlaces() {
+  QSettings settings(QStringLiteral("klx80"), QStringLiteral("windows"));
+  for (QWidget* w : {static_cast<QWidget*>(device_.get()), static_cast<QWidget*>(print_.get()),
+                     static_cast<QWidget*>(media_.get()), static_cast<QWidget*>(serial_.get())}) {
+    QByteArray geometry = settings.value(w->objectName()).toByteArray();
+    if (!geometry.isEmpty()) w->restoreGeometry(geometry);
+  }
+}
+
+void Simulator::savePlaces() {
+  QSettings settings(QStringLiteral("klx80"), QStringLiteral("windows"));
+  for (QWidget* w : {static_cast<QWidget*>(device_.get()), static_cast<QWidget*>(print_.get()),
+                     static_cast<QWidget*>(media_.get()), static_cast<QWidget*>(serial_.get())})
+    settings.setValue(w->objectName(), w->saveGeometry());
 }

@@ -19,6 +19,9 @@ class Simulator {
   // Shows the windows that are visible at start; the device window's first
   // show starts the firmware.
   void show();
+  // Window places and sizes kept between runs (the desktop program only).
+  void restorePlaces();
+  void savePlaces();
 
   DeviceController& controller() { return *controller_; }
   DeviceWindow& deviceWindow() { return *device_; }

@@ -139,24 +139,32 @@ class DeviceWindowTest : public QObject {
 
   void pcKeysGoThroughTheTable() {
     DeviceWindow window;
-    send_key(window, QEvent::KeyPress, Qt::Key_Delete);
-    QCOMPARE(int(kbd_get_key()), 8);
-    kbd_clear_key();
-    send_key(window, QEvent::KeyPress, Qt::Key_Backspace);
-    QCOMPARE(int(kbd_get_key()), 8);
-    send_key(window, QEvent::KeyPress, Qt::Key_7);
-    QCOMPARE(int(kbd_get_key()), 24);
-    send_key(window, QEvent::KeyPress, Qt::Key_Exclam, Qt::ShiftModifier);  // Shift+1 on a US keyboard
-    QCOMPARE(int(kbd_get_key()), 18);
-    send_key(window, QEvent::KeyPress, Qt::Key_Enter, Qt::KeypadModifier);
-    QCOMPARE(int(kbd_get_key()), 9);
-    send_key(window, QEvent::KeyPress, Qt::Key_5, Qt::KeypadModifier);  // keypad digits give nothing
-    QCOMPARE(int(kbd_get_key()), 0);
+    struct Case {
+      int key;
+      Qt::KeyboardModifiers mods;
+      int code;
+    } cases[] = {
+        {Qt::Key_Delete, {}, 8},
+        {Qt::Key_Backspace, {}, 8},
+        {Qt::Key_7, {}, 24},
+        {Qt::Key_Exclam, Qt::ShiftModifier, 18},  // Shift+1 on a US keyboard
+        {Qt::Key_Enter, Qt::KeypadModifier, 9},
+        {Qt::Key_5, Qt::KeypadModifier, 0},  // keypad digits give nothing
+        {Qt::Key_F1, {}, 1},                 // the keys the table leaves to the mouse
+        {Qt::Key_F2, {}, 3},
+        {Qt::Key_F3, {}, 4},
+        {Qt::Key_F4, {}, 10},
+        {Qt::Key_Tab, {}, 0},
+    };
+    for (const Case& c : cases) {
+      kbd_clear_key();
+      send_key(window, QEvent::KeyPress, c.key, c.mods);
+      QCOMPARE(int(kbd_get_key()), c.code);
+    }
     kbd_put_key(31);
-    send_key(window, QEvent::KeyPress, Qt::Key_F1);  // unmapped: clears a pending key
-    QCOMPARE(int(kbd_get_key()), 0);
-    send_key(window, QEvent::KeyPress, Qt::Key_Tab);
-    QCOMPARE(int(kbd_get_key()), 0);
+    send_key(window, QEvent::KeyPress, Qt::Key_F12);  // unmapped: a pending key stays
+    QCOMPARE(int(kbd_get_key()), 31);
+    kbd_clear_key();
   }
 
   void altCommandsEnterServiceMode() {
@@ -259,6 +267,15 @@ class DeviceWindowTest : public QObject {
     }
     QVERIFY(ended);
     QVERIFY(!controller_->tickBusy());
+    // With the device window known, Yes closes it as the user would.
+    DeviceWindow window;
+    window.show();
+    QSignalSpy closed(&window, &DeviceWindow::closed);
+    ui_.setDeviceWindow(&window);
+    pwr_activity();
+    for (int i = 0; i < 60001; ++i) controller_->tick();
+    ui_.setDeviceWindow(nullptr);
+    QTRY_COMPARE(closed.count(), 1);
   }
 
   void autoOffNeverAfterDiagnosticsDisabledIt() {

@@ -102,6 +102,34 @@ class PrintWindowTest : public QObject {
     QCOMPARE(shown(w).pixelColor(480, 139), kWhite);
   }
 
+  // Widening the window past the tape hides the scroll bar; the start of the
+  // label must then be in view, not left behind the old scroll position.
+  void wideningShowsTheTapeFromItsStartAndKeysScroll() {
+    PrintWindow w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    add_columns(1, 0x80);
+    add_columns(599);
+    w.tapeEnded();
+    QCOMPARE(w.scrollBar()->value(), 119);
+    w.resize(700, w.height());
+    QVERIFY(w.scrollBar()->isHidden());
+    QCOMPARE(w.scrollBar()->value(), 0);
+    QCOMPARE(shown(w).pixelColor(0, 139), kRed);
+    w.resize(492, w.height());
+    struct Step {
+      int key;
+      int value;
+    } steps[] = {{Qt::Key_Home, 0}, {Qt::Key_End, 119}, {Qt::Key_PageUp, 0}, {Qt::Key_PageDown, 119}};
+    for (const Step& step : steps) {
+      QTest::keyClick(&w, Qt::Key(step.key));
+      QCOMPARE(w.scrollBar()->value(), step.value);
+    }
+    QWheelEvent wheel(QPointF(10, 10), QPointF(10, 10), {}, QPoint(0, 120), Qt::NoButton, {}, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&w, &wheel);
+    QCOMPARE(w.scrollBar()->value(), 119 - 72);  // a wheel notch up goes back towards the start
+  }
+
   void newTapeShowsTheWindowAndScrollsToItsStart() {
     DeviceController controller;
     PrintWindow w(&controller);
