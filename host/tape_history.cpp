@@ -79,6 +79,7 @@ void tape_history_label_ended() {
   if (s.tape == 0) s.tape = 1;  // a label before any tape_begin (a test's tape)
   label.tape = s.tape;
   label.number = s.next_number++;
+  label.width = label.columns.size();
   s.columns += label.columns.size();
   s.labels.push_back(std::move(label));
   while (s.labels.size() > TAPE_HISTORY_MAX_LABELS || (s.columns > TAPE_HISTORY_MAX_COLUMNS && s.labels.size() > 1))
@@ -111,8 +112,8 @@ bool tape_history_label(size_t index, TapeLabel& out, bool with_columns) {
     out = l;
   } else {
     out.number = l.number, out.tape = l.tape, out.label_type = l.label_type;
-    out.cartridge = l.cartridge, out.copy = l.copy, out.serial = l.serial;
-    out.columns.assign(l.columns.size(), TapeColumn{});  // the length only
+    out.cartridge = l.cartridge, out.copy = l.copy, out.serial = l.serial, out.width = l.width;
+    out.columns.clear();
   }
   return true;
 }

@@ -23,8 +23,9 @@ struct TapeLabel {
   uint64_t tape = 0;    // the tape it was printed on (the device starts one per label, or one per sample run)
   uint8_t label_type = 0, cartridge = 0, copy = 0;
   std::string serial;  // empty: no serial on this label
+  size_t width = 0;  // columns printed (kept even when a copy leaves the dots out)
   std::vector<TapeColumn> columns;
-  double length_mm() const { return double(columns.size()) / TAPE_DOTS_PER_MM; }
+  double length_mm() const { return double(width) / TAPE_DOTS_PER_MM; }
 };
 
 void tape_history_enable(bool on);
@@ -46,7 +47,7 @@ uint64_t tape_history_generation();
 // The number of the tape now in the device (0 before the first).
 uint64_t tape_history_current_tape();
 // A copy of label i (0 the oldest kept); false when out of range. With
-// with_columns false only the facts are copied.
+// with_columns false only the facts and the width are copied.
 bool tape_history_label(size_t index, TapeLabel& out, bool with_columns = true);
 // Copies of every kept label, oldest first.
 std::vector<TapeLabel> tape_history_labels(bool with_columns = true);

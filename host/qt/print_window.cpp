@@ -185,10 +185,10 @@ void PrintWindow::applyZoom() {
     // The newest label of what is shown fills the width.
     std::vector<TapeLabel> labels = bar_->source() == TapeSourceBar::kCurrentTape ? tape_printout::current_tape()
                                                                                   : std::vector<TapeLabel>{};
-    size_t label_columns = labels.empty() ? shown_columns_.size() : labels.back().columns.size();
+    size_t label_columns = labels.empty() ? shown_columns_.size() : labels.back().width;
     if (bar_->source() == TapeSourceBar::kWholeHistory) {
       TapeLabel last;
-      if (tape_history_label(tape_history_count() - 1, last, false)) label_columns = last.columns.size();
+      if (tape_history_label(tape_history_count() - 1, last, false)) label_columns = last.width;
     }
     zoom_ = label_columns ? double(qMax(1, width() - kRightMargin)) / double(label_columns) : 1.0;
   }
@@ -208,7 +208,7 @@ void PrintWindow::applyZoom() {
   if (mode == Zoom::FitLabel && bar_->source() != TapeSourceBar::kCurrentTape && !shown_columns_.empty()) {
     TapeLabel last;  // the whole history: the newest label in view
     if (bar_->source() == TapeSourceBar::kWholeHistory && tape_history_label(tape_history_count() - 1, last, false))
-      scroll_bar_->setValue(int(shown_columns_.size() - last.columns.size()));
+      scroll_bar_->setValue(int(shown_columns_.size() - last.width));
   }
   update();
 }

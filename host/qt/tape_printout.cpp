@@ -57,13 +57,16 @@ size_t total_columns(const std::vector<TapeLabel>& labels) {
 }
 
 std::vector<TapeLabel> current_tape() {
+  // The newest labels of the history that belong to the device's tape.
   std::vector<TapeLabel> labels;
   const uint64_t tape = tape_history_current_tape();
-  for (TapeLabel& l : tape_history_labels())
-    if (l.tape == tape) labels.push_back(std::move(l));
+  TapeLabel label;
+  for (size_t i = tape_history_count(); i-- > 0 && tape_history_label(i, label) && label.tape == tape;)
+    labels.insert(labels.begin(), std::move(label));
   if (total_columns(labels) == tape_column_count() && !labels.empty()) return labels;
   TapeLabel whole;
   tape_copy_columns(0, TAPE_MAX_COLUMNS, whole.columns);
+  whole.width = whole.columns.size();
   if (!labels.empty()) {
     whole.label_type = labels.back().label_type;
     whole.cartridge = labels.back().cartridge;
@@ -76,7 +79,7 @@ QString caption(const TapeLabel& l) {
   text += QStringLiteral(" \u00b7 %1 \u00b7 %2 mm \u00b7 %3 dots")
               .arg(QString::fromStdString(tape_label_type_name(l.label_type)))
               .arg(l.length_mm(), 0, 'f', 1)
-              .arg(l.columns.size());
+              .arg(l.width);
   if (l.number) text += QStringLiteral(" \u00b7 copy %1").arg(l.copy);
   if (!l.serial.empty()) text += QStringLiteral(" \u00b7 serial %1").arg(QString::fromStdString(l.serial));
   return text;

@@ -36,6 +36,7 @@ TapeLabel label_of(int n, uint8_t stored_byte0, uint64_t number) {
   TapeColumn c{};
   c[0] = stored_byte0;
   l.columns.assign(size_t(n), c);
+  l.width = size_t(n);
   return l;
 }
 
