@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "firmware/editor/label.h"
 #include "firmware/print/engine.h"
 
@@ -80,6 +82,20 @@ TEST_F(TapeHistoryTest, KeepsTheNewestLabelsWithinItsBound) {
   EXPECT_EQ(tape_history_count(), TAPE_HISTORY_MAX_COLUMNS / big);
   EXPECT_EQ(tape_history_dropped(), 17u - TAPE_HISTORY_MAX_COLUMNS / big);
   EXPECT_NE(tape_history_bound_text().find("1000 labels, up to 131 m"), std::string::npos);
+}
+
+TEST_F(TapeHistoryTest, TheWindowReadsWhileTheWorkerAddsLabels) {
+  std::thread worker([] {
+    for (int i = 0; i < 300; ++i) print_label(20, uint8_t(i));
+  });
+  size_t seen = 0;
+  while (seen < 300) {
+    std::vector<TapeLabel> labels = tape_history_labels(seen % 2 == 0);
+    for (const TapeLabel& l : labels) ASSERT_EQ(l.width, 20u);
+    seen = labels.size();
+  }
+  worker.join();
+  EXPECT_EQ(tape_history_count(), 300u);
 }
 
 TEST_F(TapeHistoryTest, KeepsNothingUnlessEnabled) {
