@@ -168,7 +168,8 @@ int PrintWindow::roomBelow() const {
   const QRect frame = frameGeometry();
   int limit = screen() ? screen()->availableGeometry().bottom() + 1 : INT_MAX;
   for (QWidget* w : QApplication::topLevelWidgets()) {
-    if (w == this || !w->isVisible()) continue;
+    // Menus, list pop-ups and tooltips come and go; only windows count.
+    if (w == this || !w->isVisible() || w->windowType() == Qt::Popup || w->windowType() == Qt::ToolTip) continue;
     const QRect r = w->frameGeometry();
     if (r.left() > frame.right() || r.right() < frame.left() || r.top() <= frame.top()) continue;
     limit = qMin(limit, r.top());
