@@ -51,6 +51,7 @@ FlashImageCheck flash_image_inspect(const std::string& path) {
   }
   if (size != FLASH_IMAGE_SIZE) {
     c.verdict = FlashImageVerdict::ReadOnly;
+    c.damaged = true;
     c.message = "File " + path + " is " + std::to_string(size) + " bytes, not a flash image of " +
                 std::to_string(FLASH_IMAGE_SIZE) + " bytes: it is used as it stands and changes cannot be saved";
     return c;
@@ -88,7 +89,10 @@ FlashImageCheck flash_image_check(const std::string& path) {
     c.message = "File " + path + " cannot be read";
     return c;
   }
-  if (c.message.empty()) c.message = flash_image_font_problem(path, bytes);
+  if (std::string fonts = flash_image_font_problem(path, bytes); !fonts.empty()) {
+    c.damaged = true;
+    if (c.message.empty()) c.message = fonts;
+  }
   return c;
 }
 
@@ -138,4 +142,26 @@ bool flash_image_install_template(const std::string& template_path, const std::s
   }
   fs::remove(temp, ec);
   return installed;
+}
+
+bool flash_image_set_aside(const std::string& path, const std::string& suffix, std::string& kept_as,
+                           std::string& error) {
+  for (int n = 1; n < 1000; ++n) {
+    const std::string name = path + suffix + (n == 1 ? "" : "-" + std::to_string(n));
+    // A hard link fails on a name that exists, so a file there is never replaced.
+    if (::link(path.c_str(), name.c_str()) != 0) {
+      if (errno == EEXIST) continue;
+      error = "File " + path + " could not be kept as " + name + ": " + std::strerror(errno);
+      return false;
+    }
+    if (::unlink(path.c_str()) != 0) {
+      error = "File " + path + " could not be moved aside: " + std::strerror(errno);
+      ::unlink(name.c_str());
+      return false;
+    }
+    kept_as = name;
+    return true;
+  }
+  error = "No free name to keep " + path + " under";
+  return false;
 }

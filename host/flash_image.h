@@ -23,7 +23,8 @@ enum class FlashImageVerdict {
 struct FlashImageCheck {
   FlashImageVerdict verdict = FlashImageVerdict::Usable;
   bool writable = false;
-  std::string message;  // one line for the user, "" when all is well
+  bool damaged = false;  // the wrong size, or fonts that do not match their sum
+  std::string message;   // one line for the user, "" when all is well
 };
 
 // Looks at the file's type, size and permissions only (no read).
@@ -34,6 +35,12 @@ FlashImageCheck flash_image_check(const std::string& path);
 std::string flash_image_font_problem(const std::string& path, const std::vector<uint8_t>& bytes);
 // Reads a file that flash_image_inspect accepted; false when it cannot.
 bool flash_image_read(const std::string& path, std::vector<uint8_t>& bytes);
+
+// Moves the file at path aside to path + suffix (or path + suffix + "-2",
+// "-3", ... when that name is taken; nothing is ever overwritten). Gives the
+// name it now has, or false with a reason.
+bool flash_image_set_aside(const std::string& path, const std::string& suffix, std::string& kept_as,
+                           std::string& error);
 
 // Puts a fresh image in place at target by copying template_path, but only
 // when no file exists there: a user's image is never replaced, not even by a

@@ -3,12 +3,15 @@
 // sideways scrolling of a long selected entry, the scroll bar, and the status
 // line's preview of the label type and font size the menu is about to set.
 #include "firmware/display/lcd.h"
+#include "firmware/editor/editor.h"
 #include "firmware/editor/messages.h"
 #include "firmware/menu/menu_table.h"
+#include "firmware/platform/adc.h"
 #include "firmware/screens/marquee.h"
 
 namespace {
 constexpr int kRoomWithValue = 82, kRoomAlone = 128;  // room of a scrolling entry
+constexpr uint8_t kBatteryChannel = 2;
 }  // namespace
 
 void menu_draw() {
@@ -44,5 +47,9 @@ void menu_draw() {
   lcd_draw_label_type(st.work_type, def && def->type_icon);
   lcd_draw_size_icon(st.work_font);
   lcd_draw_rule();
+  // A popup over the menu ("Cannot Fit" in the font menu) put every lamp out;
+  // the menu shows Caps and the battery as the editor left them.
+  lcd_set_caps_indicator(ed_caps() != 0);
+  lcd_show_battery(adc_read(kBatteryChannel));
   lcd_flush();
 }

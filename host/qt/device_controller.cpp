@@ -19,6 +19,11 @@
 #include "host/tape.h"
 
 namespace {
+long long monotonic_us() {
+  return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
 DeviceController* running_controller = nullptr;  // the one the key logic brings forward
 
 void tape_listener(TapeEvent event, void* context) {
@@ -63,6 +68,11 @@ void DeviceController::start() {
   key_input::set_bring_to_front([] {
     if (running_controller) emit running_controller->frontRequested();
   });
+  boot();
+  timer_.start();
+}
+
+void DeviceController::boot() {
   firmware_start();
   generation_after_init_ = mirror_generation();
   checkLcd();
@@ -74,7 +84,64 @@ void DeviceController::start() {
     if (problem == "File " + spi_path() + " Missing") problem = "File " + name + " Missing";
     QTimer::singleShot(0, this, [problem] { host_ui().warn(problem, "Error"); });
   }
+}
+
+bool DeviceController::halt() {
+  // A recording runs from its own restart to its end: no other restart inside it.
+  if (!started_ || closed_ || idle_ || tick_busy_ || recorder_.recording()) return false;
+  timer_.stop();
+  firmware_close();
+  key_input::clear_queue();
+  key_input::reset();
+  return true;
+}
+
+bool DeviceController::powerCycle() {
+  if (!halt()) return false;
+  boot();
   timer_.start();
+  return true;
+}
+
+bool DeviceController::openImage(const QString& path, QString& error) {
+  const FlashImageCheck check = flash_image_inspect(path.toStdString());
+  if (check.verdict == FlashImageVerdict::Refused) {
+    error = QString::fromStdString(check.message);
+    return false;
+  }
+  if (!halt()) {
+    error = QStringLiteral("The device is busy; try again in a moment.");
+    return false;
+  }
+  spi_set_path(path.toStdString());
+  boot();
+  timer_.start();
+  return true;
+}
+
+bool DeviceController::resetToFreshImage(const QString& template_path, QString& kept_as, QString& error) {
+  if (!halt()) {
+    error = QStringLiteral("The device is busy; try again in a moment.");
+    return false;
+  }
+  std::string kept, why;
+  const std::string path = spi_path();
+  bool done = !std::filesystem::exists(path) || flash_image_set_aside(path, ".bak", kept, why);
+  if (done && !flash_image_install_template(template_path.toStdString(), path)) {
+    why = "A fresh image could not be put at " + path + " from " + template_path.toStdString();
+    done = false;
+  }
+  kept_as = QString::fromStdString(kept);
+  error = QString::fromStdString(why);
+  boot();  // on the fresh image, or on what is there when it failed
+  timer_.start();
+  return done;
+}
+
+QString DeviceController::imagePath() const { return QString::fromStdString(spi_path()); }
+
+QString DeviceController::firmwareVersion() {
+  return QStringLiteral("%1.%2").arg(fw_version_major()).arg(fw_version_minor());
 }
 
 void DeviceController::tick() {
@@ -122,17 +189,24 @@ void DeviceController::checkLcd() {
 }
 
 void DeviceController::noteFramePainted() {
-  if (first_frame_ms_ >= 0 || !started_ || mirror_generation() == generation_after_init_) return;
+  if (!started_ || mirror_generation() == generation_after_init_) return;
+  static const bool timing = qEnvironmentVariableIsSet("KLX80_TIMING");
+  // With KLX80_TIMING every new LCD picture on the screen is logged (for the
+  // key-to-LCD figure, paired with the key lines of keyDown).
+  if (timing && mirror_generation() != generation_painted_) {
+    generation_painted_ = mirror_generation();
+    std::fprintf(stderr, "klx80: frame %lld us\n", static_cast<long long>(monotonic_us()));
+  }
+  if (first_frame_ms_ >= 0) return;
   first_frame_ms_ = since_start_.elapsed();
-  if (qEnvironmentVariableIsSet("KLX80_TIMING"))
+  if (timing)
     std::fprintf(stderr, "klx80: first LCD frame drawn %lld ms after the controller was made (monotonic %lld ms)\n",
-                 static_cast<long long>(first_frame_ms_),
-                 static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                            std::chrono::steady_clock::now().time_since_epoch())
-                                            .count()));
+                 static_cast<long long>(first_frame_ms_), static_cast<long long>(monotonic_us() / 1000));
 }
 
 void DeviceController::keyDown(uint16_t virtual_key) {
+  static const bool timing = qEnvironmentVariableIsSet("KLX80_TIMING");
+  if (timing) std::fprintf(stderr, "klx80: key %lld us\n", static_cast<long long>(monotonic_us()));
   const key_input::KeyTaken taken = key_input::key_down(virtual_key);
   recorder_.key_down(recordingTicks(), virtual_key, taken);
   checkLcd();

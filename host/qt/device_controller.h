@@ -42,6 +42,21 @@ class DeviceController : public QObject {
   // worker and wait for it.
   void close();
 
+  // ---- The Device and File menus ----
+  // Off and on again: the label journalled, the worker joined, keys still
+  // waiting dropped, then a fresh start on the same image. False (nothing
+  // done) while a tick is running or before the first start.
+  bool powerCycle();
+  // The same, starting on another image file; a file that is no image at all
+  // is refused with the reason and the device keeps running on the old one.
+  bool openImage(const QString& path, QString& error);
+  // After the user's yes: the image in use kept as IMAGE.bak (a free name),
+  // a copy of template_path put in its place, and the device started on it.
+  bool resetToFreshImage(const QString& template_path, QString& kept_as, QString& error);
+  QString imagePath() const;
+  // "1.3": the firmware's own version numbers.
+  static QString firmwareVersion();
+
   // ---- Input from the windows ----
   // A PC key went down (auto-repeat sends it again) or up, as a virtual-key
   // number of the key table.
@@ -109,6 +124,10 @@ class DeviceController : public QObject {
  private:
   struct IdleTag {};
   explicit DeviceController(IdleTag);
+  // firmware_start and the start-up warnings, shared by start and restarts.
+  void boot();
+  // Stops the device for a restart; false when it cannot now.
+  bool halt();
 
   bool idle_ = false;
   QTimer timer_;
@@ -124,4 +143,5 @@ class DeviceController : public QObject {
   uint64_t record_origin_ = 0;
   QElapsedTimer since_start_;
   qint64 first_frame_ms_ = -1;
+  uint64_t generation_painted_ = 0;  // the last LCD picture logged under KLX80_TIMING
 };

@@ -9,7 +9,8 @@
 
 namespace layout {
 
-constexpr int kWindowWidth = 373;
+// Wide enough for the Cut switch and the pocket it sits in at the right edge.
+constexpr int kWindowWidth = 384;
 constexpr int kWindowHeight = 632;
 constexpr int kWindowLeft = 52;
 constexpr int kWindowTop = 48;

@@ -2,12 +2,16 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QFileDialog>
 #include <QHelpEvent>
 #include <QImage>
+#include <QtMath>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
+#include <QScreen>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
@@ -19,19 +23,6 @@
 #include "host/qt/key_map.h"
 #include "widgets/rocker_switch.h"
 
-namespace {
-QString keyboard_map_text() {
-  QString text = QStringLiteral("Letters A-Z, digits 0-9 (main row), Space, Enter, the arrows, Delete or Backspace, "
-                                "Caps Lock as on the device.\nShift is Func (tap it to latch Func for one key).\n\n");
-  for (uint8_t tag : {1, 3, 4, 10}) {
-    const layout::Key* key = layout::key_with_tag(tag);
-    text += key->pc_key + QStringLiteral("\t") + key->legend + QStringLiteral("\n");
-  }
-  text += QStringLiteral("F5\tthe Cut switch\n\nAlt with a letter starts a service command; Esc leaves it.\n"
-                         "Keys typed in Print Output or the media panel go to the device too.");
-  return text;
-}
-}  // namespace
 
 DeviceWindow::DeviceWindow(DeviceController* controller, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -41,7 +32,6 @@ DeviceWindow::DeviceWindow(DeviceController* controller, QWidget* parent)
       live_(controller != nullptr) {
   setObjectName(QStringLiteral("MainFrm"));
   setWindowTitle(QStringLiteral("KLX80 Label Printer Demo"));
-  setFixedSize(layout::kWindowWidth, layout::kWindowHeight);
   move(layout::kWindowLeft, layout::kWindowTop);
   setFocusPolicy(Qt::StrongFocus);
   setMouseTracking(true);
@@ -49,7 +39,6 @@ DeviceWindow::DeviceWindow(DeviceController* controller, QWidget* parent)
 
   cut_switch_ = new RockerSwitch(this);
   cut_switch_->setObjectName(QStringLiteral("CutSwitch"));
-  cut_switch_->setGeometry(layout::kCutSwitch);
   cut_switch_->setOrientation(Qt::Vertical);
   cut_switch_->setPushButtonMode(true);
   cut_switch_->setText(QStringLiteral("Cut"));
@@ -58,17 +47,63 @@ DeviceWindow::DeviceWindow(DeviceController* controller, QWidget* parent)
   cut_switch_->setToolTip(QStringLiteral("Cut: ends the pause between labels (PC key F5)"));
   // Any time, also while nothing waits for it: the engine's next cut pause sees it.
   connect(cut_switch_, &QAbstractButton::clicked, controller_, &DeviceController::pressCut);
+  placeChildren();
 
   if (live_) {
     connect(controller_, &DeviceController::frontRequested, this, &DeviceWindow::bringToFront);
     // The Cut switch lights while a pause between labels waits for it.
     connect(controller_, &DeviceController::ticked, this, [this] { cut_switch_->setLit(controller_->cutPauseWaiting()); });
     connect(controller_, &DeviceController::lcdChanged, this,
-            [this] { update(QRect(layout::kLcdOrigin, QSize(MIRROR_WIDTH, MIRROR_HEIGHT + 10))); });
+            [this] { update(toWindow(QRect(layout::kLcdOrigin, QSize(MIRROR_WIDTH, MIRROR_HEIGHT + 10)))); });
   }
 }
 
 DeviceWindow::~DeviceWindow() = default;
+
+int DeviceWindow::pictureTop() const { return menu_bar_ ? menu_bar_->sizeHint().height() : 0; }
+
+void DeviceWindow::placeChildren() {
+  const int top = pictureTop();
+  const QSize picture(qCeil(layout::kWindowWidth * scale_), qCeil(layout::kWindowHeight * scale_));
+  if (menu_bar_) menu_bar_->setGeometry(0, 0, picture.width(), top);
+  cut_switch_->setGeometry(toWindow(layout::kCutSwitch));
+  setFixedSize(picture.width(), picture.height() + top);
+  update();
+}
+
+void DeviceWindow::setScale(qreal scale) {
+  scale_ = qBound(0.5, scale, 4.0);
+  placeChildren();
+}
+
+qreal DeviceWindow::fitScale() const {
+  const QScreen* shown_on = screen() ? screen() : QGuiApplication::primaryScreen();
+  if (!shown_on) return 1;
+  // The frame's own title bar and edges come off the free area too.
+  const QRect free = shown_on->availableGeometry();
+  const int frame_height = qMax(0, frameGeometry().height() - height()) + 8;
+  const int frame_width = qMax(0, frameGeometry().width() - width()) + 8;
+  const qreal by_height = qreal(free.height() - frame_height - pictureTop()) / layout::kWindowHeight;
+  const qreal by_width = qreal(free.width() - frame_width) / layout::kWindowWidth;
+  return qBound(0.5, qMin(by_height, by_width), 4.0);
+}
+
+void DeviceWindow::setMenuBar(QMenuBar* bar) {
+  menu_bar_ = bar;
+  bar->setParent(this);
+  bar->show();
+  placeChildren();
+}
+
+QPoint DeviceWindow::toPicture(QPointF window_pos) const {
+  return QPointF(window_pos.x() / scale_, (window_pos.y() - pictureTop()) / scale_).toPoint();
+}
+
+QRect DeviceWindow::toWindow(const QRect& picture_rect) const {
+  const QRectF r(picture_rect.x() * scale_, picture_rect.y() * scale_ + pictureTop(), picture_rect.width() * scale_,
+                 picture_rect.height() * scale_);
+  return r.toAlignedRect();
+}
 
 void DeviceWindow::bringToFront() {
   if (isMinimized())
@@ -84,7 +119,10 @@ void DeviceWindow::bringToFront() {
 void DeviceWindow::paintEvent(QPaintEvent* event) {
   QPainter p(this);
   p.setClipRegion(event->region());
-  p.drawPixmap(0, 0, device_art::body_pixmap(devicePixelRatioF()));
+  p.translate(0, pictureTop());
+  p.scale(scale_, scale_);
+  // Drawn for the screen's pixels at this scale, so it maps one to one.
+  p.drawPixmap(0, 0, device_art::body_pixmap(devicePixelRatioF() * scale_));
   // The LCD mirror at double size, drawn dot for dot (no smoothing).
   QImage lcd(MIRROR_WIDTH, MIRROR_HEIGHT, QImage::Format_RGB32);
   const uint8_t* src = mirror_rgb();
@@ -92,7 +130,7 @@ void DeviceWindow::paintEvent(QPaintEvent* event) {
     auto* line = reinterpret_cast<QRgb*>(lcd.scanLine(y));
     for (int x = 0; x < MIRROR_WIDTH; ++x, src += 3) line[x] = qRgb(src[0], src[1], src[2]);
   }
-  p.drawImage(layout::kLcdOrigin, lcd);
+  p.drawImage(layout::kLcdOrigin, lcd);  // scaled dot for dot: no smoothing
   device_art::paint_lamps(p, mirror_lamps());
   if (const layout::Key* key = pressed_tag_ >= 0 ? layout::key_with_tag(uint8_t(pressed_tag_)) : nullptr) {
     // A held key sinks: its cap darkened, its top edge shadowed.
@@ -108,7 +146,8 @@ void DeviceWindow::paintEvent(QPaintEvent* event) {
 void DeviceWindow::setPressedKey(int tag) {
   if (tag == pressed_tag_) return;
   for (int t : {pressed_tag_, tag})
-    if (const layout::Key* key = t >= 0 ? layout::key_with_tag(uint8_t(t)) : nullptr) update(key->area.adjusted(-2, -2, 2, 2));
+    if (const layout::Key* key = t >= 0 ? layout::key_with_tag(uint8_t(t)) : nullptr)
+      update(toWindow(key->area.adjusted(-2, -2, 2, 2)));
   pressed_tag_ = tag;
 }
 
@@ -124,7 +163,7 @@ void DeviceWindow::closeEvent(QCloseEvent* event) {
 }
 
 void DeviceWindow::mousePressEvent(QMouseEvent* event) {
-  const layout::Key* key = layout::key_at(event->position().toPoint());
+  const layout::Key* key = layout::key_at(toPicture(event->position()));
   if (!key) {
     bringToFront();  // the device picture: nothing but to the front
     return;
@@ -142,7 +181,7 @@ void DeviceWindow::mouseReleaseEvent(QMouseEvent* event) {
   // The Func picture acts on a click: press and release on it.
   if (!func_pressed_ || event->button() != Qt::LeftButton) return;
   func_pressed_ = false;
-  const layout::Key* key = layout::key_at(event->position().toPoint());
+  const layout::Key* key = layout::key_at(toPicture(event->position()));
   if (key && key->tag == layout::kFuncTag) {
     controller_->clickFunc();
     bringToFront();
@@ -150,7 +189,7 @@ void DeviceWindow::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void DeviceWindow::mouseMoveEvent(QMouseEvent* event) {
-  const layout::Key* key = layout::key_at(event->position().toPoint());
+  const layout::Key* key = layout::key_at(toPicture(event->position()));
   setCursor(key ? Qt::PointingHandCursor : Qt::ArrowCursor);
 }
 
@@ -182,21 +221,16 @@ void DeviceWindow::focusOutEvent(QFocusEvent* event) {
 void DeviceWindow::contextMenuEvent(QContextMenuEvent* event) {
   // A right click on a key is that key (any button presses it); elsewhere on
   // the picture it opens the program's own menu.
-  if (layout::key_at(event->pos())) return;
+  if (layout::key_at(toPicture(event->pos()))) return;
   QMenu menu(this);
+  if (menu_bar_) {
+    for (QAction* a : menu_bar_->actions()) menu.addAction(a);  // the menu bar's menus
+    menu.exec(event->globalPos());
+    return;
+  }
   menu.addAction(QStringLiteral("Serial Comms..."), this, &DeviceWindow::serialCommsRequested);
-  menu.addAction(QStringLiteral("Print Output"), this, &DeviceWindow::printOutputRequested);
-  menu.addAction(QStringLiteral("Media and Battery"), this, &DeviceWindow::mediaPanelRequested);
   menu.addSeparator();
   addRecordingActions(menu);
-  menu.addSeparator();
-  QAction* auto_off = menu.addAction(QStringLiteral("Auto-off after 10 idle minutes"));
-  auto_off->setCheckable(true);
-  auto_off->setChecked(controller_->autoOffAllowed());
-  connect(auto_off, &QAction::toggled, controller_, &DeviceController::setAutoOffAllowed);
-  menu.addAction(QStringLiteral("Keyboard Map..."), this, [this] {
-    QMessageBox::information(this, QStringLiteral("Keyboard Map"), keyboard_map_text());
-  });
   menu.exec(event->globalPos());
 }
 
@@ -223,7 +257,7 @@ void DeviceWindow::stopRecording() {
 bool DeviceWindow::event(QEvent* event) {
   if (event->type() == QEvent::ToolTip) {
     auto* help = static_cast<QHelpEvent*>(event);
-    const layout::Key* key = layout::key_at(help->pos());
+    const layout::Key* key = layout::key_at(toPicture(help->pos()));
     if (!key) {
       QToolTip::hideText();
       event->ignore();
@@ -232,7 +266,7 @@ bool DeviceWindow::event(QEvent* event) {
     QString tip = key->legend + QStringLiteral(": PC key ") + key->pc_key;
     if (key->pc_key.startsWith(QStringLiteral("no PC key"))) tip = key->legend + QStringLiteral(": ") + key->pc_key;
     if (!key->shifted.isEmpty()) tip += QStringLiteral("\nFunc: ") + key->shifted;
-    QToolTip::showText(help->globalPos(), tip, this, key->area);
+    QToolTip::showText(help->globalPos(), tip, this, toWindow(key->area));
     return true;
   }
   // Tab and Backtab belong to the device (they are unmapped keys), not to focus.

@@ -1,12 +1,15 @@
 // The device window: the printer's picture with its clickable keys, the LCD
 // mirror and its lamps, and the Cut switch. Keys typed on the PC keyboard go
-// to the device through the key table.
+// to the device through the key table. The desktop program puts its menu bar
+// above the picture; the picture can be drawn larger (it is painted at the
+// new size, never stretched from a bitmap).
 #pragma once
 #include <QWidget>
 #include <memory>
 
 class DeviceController;
 class QMenu;
+class QMenuBar;
 class RockerSwitch;
 
 class DeviceWindow : public QWidget {
@@ -25,14 +28,23 @@ class DeviceWindow : public QWidget {
   void addRecordingActions(QMenu& menu);
   void stopRecording();
 
+  // The picture's size factor: 1, 1.5, 2 or what fits the screen.
+  void setScale(qreal scale);
+  qreal scale() const { return scale_; }
+  // The largest factor whose window fits the screen's free area.
+  qreal fitScale() const;
+  // The menu bar shown above the picture (the window takes it as a child).
+  void setMenuBar(QMenuBar* bar);
+  QMenuBar* menuBar() const { return menu_bar_; }
+  // A window point in the picture's coordinates (scale 1), and back.
+  QPoint toPicture(QPointF window_pos) const;
+  QRect toWindow(const QRect& picture_rect) const;
+
  signals:
   // The window was closed: the device is off and the program should end.
   void closed();
   // "Serial Comms..." was chosen in the context menu.
   void serialCommsRequested();
-  // The other windows reopened from the context menu after being closed.
-  void printOutputRequested();
-  void mediaPanelRequested();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -49,11 +61,16 @@ class DeviceWindow : public QWidget {
 
  private:
   void bringToFront();
+  // Window size, menu bar and Cut switch after a change of scale or menu.
+  void placeChildren();
+  int pictureTop() const;
 
   std::unique_ptr<DeviceController> own_controller_;  // the idle one, when none was given
   DeviceController* controller_;
   bool live_;  // a controller was given: the window runs the device
   RockerSwitch* cut_switch_;
+  QMenuBar* menu_bar_ = nullptr;
+  qreal scale_ = 1;
   void setPressedKey(int tag);
 
   bool func_pressed_ = false;  // a press on the Func picture waits for its release

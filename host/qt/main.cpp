@@ -9,6 +9,7 @@
 #include <cstring>
 #include <exception>
 
+#include "host/qt/image_rescue.h"
 #include "host/qt/qt_host_ui.h"
 #include "host/qt/signal_close.h"
 #include "host/qt/simulator.h"
@@ -61,6 +62,18 @@ int main(int argc, char** argv) {
     QMessageBox::critical(nullptr, QApplication::applicationName(), QString::fromStdString(check.message));
     return 2;
   }
+
+  // A damaged image: offered a fresh start, changed only on the user's yes.
+  const ImageRescue rescue = rescue_damaged_image(
+      QString::fromStdString(spi_path()), QStringLiteral(KLX80_FRESH_IMAGE), [](const QString& question) {
+        return QMessageBox::question(nullptr, QStringLiteral("Damaged Flash Image"), question,
+                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+      });
+  if (!rescue.error.isEmpty())
+    QMessageBox::warning(nullptr, QApplication::applicationName(), rescue.error);
+  else if (rescue.replaced)
+    std::fprintf(stderr, "klx80: started from a fresh image; the damaged one is kept as %s\n",
+                 rescue.kept_as.toLocal8Bit().constData());
 
   QtHostUi ui;
   host_ui_install(&ui);

@@ -4,6 +4,7 @@
 #include <QRadioButton>
 #include <QSettings>
 
+#include "host/qt/app_menus.h"
 #include "host/qt/key_forwarder.h"
 #include "host/tape_history.h"
 #include "widgets/dial.h"
@@ -24,15 +25,11 @@ Simulator::Simulator()
   tape_history_enable(true);
   QObject::connect(device_.get(), &DeviceWindow::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
   QObject::connect(device_.get(), &DeviceWindow::serialCommsRequested, serial_.get(), &SerialWindow::openWindow);
-  for (auto [signal, window] : {std::pair{&DeviceWindow::printOutputRequested, static_cast<QWidget*>(print_.get())},
-                                std::pair{&DeviceWindow::mediaPanelRequested, static_cast<QWidget*>(media_.get())}})
-    QObject::connect(device_.get(), signal, window, [window] {
-      window->show();
-      window->raise();
-    });
   auto* forwarder = new KeyForwarder(device_.get(), device_.get());
   forwarder->watch(print_.get());
   forwarder->watch(media_.get());
+  forwarder->watch(serial_.get());  // its send line keeps its own keys
+  menus_ = new AppMenus(*this, QStringLiteral(KLX80_FRESH_IMAGE));
   // Remote key scripts choose material and battery on the media panel, so it shows them.
   serial_->setPanelAction([media = media_.get()](const ScriptToken& token) {
     if (token.kind == ScriptToken::Cart)
@@ -55,6 +52,7 @@ void Simulator::show() {
 
 void Simulator::restorePlaces() {
   QSettings settings(QStringLiteral("klx80"), QStringLiteral("windows"));
+  menus_->chooseSize(qBound(0.0, settings.value(QStringLiteral("deviceSize"), 1.0).toReal(), 2.0));
   for (QWidget* w : {static_cast<QWidget*>(device_.get()), static_cast<QWidget*>(print_.get()),
                      static_cast<QWidget*>(media_.get()), static_cast<QWidget*>(serial_.get())}) {
     QByteArray geometry = settings.value(w->objectName()).toByteArray();
@@ -64,6 +62,7 @@ void Simulator::restorePlaces() {
 
 void Simulator::savePlaces() {
   QSettings settings(QStringLiteral("klx80"), QStringLiteral("windows"));
+  settings.setValue(QStringLiteral("deviceSize"), menus_->sizeChoice());
   for (QWidget* w : {static_cast<QWidget*>(device_.get()), static_cast<QWidget*>(print_.get()),
                      static_cast<QWidget*>(media_.get()), static_cast<QWidget*>(serial_.get())})
     settings.setValue(w->objectName(), w->saveGeometry());

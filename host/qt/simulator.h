@@ -12,6 +12,8 @@
 // The windows' font: the system sans serif at 11 pixels.
 void apply_window_font();
 
+class AppMenus;
+
 class Simulator {
  public:
   Simulator();
@@ -28,6 +30,7 @@ class Simulator {
   PrintWindow& printWindow() { return *print_; }
   MediaPanel& mediaPanel() { return *media_; }
   SerialWindow& serialWindow() { return *serial_; }
+  AppMenus& menus() { return *menus_; }
 
  private:
   std::unique_ptr<DeviceController> controller_;
@@ -35,4 +38,5 @@ class Simulator {
   std::unique_ptr<PrintWindow> print_;
   std::unique_ptr<MediaPanel> media_;
   std::unique_ptr<SerialWindow> serial_;
+  AppMenus* menus_ = nullptr;  // owned by the device window
 };

@@ -537,3 +537,21 @@ TEST_F(Menu, AnUnknownMenuSaysFunctionNotAvailable) {
   EXPECT_EQ(menu_current_id(), 0);
   EXPECT_EQ(messages(), std::vector<int>{MSG_NOT_AVAILABLE});
 }
+
+// "Cannot Fit" over the font menu puts every lamp out while it shows; back in
+// the menu, Caps and the battery show again as the editor left them.
+TEST_F(Menu, CapsAndBatteryLampsReturnAfterCannotFitInTheFontMenu) {
+  print_test::set_label(1, 1, {"AB", "CD", "EF"});
+  ed_refresh();
+  ASSERT_TRUE(mirror_lamps().caps);
+  press(KEY_FONT);
+  for (int i = 0; i < 14 && m().work_font != 6; ++i) press(KEY_UP);
+  press(KEY_ENTER);
+  ASSERT_EQ(msg_popup_current(), MSG_CANNOT_FIT);
+  EXPECT_FALSE(mirror_lamps().caps);
+  close_popup();
+  settle();
+  EXPECT_EQ(menu_current_id(), MENU_FONT_SIZE);
+  EXPECT_TRUE(mirror_lamps().caps);
+  EXPECT_GT(mirror_lamps().battery, 0);
+}

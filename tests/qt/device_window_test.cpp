@@ -2,6 +2,8 @@
 // guard, auto-off and the missing-file warning, and the offscreen picture.
 #include <QImage>
 #include <QKeyEvent>
+#include <QMenuBar>
+#include <QtMath>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -70,6 +72,27 @@ class DeviceWindowTest : public QObject {
     kbd_clear_key();
     QTest::mousePress(&window, Qt::RightButton, {}, layout::key_with_tag(10)->area.center());
     QCOMPARE(int(kbd_get_key()), 10);
+    kbd_clear_key();
+  }
+
+  // At every size, with a menu bar above the picture, a click lands on the
+  // key under it and the Cut switch lies wholly inside the window.
+  void keysAndCutSwitchFollowTheSizeAndTheMenuBar() {
+    DeviceWindow window;
+    window.setMenuBar(new QMenuBar);
+    window.menuBar()->addMenu(QStringLiteral("File"));
+    for (qreal scale : {1.0, 1.5, 2.0}) {
+      window.setScale(scale);
+      QVERIFY(window.rect().contains(window.cutSwitch()->geometry()));
+      QCOMPARE(window.width(), qCeil(layout::kWindowWidth * scale));
+      for (int tag : {1, 10, 27, 52}) {
+        const QPoint at = window.toWindow(layout::key_with_tag(uint8_t(tag))->area).center();
+        kbd_clear_key();
+        QTest::mousePress(&window, Qt::LeftButton, {}, at);
+        QTest::mouseRelease(&window, Qt::LeftButton, {}, at);
+        QCOMPARE(int(kbd_get_key()), tag);
+      }
+    }
     kbd_clear_key();
   }
 
@@ -292,13 +315,13 @@ class DeviceWindowTest : public QObject {
     QString path = dir.path() + "/device.png";
     QVERIFY(render_device_png(path));
     QImage image(path);
-    QCOMPARE(image.size(), QSize(373, 632));
+    QCOMPARE(image.size(), QSize(384, 632));
     // The LCD corner that neither dots nor lamps cover shows the mirror's background.
     const uint8_t* bg = mirror_rgb() + (127 * MIRROR_WIDTH + 263) * 3;
     QCOMPARE(image.pixelColor(48 + 263, 64 + 127), QColor(bg[0], bg[1], bg[2]));
     // The body picture follows the device pixel ratio.
     QPixmap sharp = device_art::body_pixmap(2.0);
-    QCOMPARE(sharp.size(), QSize(746, 1264));
+    QCOMPARE(sharp.size(), QSize(768, 1264));
     QCOMPARE(sharp.devicePixelRatio(), 2.0);
   }
 

@@ -1,0 +1,161 @@
+#include "host/qt/app_menus.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QMessageBox>
+
+#include "host/qt/keyboard_map.h"
+#include "host/qt/simulator.h"
+
+namespace {
+void reopen(QWidget* window) {
+  window->show();
+  window->raise();
+  window->activateWindow();
+}
+}  // namespace
+
+AppMenus::AppMenus(Simulator& simulator, QString fresh_image)
+    : QObject(&simulator.deviceWindow()), sim_(simulator), fresh_image_(std::move(fresh_image)) {
+  bar_ = new QMenuBar;
+  bar_->setObjectName(QStringLiteral("MenuBar"));
+  bar_->setNativeMenuBar(false);  // always inside the window, above the picture
+  buildFile();
+  buildDevice();
+  buildView();
+  buildHelp();
+  sim_.deviceWindow().setMenuBar(bar_);
+}
+
+void AppMenus::buildFile() {
+  file_ = bar_->addMenu(QStringLiteral("File"));
+  PrintWindow* print = &sim_.printWindow();
+  file_->addAction(QStringLiteral("Save Tape as PNG..."), QKeySequence(Qt::CTRL | Qt::Key_S), print,
+                   &PrintWindow::saveTapePngAs);
+  file_->addAction(QStringLiteral("Save Tape as PDF..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), print,
+                   &PrintWindow::saveTapePdfAs);
+  file_->addAction(QStringLiteral("Save Whole History as PNG..."), print, &PrintWindow::saveHistoryPngAs);
+  file_->addAction(QStringLiteral("Save Whole History as PDF..."), print, &PrintWindow::saveHistoryPdfAs);
+  file_->addSeparator();
+  file_->addAction(QStringLiteral("Open Flash Image..."), QKeySequence(Qt::CTRL | Qt::Key_O), this,
+                   &AppMenus::askOpenImage);
+  // Saving works from every window of the program, as typing does.
+  for (QAction* a : file_->actions()) a->setShortcutContext(Qt::ApplicationShortcut);
+  record_place_ = file_->addSeparator();
+  record_place_->setObjectName(QStringLiteral("RecordPlace"));
+  // Recording restarts the device and ends with a file: both say when they can.
+  DeviceController* controller = &sim_.controller();
+  DeviceWindow* window = &sim_.deviceWindow();
+  QAction* record = file_->addAction(QStringLiteral("Record Key Script"), this, [window, controller] {
+    if (!controller->startRecording())
+      QMessageBox::warning(window, window->windowTitle(), QStringLiteral("The device is not running; nothing is recorded."));
+  });
+  QAction* stop = file_->addAction(QStringLiteral("Stop Recording..."), window, &DeviceWindow::stopRecording);
+  connect(file_, &QMenu::aboutToShow, this, [record, stop, controller] {
+    record->setEnabled(controller->started() && !controller->recording());
+    stop->setEnabled(controller->recording());
+  });
+  file_->addSeparator();
+  file_->addAction(QStringLiteral("Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), &sim_.deviceWindow(), &QWidget::close);
+}
+
+void AppMenus::buildDevice() {
+  device_ = bar_->addMenu(QStringLiteral("Device"));
+  DeviceController* controller = &sim_.controller();
+  device_->addAction(QStringLiteral("Power Cycle"), controller, &DeviceController::powerCycle);
+  QAction* auto_off = device_->addAction(QStringLiteral("Auto-off After 10 Idle Minutes"));
+  auto_off->setCheckable(true);
+  auto_off->setChecked(controller->autoOffAllowed());
+  auto_off->setToolTip(QStringLiteral("Off keeps the question away until the program ends (for demonstrations)"));
+  connect(auto_off, &QAction::toggled, controller, &DeviceController::setAutoOffAllowed);
+  speed_place_ = device_->addSeparator();
+  speed_place_->setObjectName(QStringLiteral("SpeedPlace"));
+  device_->addAction(QStringLiteral("Reset to a Fresh Image..."), this, &AppMenus::askResetImage);
+}
+
+void AppMenus::buildView() {
+  view_ = bar_->addMenu(QStringLiteral("View"));
+  view_->addAction(QStringLiteral("Print Output"), this, [this] { reopen(&sim_.printWindow()); });
+  view_->addAction(QStringLiteral("Media and Battery"), this, [this] { reopen(&sim_.mediaPanel()); });
+  view_->addAction(QStringLiteral("Serial Comms..."), &sim_.serialWindow(), &SerialWindow::openWindow);
+  view_->addSeparator();
+  sizes_ = new QActionGroup(this);
+  const std::pair<const char*, qreal> sizes[] = {
+      {"Device Size 1x", 1}, {"Device Size 1.5x", 1.5}, {"Device Size 2x", 2}, {"Device Size: Fit Screen", kFitScreen}};
+  for (auto [name, choice] : sizes) {
+    QAction* a = view_->addAction(QString::fromLatin1(name));
+    a->setCheckable(true);
+    a->setData(choice);
+    a->setChecked(choice == 1);
+    sizes_->addAction(a);
+    connect(a, &QAction::triggered, this, [this, choice] { chooseSize(choice); });
+  }
+  view_->addSeparator();
+  view_->addAction(QStringLiteral("Keyboard Map..."), this, [this] { keyboard_map::show(&sim_.deviceWindow()); });
+}
+
+void AppMenus::buildHelp() {
+  help_ = bar_->addMenu(QStringLiteral("Help"));
+  help_->addAction(QStringLiteral("Keyboard Map..."), QKeySequence(Qt::CTRL | Qt::Key_K), this,
+                   [this] { keyboard_map::show(&sim_.deviceWindow()); });
+  help_->addAction(QStringLiteral("About..."), this, &AppMenus::about);
+}
+
+void AppMenus::chooseSize(qreal choice) {
+  size_choice_ = choice;
+  for (QAction* a : sizes_->actions()) a->setChecked(a->data().toReal() == choice);
+  DeviceWindow& window = sim_.deviceWindow();
+  window.setScale(choice == kFitScreen ? window.fitScale() : choice);
+}
+
+void AppMenus::tell(const QString& text, bool problem) {
+  QMessageBox box(problem ? QMessageBox::Warning : QMessageBox::Information, QStringLiteral("KLX80"), text,
+                  QMessageBox::Ok, &sim_.deviceWindow());
+  box.exec();
+}
+
+bool AppMenus::openImage(const QString& path) {
+  QString error;
+  if (sim_.controller().openImage(path, error)) return true;
+  tell(QStringLiteral("The flash image was not opened: %1").arg(error), true);
+  return false;
+}
+
+void AppMenus::askOpenImage() {
+  const QString start = QFileInfo(sim_.controller().imagePath()).absolutePath();
+  const QString path = QFileDialog::getOpenFileName(&sim_.deviceWindow(), QStringLiteral("Open Flash Image"), start,
+                                                    QStringLiteral("Flash images (*.hex);;All files (*)"));
+  if (!path.isEmpty()) openImage(path);
+}
+
+bool AppMenus::resetImage() {
+  QString kept, error;
+  const bool done = sim_.controller().resetToFreshImage(fresh_image_, kept, error);
+  if (!done)
+    tell(QStringLiteral("The image was not reset: %1").arg(error), true);
+  else if (!kept.isEmpty())
+    tell(QStringLiteral("The device starts on a fresh image. Your old image is kept as %1.").arg(kept), false);
+  return done;
+}
+
+void AppMenus::askResetImage() {
+  const QString path = sim_.controller().imagePath();
+  QMessageBox box(QMessageBox::Question, QStringLiteral("Reset to a Fresh Image"),
+                  QStringLiteral("Start the device on a fresh flash image?\n\nThe labels, files and settings in %1 "
+                                 "are kept in a backup file beside it (%1.bak); the device is turned off and on.")
+                      .arg(path),
+                  QMessageBox::Yes | QMessageBox::No, &sim_.deviceWindow());
+  box.setDefaultButton(QMessageBox::No);
+  if (box.exec() == QMessageBox::Yes) resetImage();
+}
+
+void AppMenus::about() {
+  QMessageBox::about(&sim_.deviceWindow(), QStringLiteral("About the KLX80 Simulator"),
+                     QStringLiteral("<p><b>KLX80 label printer simulator</b></p><p>Firmware version %1</p>"
+                                    "<p>Flash image: %2</p><p>Qt %3</p>")
+                         .arg(DeviceController::firmwareVersion(), sim_.controller().imagePath().toHtmlEscaped(),
+                              QString::fromLatin1(qVersion())));
+}

@@ -1,0 +1,61 @@
+// The device window's menu bar: File (the tape as PNG or PDF, another flash
+// image, quit), Device (power cycle, the auto-off switch, a fresh image),
+// View (the other windows, the device's size, the keyboard map) and Help.
+// No menu title has an Alt mnemonic: Alt with a letter belongs to the
+// device's service commands.
+#pragma once
+#include <QObject>
+#include <QString>
+
+class QAction;
+class QActionGroup;
+class QMenu;
+class QMenuBar;
+class Simulator;
+
+class AppMenus : public QObject {
+  Q_OBJECT
+ public:
+  // fresh_image: the image a reset copies (the one the build made).
+  AppMenus(Simulator& simulator, QString fresh_image);
+
+  QMenuBar* bar() const { return bar_; }
+  QMenu* fileMenu() const { return file_; }
+  QMenu* deviceMenu() const { return device_; }
+  QMenu* viewMenu() const { return view_; }
+  QMenu* helpMenu() const { return help_; }
+  // Places kept for entries added later: insert before these separators
+  // (File > Record Key Script..., Device > Speed).
+  QAction* recordPlace() const { return record_place_; }
+  QAction* speedPlace() const { return speed_place_; }
+  // The device size entries in menu order: 1x, 1.5x, 2x, fit to screen.
+  static constexpr qreal kFitScreen = 0;
+  void chooseSize(qreal choice);
+  qreal sizeChoice() const { return size_choice_; }
+
+  // The entries' work, also for tests (the dialogs are left out there).
+  bool openImage(const QString& path);
+  bool resetImage();
+
+ private:
+  void buildFile();
+  void buildDevice();
+  void buildView();
+  void buildHelp();
+  void askOpenImage();
+  void askResetImage();
+  void about();
+  void tell(const QString& text, bool problem);
+
+  Simulator& sim_;
+  QString fresh_image_;
+  QMenuBar* bar_;
+  QMenu* file_ = nullptr;
+  QMenu* device_ = nullptr;
+  QMenu* view_ = nullptr;
+  QMenu* help_ = nullptr;
+  QAction* record_place_ = nullptr;
+  QAction* speed_place_ = nullptr;
+  QActionGroup* sizes_ = nullptr;
+  qreal size_choice_ = 1;
+};

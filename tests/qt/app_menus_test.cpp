@@ -1,0 +1,116 @@
+// The menu bar and what its Device and File entries do to the image: the
+// menus and sizes, a reset that keeps the old image, and the offer made at
+// start for a damaged image (nothing changed without a yes).
+#include <QFile>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "firmware/editor/label.h"
+#include "host/flash_image.h"
+#include "host/qt/app_menus.h"
+#include "host/qt/image_rescue.h"
+#include "host/qt/simulator.h"
+#include "host/runtime.h"
+#include "host/spi_flash.h"
+
+namespace {
+QString copy_image(const QTemporaryDir& dir, const QString& name) {
+  const QString path = dir.filePath(name);
+  QFile::copy(KLX80_FONT_IMAGE, path);
+  QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+  return path;
+}
+}  // namespace
+
+class AppMenusTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void menusHoldTheirEntriesWithoutAltMnemonicsAndSizeTheDevice() {
+    Simulator sim;  // never shown: the firmware does not start
+    AppMenus& m = sim.menus();
+    QStringList titles;
+    for (QAction* a : m.bar()->actions()) titles << a->text();
+    QCOMPARE(titles, QStringList({"File", "Device", "View", "Help"}));
+    for (QMenu* menu : {m.fileMenu(), m.deviceMenu(), m.viewMenu(), m.helpMenu()})
+      for (QAction* a : menu->actions()) QVERIFY2(!a->text().contains('&'), qPrintable(a->text()));
+    QVERIFY(m.fileMenu()->actions().contains(m.recordPlace()));
+    QVERIFY(m.deviceMenu()->actions().contains(m.speedPlace()));
+    for (qreal size : {2.0, 1.5, 1.0}) {
+      m.chooseSize(size);
+      QCOMPARE(sim.deviceWindow().scale(), size);
+    }
+    m.chooseSize(AppMenus::kFitScreen);
+    QCOMPARE(sim.deviceWindow().scale(), sim.deviceWindow().fitScale());
+  }
+
+  // The label typed before a reset is journalled into the image kept aside;
+  // the device then starts on the fresh one, and a second reset finds the
+  // first backup's name taken.
+  void resetKeepsTheOldImageAndStartsOnAFreshOne() {
+    QTemporaryDir dir;
+    const QString image = copy_image(dir, "fontData.hex");
+    spi_set_path(image.toStdString());
+    DeviceController controller;
+    controller.start();
+    for (int i = 0; i < 50; ++i) controller.tick();
+    lbl_insert_char('Q');
+    QString kept, error;
+    QVERIFY2(controller.resetToFreshImage(KLX80_FONT_IMAGE, kept, error), qPrintable(error));
+    QCOMPARE(kept, image + ".bak");
+    QCOMPARE(int(lbl_record()->lines[0].length), 0);
+    QVERIFY(controller.resetToFreshImage(KLX80_FONT_IMAGE, kept, error));
+    QCOMPARE(kept, image + ".bak-2");
+    QVERIFY(controller.powerCycle());
+    controller.close();
+    spi_set_path(image.toStdString());  // the first backup holds the label
+    QFile::remove(image);
+    QVERIFY(QFile::rename(image + ".bak", image));
+    firmware_start();
+    QCOMPARE(int(lbl_record()->lines[0].length), 1);
+    firmware_close();
+  }
+
+  void aDamagedImageIsChangedOnlyOnYes() {
+    struct Case {
+      const char* name;
+      bool damage, yes, asked, replaced;
+    } cases[] = {
+        {"whole image", false, true, false, false},
+        {"damaged, No", true, false, true, false},
+        {"damaged, Yes", true, true, true, true},
+    };
+    for (const Case& c : cases) {
+      QTemporaryDir dir;
+      const QString image = copy_image(dir, "fontData.hex");
+      if (c.damage) {
+        QFile f(image);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        f.seek(100);
+        f.write("\x5a");
+      }
+      QFile before_file(image);
+      QVERIFY(before_file.open(QIODevice::ReadOnly));
+      const QByteArray before = before_file.readAll();
+      const ImageRescue r = rescue_damaged_image(image, KLX80_FONT_IMAGE, [&](const QString&) { return c.yes; });
+      QCOMPARE(r.asked, c.asked);
+      QCOMPARE(r.replaced, c.replaced);
+      QVERIFY2(r.error.isEmpty(), qPrintable(r.error));
+      QFile kept(image + ".damaged");
+      QCOMPARE(kept.exists(), c.replaced);
+      if (c.replaced) {
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), before);  // kept byte for byte
+        QCOMPARE(flash_image_check(image.toStdString()).damaged, false);
+      } else {
+        QFile after(image);
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        QCOMPARE(after.readAll(), before);  // untouched
+      }
+    }
+  }
+};
+
+QTEST_MAIN(AppMenusTest)
+#include "app_menus_test.moc"
