@@ -96,18 +96,10 @@ if [ "${KLX80_MEASURE:-0}" = 1 ]; then
   before=$(wc -l <"$work/klx80.log")
   for _ in $(seq 25); do xdotool key --delay 100 a BackSpace; done
   sleep 0.5
-  tail -n +"$((before + 1))" "$work/klx80.log" | awk '
-    /^klx80: key / { k[nk++] = $3 }
-    /^klx80: frame / { f[nf++] = $3 }
-    END {
-      j = 0
-      for (i = 0; i < nk; ++i) {
-        while (j < nf && f[j] < k[i]) ++j
-        if (j < nf) d[n++] = (f[j] - k[i]) / 1000.0
-      }
-      asort(d)
-      printf "key to LCD over %d keys: median %.1f ms, worst %.1f ms\n", n, d[int((n + 1) / 2)], d[n]
-    }'
+  tail -n +"$((before + 1))" "$work/klx80.log" |
+    awk '/^klx80: key /{k[nk++]=$3} /^klx80: frame /{f[nf++]=$3}
+         END{j=0; for(i=0;i<nk;++i){while(j<nf&&f[j]<k[i])++j; if(j<nf) print (f[j]-k[i])/1000.0}}' |
+    sort -n | awk '{d[NR]=$1} END{printf "key to LCD over %d keys: median %.1f ms, worst %.1f ms\n", NR, d[int((NR+1)/2)], d[NR]}'
   grep "first LCD frame" "$work/klx80.log"
 fi
 
