@@ -1,6 +1,7 @@
 #include "batch/batch_run.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "batch/label_files.h"
+#include "batch/suite.h"
 #include "host/cartridge.h"
 #include "host/flash_image.h"
 #include "host/headless.h"
@@ -23,7 +25,8 @@
 namespace {
 const char kUsage[] =
     "usage: klx80-batch [--flash PATH] [--keys \"TOKENS\"]... [--script FILE] [--lcd-png FILE]\n"
-    "                   [--tape-png FILE] [--tape-pbm FILE] [--device-png FILE] [--labels DIR] [--state]\n";
+    "                   [--tape-png FILE] [--tape-pbm FILE] [--device-png FILE] [--labels DIR] [--state]\n"
+    "       klx80-batch [--flash PATH] --suite DIR [--rebaseline] [--jobs N] [--work DIR]\n";
 
 struct Options {
   std::string flash = "fontData.hex";
@@ -31,6 +34,9 @@ struct Options {
   std::vector<std::string> script_files;
   std::string lcd_png, tape_png, tape_pbm, device_png, labels;
   bool state = false;
+  std::string suite, work = "suite-results";
+  bool rebaseline = false, suite_only_option = false;
+  int jobs = 1;
 };
 
 // An output that names an input (the image, a script) would destroy it: the
@@ -105,10 +111,31 @@ int batch_main(int argc, char** argv, DevicePictureWriter write_device_png) {
       if (!value(o.labels)) return bad_arguments("--labels needs a directory");
     } else if (arg == "--tape-pbm") {
       if (!value(o.tape_pbm)) return bad_arguments("--tape-pbm needs a file");
+    } else if (arg == "--suite") {
+      if (!value(o.suite)) return bad_arguments("--suite needs a directory");
+    } else if (arg == "--work") {
+      if (!value(o.work)) return bad_arguments("--work needs a directory");
+      o.suite_only_option = true;
+    } else if (arg == "--rebaseline") {
+      o.rebaseline = o.suite_only_option = true;
+    } else if (arg == "--jobs") {
+      char* end = nullptr;
+      const long n = value(v) ? std::strtol(v.c_str(), &end, 10) : 0;
+      if (!end || *end || n < 1 || n > 64) return bad_arguments("--jobs needs a number from 1 to 64");
+      o.jobs = int(n);
+      o.suite_only_option = true;
     } else {
       return bad_arguments("unknown argument '" + arg + "'");
     }
   }
+
+  if (!o.suite.empty()) {
+    if (!o.script.empty() || !o.lcd_png.empty() || !o.tape_png.empty() || !o.tape_pbm.empty() ||
+        !o.device_png.empty() || !o.labels.empty() || o.state)
+      return bad_arguments("--suite takes its scripts and outputs from the case folders; give no others");
+    return suite_main(SuiteOptions{o.flash, o.suite, o.work, o.rebaseline, o.jobs});
+  }
+  if (o.suite_only_option) return bad_arguments("--work, --rebaseline and --jobs go with --suite");
 
   std::vector<ScriptToken> tokens;
   std::string error;

@@ -4,7 +4,7 @@
 
 namespace {
 struct Adc {
-  std::atomic<float> volts{9.0f};  // the dial (9 V at start); read by both firmware threads
+  std::atomic<float> volts{ADC_START_VOLTS};  // the dial; read by both firmware threads
 } s;
 }  // namespace
 

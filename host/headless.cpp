@@ -5,6 +5,7 @@
 
 #include "firmware/display/lcd.h"
 #include "firmware/editor/editor.h"
+#include "firmware/editor/label.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
@@ -40,6 +41,12 @@ HeadlessDevice::HeadlessDevice(const std::string& flash_path) : settle_bound_(kS
   host_clock_use_virtual(true);
   key_input::reset();
   key_input::clear_queue();
+  adc_set_battery_volts(ADC_START_VOLTS);
+  // A device switched on has its RAM cleared: the label record stays empty
+  // when the image holds no working label. A process's first device has it
+  // so already; a second one in the same process must too.
+  *lbl_record() = LabelRecord{};
+  mirror_reset_lamps();
   spi_set_path(flash_path);
   cart_panel_init();
   firmware_start();
@@ -67,12 +74,21 @@ void HeadlessDevice::close() {
 
 void HeadlessDevice::tick(uint32_t count) {
   for (uint32_t i = 0; i < count; ++i) {
-    uint8_t before[LCD_FRAME_BYTES], after[LCD_FRAME_BYTES];
-    mirror_copy_framebuffer(before);
+    if (mirror_generation() != shown_generation_) {
+      shown_generation_ = mirror_generation();
+      mirror_copy_framebuffer(shown_);
+    }
     key_input::tick();
     sys_tick();
-    mirror_copy_framebuffer(after);
-    frame_changed_ = std::memcmp(before, after, LCD_FRAME_BYTES) != 0;
+    frame_changed_ = false;
+    if (mirror_generation() != shown_generation_) {
+      // A load of the same picture (a redraw) is no change.
+      uint8_t after[LCD_FRAME_BYTES];
+      shown_generation_ = mirror_generation();
+      mirror_copy_framebuffer(after);
+      frame_changed_ = std::memcmp(shown_, after, LCD_FRAME_BYTES) != 0;
+      std::memcpy(shown_, after, LCD_FRAME_BYTES);
+    }
     host_clock_advance(10);
     ++ticks_;
     // In exact timing a material change goes on as the panel's timer does it.

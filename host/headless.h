@@ -5,12 +5,15 @@
 #include <cstdint>
 #include <string>
 
+#include "firmware/platform/lcd_mirror.h"
 #include "host/script.h"
 
 class HeadlessDevice {
  public:
   // Uses the flash image at flash_path (a missing file is warned about once
-  // and the device runs without it, as the desktop program does).
+  // and the device runs without it, as the desktop program does). The host
+  // parts start as in a fresh process (battery dial, keys, media panel), so
+  // one process can run many devices one after the other.
   explicit HeadlessDevice(const std::string& flash_path);
   // Closes the device as closing the window does (the working label is
   // journalled) unless close() already ran.
@@ -57,6 +60,10 @@ class HeadlessDevice {
   uint64_t cart_phase_ = 0;    // exact timing: the tick the media panel's timer is in step with
   uint32_t settle_bound_;
   bool frame_changed_ = false;  // the last tick changed the LCD picture
+  // The LCD frame as last seen and the mirror's count of loads then: a tick
+  // that loads nothing needs no compare.
+  uint8_t shown_[LCD_FRAME_BYTES] = {};
+  uint64_t shown_generation_ = ~uint64_t(0);
   bool closed_ = false;
   bool save_problem_told_ = false;
 };

@@ -95,6 +95,12 @@ void mirror_init() {
   changed();
 }
 
+void mirror_reset_lamps() {
+  Guard g(s.lock);
+  s.lamps = MirrorLamps{};
+  changed();
+}
+
 void mirror_load(const uint8_t frame[LCD_FRAME_BYTES]) {
   Guard g(s.lock);
   std::memcpy(s.frame, frame, LCD_FRAME_BYTES);

@@ -34,5 +34,8 @@ void mirror_copy_framebuffer(uint8_t out[LCD_FRAME_BYTES]);
 const uint8_t* mirror_rgb();
 const uint8_t* mirror_framebuffer();
 MirrorLamps mirror_lamps();
+// The lamps as the device window shows them when it is made, before the
+// firmware sets any (a device started again in the same process).
+void mirror_reset_lamps();
 // Grows by one whenever the picture or a lamp changes; windows repaint on it.
 uint64_t mirror_generation();

@@ -39,6 +39,49 @@ TEST_F(VirtualClock, WorkerMovesInLockStepWithTheDriver) {
   worker.join();
 }
 
+// An idle polling loop is woken only for rounds that have work, and then at
+// the same virtual times a loop woken every round would see.
+TEST_F(VirtualClock, IdleSleeperWakesOnlyForWork) {
+  static std::atomic<bool> work{false};
+  std::atomic<bool> stop{false};
+  std::vector<uint64_t> rounds;  // virtual time of each round, read after the join
+  host_clock_thread_enter();
+  std::thread worker([&] {
+    while (!stop) {
+      if (work) rounds.push_back(host_clock_now_ms());
+      host_sleep_idle_ms(1, [] { return work.load(); });
+    }
+    host_clock_thread_leave();
+  });
+  const uint64_t start = host_clock_now_ms();
+  for (int tick = 0; tick < 5; ++tick) host_clock_advance(10);
+  work = true;
+  for (int tick = 0; tick < 3; ++tick) host_clock_advance(10);
+  work = false;
+  for (int tick = 0; tick < 5; ++tick) host_clock_advance(10);
+  stop = true;
+  work = true;  // the stop is work: the loop must see it
+  host_clock_advance(10);
+  worker.join();
+  work = false;
+  EXPECT_EQ(rounds, (std::vector<uint64_t>{start + 60, start + 70, start + 80}));
+}
+
+// Leaving virtual mode wakes a sleeper at once.
+TEST_F(VirtualClock, LeavingVirtualModeWakesSleepers) {
+  std::atomic<bool> woke{false};
+  host_clock_thread_enter();
+  std::thread worker([&] {
+    host_sleep_ms(1000000);
+    woke = true;
+    host_clock_thread_leave();
+  });
+  host_clock_advance(0);  // returns once the worker sleeps
+  host_clock_use_virtual(false);
+  worker.join();
+  EXPECT_TRUE(woke);
+}
+
 TEST_F(VirtualClock, TimeOnlyMovesWhenAdvanced) {
   uint64_t start = host_clock_now_ms();
   host_clock_advance(25);

@@ -18,7 +18,7 @@
 #include "firmware/print/barcode.h"
 #include "firmware/print/engine.h"
 #include "firmware/print/samples.h"
-#include "golden.h"
+#include "batch/golden.h"
 #include "host/cartridge.h"
 #include "host/headless.h"
 #include "host/keys.h"

@@ -1,4 +1,4 @@
-#include "golden.h"
+#include "batch/golden.h"
 
 #include <cctype>
 #include <cstdlib>
@@ -108,6 +108,18 @@ bool read_picture(const std::string& path, Picture& out) {
   }
   std::string data;
   return read_bytes(path, data) && read_pbm(data, out);
+}
+
+bool picture_from_pbm(const std::string& data, Picture& out) { return read_pbm(data, out); }
+
+bool same_picture(const Picture& actual, const std::string& expected) {
+  Picture e;
+  return read_picture(expected, e) && e.width == actual.width && e.height == actual.height && e.rgb == actual.rgb;
+}
+
+bool same_bytes(const std::string& actual, const std::string& expected) {
+  std::string e;
+  return read_bytes(expected, e) && e == actual;
 }
 
 bool rebaseline_from_env() {

@@ -19,6 +19,15 @@ struct Picture {
 // Reads a plain (P1) or binary (P4) PBM, or a PNG. False when it cannot.
 bool read_picture(const std::string& path, Picture& out);
 
+// Reads a plain or binary PBM held in memory.
+bool picture_from_pbm(const std::string& data, Picture& out);
+
+// What compare() finds without any file of the actual output: true when the
+// golden at `expected` is `actual` pixel for pixel (same size), or byte for
+// byte. A golden that cannot be read is no match.
+bool same_picture(const Picture& actual, const std::string& expected);
+bool same_bytes(const std::string& actual, const std::string& expected);
+
 // True when KLX80_REBASELINE is set to something other than 0 or empty.
 bool rebaseline_from_env();
 

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# The golden suite's verdicts: a suite of cases that pass, differ, fail to run
+# and are new, run with two workers and then in one process. Checks the
+# summary line, the exit status, the diff pictures, results.json, and that
+# --rebaseline writes the missing golden and leaves the suite passing.
+# usage: suite_test.sh KLX80_BATCH TEMPLATE_IMAGE GOLDEN_SCRIPTS_DIR
+set -uo pipefail
+batch=$1 image=$2 goldens=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+suite=$work/suite
+fail() { echo "FAIL: $*"; exit 1; }
+
+mkdir -p "$suite/group/same" "$suite/differs" "$suite/bad_token" "$suite/new"
+cp "$goldens"/editor_hello_world/{keys.txt,lcd.png,state.json} "$suite/group/same/"
+printf 'TEXT:HELLO\n' >"$suite/differs/keys.txt"
+cp "$goldens/editor_hello_world/lcd.png" "$suite/differs/"
+printf 'TEXT:A NO_SUCH_KEY\n' >"$suite/bad_token/keys.txt"
+cp "$goldens/editor_hello_world/lcd.png" "$suite/bad_token/"
+printf '# outputs: tape.pbm\nTEXT:AB PRINT\n' >"$suite/new/keys.txt"
+
+for jobs in 2 1; do
+  out=$work/out$jobs
+  "$batch" --flash "$image" --suite "$suite" --work "$out" --jobs $jobs >"$work/stdout" 2>&1
+  status=$?
+  [ $status = 1 ] || fail "jobs $jobs: exit $status, want 1"
+  [ "$(tail -n1 "$work/stdout")" = "1 passed, 3 failed" ] || fail "jobs $jobs: summary '$(tail -n1 "$work/stdout")'"
+  grep -q "^FAIL differs: .*pixels differ" "$work/stdout" || fail "jobs $jobs: no pixel message"
+  grep -q "^FAIL bad_token: keys.txt: .*NO_SUCH_KEY" "$work/stdout" || fail "jobs $jobs: no token message"
+  grep -q "^FAIL new: .*cannot read the golden" "$work/stdout" || fail "jobs $jobs: no missing-golden message"
+  [ -s "$out/differs/lcd.diff.png" ] || fail "jobs $jobs: no diff picture"
+  [ ! -e "$out/group/same/lcd.diff.png" ] || fail "jobs $jobs: diff picture for a passing case"
+  python3 - "$out/results.json" <<'PY' || fail "jobs $jobs: results.json"
+import json, sys
+r = json.load(open(sys.argv[1]))
+assert (r["passed"], r["failed"]) == (1, 3), r
+assert [c["name"] for c in r["cases"]] == ["bad_token", "differs", "group/same", "new"], r
+assert [c["ok"] for c in r["cases"]] == [False, False, True, False], r
+PY
+done
+
+"$batch" --flash "$image" --suite "$suite/new" --work "$work/rebase" --rebaseline >"$work/stdout" 2>&1 ||
+  fail "rebaseline: exit $?"
+[ -s "$suite/new/tape.pbm" ] || fail "rebaseline wrote no tape.pbm"
+"$batch" --flash "$image" --suite "$suite/new" --work "$work/again" >"$work/stdout" 2>&1 || fail "after rebaseline"
+[ "$(tail -n1 "$work/stdout")" = "1 passed, 0 failed" ] || fail "after rebaseline: $(tail -n1 "$work/stdout")"
+
+"$batch" --flash "$image" --suite "$suite" --work "$suite/out" >"$work/stdout" 2>&1
+[ $? = 2 ] && grep -q "lies in the suite" "$work/stdout" || fail "work folder inside the suite accepted"
+echo "suite verdicts ok"
