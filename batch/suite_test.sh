@@ -2,7 +2,8 @@
 # The golden suite's verdicts: a suite of cases that pass, differ, fail to run
 # and are new, run with two workers and then in one process. Checks the
 # summary line, the exit status, the diff pictures, results.json, and that
-# --rebaseline writes the missing golden and leaves the suite passing.
+# --rebaseline writes the missing golden and leaves the suite passing; and
+# the project's goldens in reverse order, all in one process.
 # usage: suite_test.sh KLX80_BATCH TEMPLATE_IMAGE GOLDEN_SCRIPTS_DIR
 set -uo pipefail
 batch=$1 image=$2 goldens=$3
@@ -47,4 +48,13 @@ done
 
 "$batch" --flash "$image" --suite "$suite" --work "$suite/out" >"$work/stdout" 2>&1
 [ $? = 2 ] && grep -q "lies in the suite" "$work/stdout" || fail "work folder inside the suite accepted"
+# The project's goldens in reverse order in one process: a case must find the
+# device as a fresh process would, whatever ran before it.
+mkdir "$work/reversed"
+n=100
+for case in $(ls "$goldens" | sort -r); do
+  [ -f "$goldens/$case/keys.txt" ] && ln -s "$goldens/$case" "$work/reversed/$n-$case" && n=$((n + 1))
+done
+"$batch" --flash "$image" --suite "$work/reversed" --work "$work/reversed-out" --jobs 1 >"$work/stdout" 2>&1 ||
+  fail "reversed goldens: $(grep -m3 FAIL "$work/stdout")"
 echo "suite verdicts ok"
