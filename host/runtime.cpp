@@ -5,6 +5,7 @@
 
 #include "firmware/editor/label.h"
 #include "firmware/kernel/kernel.h"
+#include "firmware/kernel/modes.h"
 #include "firmware/print/engine.h"
 #include "host/clock.h"
 
@@ -16,9 +17,13 @@ struct Runtime {
   std::atomic<bool> exited{false};
 } s;
 
-// Whether the worker's next round does anything: a step in a mode without a
-// job returns at once, so a virtual clock need not wake it for that.
-bool worker_has_work() { return s.terminate || prn_engine_has_job(); }
+// Whether the worker's next round does anything: the engine acts only in a
+// printing mode that has a job and a step in any other returns at once, so a
+// virtual clock need not wake it for that.
+bool worker_has_work() {
+  const uint8_t mode = ui_get_mode();
+  return s.terminate || (ui_is_printing_mode(mode) && ui_mode_is_built(mode));
+}
 
 // The worker: test the terminate request, one engine step, sleep 1 ms.
 void worker_main() {

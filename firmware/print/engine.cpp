@@ -341,8 +341,6 @@ void prn_engine_step() {
   e.in_action = false;
 }
 
-bool prn_engine_has_job() { return engine_handles(ui_get_mode()); }
-
 bool prn_engine_busy() {
   if (cut_waiting() || e.endless) return false;
   return e.in_action || engine_handles(ui_get_mode());

@@ -38,9 +38,6 @@ void prn_init();
 void prn_tick_task();
 // One step of the worker thread's loop: runs the job of a printing mode.
 void prn_engine_step();
-// True when the current mode is a printing mode with a job, so that the next
-// prn_engine_step acts; a step in any other mode returns at once.
-bool prn_engine_has_job();
 // True while the engine works on a job; false while idle, while it waits in
 // the "Cut or Print" pause with nothing yet ending it, and while the endless
 // print runs (it waits for the user to stop it).
