@@ -6,7 +6,7 @@
 # the project's goldens in reverse order, all in one process.
 # usage: suite_test.sh KLX80_BATCH TEMPLATE_IMAGE GOLDEN_SCRIPTS_DIR
 set -uo pipefail
-batch=$1 image=$2 goldens=$3
+batch=$1 image=$2 goldens=$(cd "$3" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 suite=$work/suite
