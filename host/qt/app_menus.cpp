@@ -73,6 +73,7 @@ void AppMenus::buildDevice() {
   connect(auto_off, &QAction::toggled, controller, &DeviceController::setAutoOffAllowed);
   speed_place_ = device_->addSeparator();
   speed_place_->setObjectName(QStringLiteral("SpeedPlace"));
+  sim_.deviceWindow().addSpeedMenu(*device_);
   device_->addAction(QStringLiteral("Reset to a Fresh Image..."), this, &AppMenus::askResetImage);
 }
 

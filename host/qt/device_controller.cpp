@@ -9,6 +9,7 @@
 #include "firmware/print/cutter.h"
 #include "host/adc.h"
 #include "host/cartridge_panel.h"
+#include "host/clock.h"
 #include "host/flash_image.h"
 #include "host/host_ui.h"
 #include "host/keys.h"
@@ -40,7 +41,7 @@ DeviceController::DeviceController(QObject* parent) : QObject(parent) {
   since_start_.start();
   timer_.setInterval(10);
   timer_.setTimerType(Qt::PreciseTimer);
-  connect(&timer_, &QTimer::timeout, this, &DeviceController::tick);
+  connect(&timer_, &QTimer::timeout, this, &DeviceController::timerTicks);
   tape_set_listener(tape_listener, this);
 }
 
@@ -154,6 +155,7 @@ void DeviceController::tick() {
   key_input::tick();  // the next waiting key, if the device took the last one
   sys_tick();
   ++ticks_run_;
+  if (host_clock_is_virtual()) host_clock_advance(10);
   // A save that did not reach the image (disk full) is told once.
   if (!save_problem_told_) {
     if (std::string problem = spi_save_problem(); !problem.empty()) {
@@ -174,11 +176,55 @@ void DeviceController::tick() {
   }
 }
 
+void DeviceController::timerTicks() {
+  if (speed_ == 1) return tick();  // real time: one tick per 10 ms timer event
+  if (speed_ == kFastest) {
+    // Back to back for a few milliseconds, then the window's events get their turn.
+    QElapsedTimer slice;
+    slice.start();
+    do {
+      const uint64_t before = ticks_run_;
+      tick();
+      if (ticks_run_ == before) break;  // a question is open inside a tick
+    } while (slice.elapsed() < 8);
+    return;
+  }
+  // The ticks owed at this speed since it was chosen; a backlog (the window
+  // was busy) is dropped rather than run in one burst.
+  const uint64_t due = uint64_t(speed_clock_.nsecsElapsed()) * speed_ / 10000000u;
+  if (due > speed_ticks_ + 4 * speed_) speed_ticks_ = due - speed_;
+  while (speed_ticks_ < due) {
+    ++speed_ticks_;
+    tick();
+  }
+}
+
+void DeviceController::setSpeed(uint32_t factor) {
+  if (factor != 1 && factor != 4 && factor != 16) factor = kFastest;
+  if (factor == speed_) return;
+  speed_ = factor;
+  // The worker's waits follow the tick: shortened by the factor, or on the
+  // virtual clock that each tick advances.
+  host_clock_set_speed(factor == kFastest ? 1 : factor);
+  host_clock_use_virtual(factor == kFastest);
+  speed_clock_.start();
+  speed_ticks_ = 0;
+  timer_.setInterval(factor == 1 ? 10 : factor == kFastest ? 0 : 1);
+  emit speedChanged(factor);
+}
+
+QString DeviceController::speedName(uint32_t factor) {
+  return factor == kFastest ? QStringLiteral("as fast as possible") : QStringLiteral("%1x").arg(factor);
+}
+
 void DeviceController::close() {
   if (closed_) return;
   closed_ = true;
   timer_.stop();
   if (started_) firmware_close();
+  // The next device (tests make several) starts at real time.
+  host_clock_use_virtual(false);
+  host_clock_set_speed(1);
 }
 
 void DeviceController::checkLcd() {

@@ -11,6 +11,7 @@
 #pragma once
 #include <QElapsedTimer>
 #include <QObject>
+#include <QString>
 #include <QTimer>
 #include <cstdint>
 #include <memory>
@@ -31,9 +32,19 @@ class DeviceController : public QObject {
   void start();
   bool started() const { return started_; }
 
-  // The tick timer's handler: runs sys_tick unless a tick is already running
-  // (a modal question raised inside the tick keeps the event loop going).
+  // One tick: sys_tick unless a tick is already running (a modal question
+  // raised inside the tick keeps the event loop going); on the virtual clock
+  // (the fastest speed) the worker's 10 ms go with it.
   void tick();
+
+  // The speed of the firmware's tick and the worker's clock together: 1, 4
+  // or 16 times real time, or kFastest (ticks back to back, the worker in
+  // lock step on the virtual clock).
+  static constexpr uint32_t kFastest = 0;
+  void setSpeed(uint32_t factor);
+  uint32_t speed() const { return speed_; }
+  // "1x", "4x", "16x", "as fast as possible".
+  static QString speedName(uint32_t factor);
   uint64_t ticksRun() const { return ticks_run_; }
   bool tickBusy() const { return tick_busy_; }
   QTimer& timer() { return timer_; }
@@ -119,6 +130,7 @@ class DeviceController : public QObject {
   void ticked();
   // A key event of the running device asks its window to come to the front.
   void frontRequested();
+  void speedChanged(uint32_t factor);
   void recordingChanged(bool on);
 
  private:
@@ -129,7 +141,13 @@ class DeviceController : public QObject {
   // Stops the device for a restart; false when it cannot now.
   bool halt();
 
+  // The timer's handler: the ticks the speed owes since the last one.
+  void timerTicks();
+
   bool idle_ = false;
+  uint32_t speed_ = 1;
+  QElapsedTimer speed_clock_;   // since the speed was chosen
+  uint64_t speed_ticks_ = 0;    // ticks run since then
   QTimer timer_;
   size_t tape_columns_seen_ = 0;
   bool save_problem_told_ = false;

@@ -1,6 +1,7 @@
 #include "host/qt/device_window.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QFileDialog>
@@ -23,6 +24,9 @@
 #include "host/qt/key_map.h"
 #include "widgets/rocker_switch.h"
 
+namespace {
+const QString kTitle = QStringLiteral("KLX80 Label Printer Demo");
+}  // namespace
 
 DeviceWindow::DeviceWindow(DeviceController* controller, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -31,7 +35,7 @@ DeviceWindow::DeviceWindow(DeviceController* controller, QWidget* parent)
       controller_(controller ? controller : own_controller_.get()),
       live_(controller != nullptr) {
   setObjectName(QStringLiteral("MainFrm"));
-  setWindowTitle(QStringLiteral("KLX80 Label Printer Demo"));
+  setWindowTitle(kTitle);
   move(layout::kWindowLeft, layout::kWindowTop);
   setFocusPolicy(Qt::StrongFocus);
   setMouseTracking(true);
@@ -50,6 +54,10 @@ DeviceWindow::DeviceWindow(DeviceController* controller, QWidget* parent)
   placeChildren();
 
   if (live_) {
+    connect(controller_, &DeviceController::speedChanged, this, [this](uint32_t factor) {
+      // Real time is the plain title; any other speed says so.
+      setWindowTitle(factor == 1 ? kTitle : kTitle + QStringLiteral(" - ") + DeviceController::speedName(factor));
+    });
     connect(controller_, &DeviceController::frontRequested, this, &DeviceWindow::bringToFront);
     // The Cut switch lights while a pause between labels waits for it.
     connect(controller_, &DeviceController::ticked, this, [this] { cut_switch_->setLit(controller_->cutPauseWaiting()); });
@@ -252,6 +260,19 @@ void DeviceWindow::stopRecording() {
   std::string error;
   if (!controller_->stopRecording(path.toStdString(), error))
     QMessageBox::warning(this, windowTitle(), QString::fromStdString(error));
+}
+
+void DeviceWindow::addSpeedMenu(QMenu& menu) {
+  QMenu* speed = menu.addMenu(QStringLiteral("Speed"));
+  speed->setObjectName(QStringLiteral("SpeedMenu"));
+  auto* group = new QActionGroup(speed);
+  for (uint32_t factor : {1u, 4u, 16u, DeviceController::kFastest}) {
+    QAction* action = speed->addAction(DeviceController::speedName(factor));
+    action->setCheckable(true);
+    action->setChecked(controller_->speed() == factor);
+    group->addAction(action);
+    connect(action, &QAction::triggered, controller_, [c = controller_, factor] { c->setSpeed(factor); });
+  }
 }
 
 bool DeviceWindow::event(QEvent* event) {

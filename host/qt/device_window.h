@@ -26,6 +26,8 @@ class DeviceWindow : public QWidget {
   // "Record key script" and "Stop recording...": the second asks where to
   // save the script (cancelled, the recording goes on).
   void addRecordingActions(QMenu& menu);
+  // Speed: 1x, 4x, 16x, as fast as possible (the current one checked).
+  void addSpeedMenu(QMenu& menu);
   void stopRecording();
 
   // The picture's size factor: 1, 1.5, 2 or what fits the screen.

@@ -11,6 +11,7 @@
 #include "firmware/kernel/kernel.h"
 #include "firmware/print/cutter.h"
 #include "firmware/screens/diag.h"
+#include "host/clock.h"
 #include "host/keys.h"
 #include "host/mirror.h"
 #include "host/power.h"
@@ -308,6 +309,36 @@ class DeviceWindowTest : public QObject {
     for (int i = 0; i < 130000; ++i) controller_->tick();
     QCOMPARE(answerer.texts.size(), 0);
     pwr_init();
+  }
+
+  // The speed choice moves the tick and the worker's clock together and
+  // shows in the title; the fastest puts the worker on the virtual clock,
+  // which each tick advances by its 10 ms.
+  void speedChoiceSetsTheClockAndTheTitle() {
+    DeviceWindow window(controller_.get());
+    struct Row {
+      uint32_t factor;
+      const char* title;
+      bool virtual_clock;
+      uint32_t sleep_factor;
+    };
+    const Row rows[] = {
+        {4, "KLX80 Label Printer Demo - 4x", false, 4},
+        {16, "KLX80 Label Printer Demo - 16x", false, 16},
+        {DeviceController::kFastest, "KLX80 Label Printer Demo - as fast as possible", true, 1},
+        {1, "KLX80 Label Printer Demo", false, 1},
+    };
+    for (const Row& row : rows) {
+      controller_->setSpeed(row.factor);
+      controller_->timer().stop();  // the test drives the ticks
+      QCOMPARE(window.windowTitle(), QString(row.title));
+      QCOMPARE(host_clock_is_virtual(), row.virtual_clock);
+      QCOMPARE(host_clock_speed(), row.sleep_factor);
+      if (!row.virtual_clock) continue;
+      const uint64_t before = host_clock_now_ms();
+      controller_->tick();
+      QCOMPARE(host_clock_now_ms(), before + 10);
+    }
   }
 
   void offscreenPictureOfTheDevice() {
