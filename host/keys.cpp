@@ -207,9 +207,10 @@ void feed() {
   while (!queue.empty() && s.reg.load() == 0) {
     Waiting next = queue.front();
     queue.pop_front();
-    if (next.kind == Pending::Key)
+    if (next.kind == Pending::Key) {
       kbd_put_key(next.code);
-    else
+      held_ticks = 0;  // a fresh key: the device has its full five ticks to take it
+    } else
       act_on_func(next.kind);
   }
 }
