@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/golden.h"
 #include "batch/label_files.h"
 #include "batch/suite.h"
 #include "host/cartridge.h"
@@ -61,17 +62,6 @@ int bad_arguments(const std::string& message) {
   return 2;
 }
 
-bool read_text(const std::string& path, std::string& text) {
-  // A directory opens as a stream but reads as nothing: not a script.
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) return false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream all;
-  all << in.rdbuf();
-  text = all.str();
-  return true;
-}
 }  // namespace
 
 int batch_main(int argc, char** argv, DevicePictureWriter write_device_png) {
@@ -97,7 +87,7 @@ int batch_main(int argc, char** argv, DevicePictureWriter write_device_png) {
     } else if (arg == "--script") {
       if (!value(v)) return bad_arguments("--script needs a file");
       std::string text;
-      if (!read_text(v, text)) return bad_arguments("cannot read script file '" + v + "'");
+      if (!golden::read_file(v, text)) return bad_arguments("cannot read script file '" + v + "'");
       o.script_files.push_back(v);
       o.script += text + "\n";
     } else if (arg == "--lcd-png") {

@@ -11,9 +11,10 @@
 namespace fs = std::filesystem;
 
 namespace golden {
-namespace {
 
-bool read_bytes(const std::string& path, std::string& out) {
+bool read_file(const std::string& path, std::string& out) {
+  std::error_code ec;
+  if (fs::is_directory(path, ec)) return false;
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
   std::ostringstream all;
@@ -21,6 +22,8 @@ bool read_bytes(const std::string& path, std::string& out) {
   out = all.str();
   return true;
 }
+
+namespace {
 
 // Skips blanks and # comments of a PBM header.
 void skip_space(const std::string& s, size_t& at) {
@@ -107,7 +110,7 @@ bool read_picture(const std::string& path, Picture& out) {
     return true;
   }
   std::string data;
-  return read_bytes(path, data) && read_pbm(data, out);
+  return read_file(path, data) && read_pbm(data, out);
 }
 
 bool picture_from_pbm(const std::string& data, Picture& out) { return read_pbm(data, out); }
@@ -119,7 +122,7 @@ bool same_picture(const Picture& actual, const std::string& expected) {
 
 bool same_bytes(const std::string& actual, const std::string& expected) {
   std::string e;
-  return read_bytes(expected, e) && e == actual;
+  return read_file(expected, e) && e == actual;
 }
 
 bool rebaseline_from_env() {
@@ -178,8 +181,8 @@ Result compare(const std::string& actual, const std::string& expected, const std
   }
 
   std::string a, e;
-  if (!read_bytes(expected, e)) return fail("cannot read the golden file");
-  if (!read_bytes(actual, a)) return fail("cannot read the actual file");
+  if (!read_file(expected, e)) return fail("cannot read the golden file");
+  if (!read_file(actual, a)) return fail("cannot read the actual file");
   if (a == e) {
     r.ok = true;
     return r;

@@ -16,6 +16,10 @@ struct Picture {
   std::vector<uint8_t> rgb;  // height rows of width RGB pixels
 };
 
+// The whole file as bytes; false when it cannot be read or is a directory
+// (which opens as a stream but reads as nothing).
+bool read_file(const std::string& path, std::string& out);
+
 // Reads a plain (P1) or binary (P4) PBM, or a PNG. False when it cannot.
 bool read_picture(const std::string& path, Picture& out);
 

@@ -24,15 +24,6 @@ namespace fs = std::filesystem;
 namespace {
 const char* const kOutputs[] = {"lcd.png", "state.json", "tape.pbm", "tape.png"};
 
-bool read_text(const fs::path& path, std::string& text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream all;
-  all << in.rdbuf();
-  text = all.str();
-  return true;
-}
-
 // The goldens present, and the outputs a first "# outputs:" line names.
 std::set<std::string> outputs_of(const fs::path& dir, const std::string& keys) {
   std::set<std::string> wanted;
@@ -49,7 +40,7 @@ std::set<std::string> outputs_of(const fs::path& dir, const std::string& keys) {
 
 bool parse(const fs::path& path, std::vector<ScriptToken>& tokens, std::string& error) {
   std::string text;
-  if (!read_text(path, text)) {
+  if (!golden::read_file(path, text)) {
     error = "cannot read " + path.string();
     return false;
   }
@@ -167,7 +158,7 @@ bool fresh_image(const SuiteCase& c, const SuiteRun& run, SuiteShared& shared, s
   if (c.own_image || shared.image.empty()) {
     std::string text;
     const fs::path from = c.own_image ? c.dir / "flash.hex" : fs::path(run.flash);
-    if (!read_text(from, text)) {
+    if (!golden::read_file(from, text)) {
       error = "cannot read the flash image " + from.string();
       return false;
     }
@@ -226,7 +217,7 @@ SuiteResult suite_run_case(const SuiteCase& c, const SuiteRun& run, SuiteShared&
     return r;
   };
   std::string keys, error;
-  read_text(c.dir / "keys.txt", keys);
+  golden::read_file(c.dir / "keys.txt", keys);
   const std::set<std::string> wanted = outputs_of(c.dir, keys);
   if (wanted.empty()) {
     r.messages.push_back("no goldens and no \"# outputs:\" line");
