@@ -11,17 +11,10 @@
 #include "batch/golden.h"
 #include "batch/label_files.h"
 #include "batch/suite.h"
-#include "host/cartridge.h"
-#include "host/flash_image.h"
-#include "host/headless.h"
-#include "host/lcd_text.h"
-#include "host/mirror.h"
-#include "host/output_file.h"
-#include "host/png.h"
-#include "host/script.h"
-#include "host/state_json.h"
-#include "host/tape_pbm.h"
-#include "host/tape_view.h"
+#include "host/seam/flash_image.h"
+#include "host/session/session.h"
+#include "host/files/output_file.h"
+#include "host/session/script.h"
 
 namespace {
 const char kUsage[] =
@@ -145,8 +138,12 @@ int batch_main(int argc, char** argv, DevicePictureWriter write_device_png) {
 
   LabelFiles labels;
   if (!o.labels.empty() && !labels.open(o.labels, error)) return bad_arguments(error);
-  HeadlessDevice device(o.flash);
-  std::vector<int> no_messages;
+  std::unique_ptr<Session> opened = Session::open(SessionOptions(o.flash), error);
+  if (!opened) {
+    std::fprintf(stderr, "klx80-batch: %s\n", error.c_str());
+    return 2;
+  }
+  Session& device = *opened;
   if (!device.settle(error)) {
     std::fprintf(stderr, "klx80-batch: at start-up: %s\n", error.c_str());
     return 1;
@@ -163,15 +160,15 @@ int batch_main(int argc, char** argv, DevicePictureWriter write_device_png) {
   }
 
   int status = 0;
-  if (!o.lcd_png.empty() && !png_write_rgb(o.lcd_png, MIRROR_WIDTH, MIRROR_HEIGHT, mirror_rgb())) {
+  if (!o.lcd_png.empty() && !device.save_lcd_png(o.lcd_png)) {
     std::fprintf(stderr, "klx80-batch: cannot write '%s'\n", o.lcd_png.c_str());
     status = 1;
   }
-  if (!o.tape_png.empty() && !tape_write_png(o.tape_png, cart_get_id())) {
+  if (!o.tape_png.empty() && !device.save_tape_png(o.tape_png)) {
     std::fprintf(stderr, "klx80-batch: cannot write '%s'\n", o.tape_png.c_str());
     status = 1;
   }
-  if (!o.tape_pbm.empty() && !tape_write_pbm(o.tape_pbm)) {
+  if (!o.tape_pbm.empty() && !device.save_tape_pbm(o.tape_pbm)) {
     std::fprintf(stderr, "klx80-batch: cannot write '%s'\n", o.tape_pbm.c_str());
     status = 1;
   }
@@ -180,8 +177,7 @@ int batch_main(int argc, char** argv, DevicePictureWriter write_device_png) {
     status = 1;
   }
   if (o.state) {
-    const LcdTextReader screen = LcdTextReader::from_flash();
-    std::fputs((state_json(&screen) + "\n").c_str(), stdout);
+    std::fputs((device.state_json() + "\n").c_str(), stdout);
   }
   device.close();
   // Written once the device has stopped: a close during a job ends it first.

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "host/png.h"
+#include "host/files/png.h"
 
 namespace fs = std::filesystem;
 

@@ -5,12 +5,9 @@
 #include <nlohmann/json.hpp>
 #include <regex>
 
-#include "firmware/editor/label.h"
-#include "firmware/print/engine.h"
-#include "host/cartridge.h"
-#include "host/label_serial.h"
-#include "host/png.h"
-#include "host/tape_pbm.h"
+#include "host/seam/tape_history.h"
+#include "host/files/png.h"
+#include "host/files/tape_pbm.h"
 
 namespace fs = std::filesystem;
 
@@ -68,8 +65,8 @@ void LabelFiles::on_tape(TapeEvent event, void* self) {
 
 // On the worker thread, as the engine ends the label: the tape holds just it.
 void LabelFiles::label_ended() {
-  const LabelRecord* r = lbl_record();
-  Entry e{entries_.size() + 1, tape_column_count(), r->label_type, cart_get_id(), prn_label_copy(), label_serial_text(r)};
+  const TapeLabel facts = tape_label_facts();
+  Entry e{entries_.size() + 1, tape_column_count(), facts.label_type, facts.cartridge, facts.copy, facts.serial};
   const fs::path base(dir_);
   const std::string png = (base / numbered(e.number, "png")).string();
   const std::string pbm = (base / numbered(e.number, "pbm")).string();

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/tape.h"
+#include "host/seam/tape.h"
 
 class LabelFiles {
  public:

@@ -18,7 +18,7 @@
 
 #include "batch/golden.h"
 #include "batch/suite_case.h"
-#include "host/flash_image.h"
+#include "host/seam/flash_image.h"
 
 namespace fs = std::filesystem;
 using nlohmann::ordered_json;

@@ -8,16 +8,11 @@
 #include <sstream>
 
 #include "batch/golden.h"
-#include "host/cartridge.h"
-#include "host/headless.h"
-#include "host/lcd_text.h"
-#include "host/mirror.h"
-#include "host/output_file.h"
-#include "host/png.h"
-#include "host/script.h"
-#include "host/state_json.h"
-#include "host/tape_pbm.h"
-#include "host/tape_view.h"
+#include "host/session/session.h"
+#include "host/files/output_file.h"
+#include "host/files/png.h"
+#include "host/session/script.h"
+#include "host/files/tape_view.h"
 
 namespace fs = std::filesystem;
 
@@ -51,7 +46,7 @@ bool parse(const fs::path& path, std::vector<ScriptToken>& tokens, std::string& 
   return true;
 }
 
-bool run_script(HeadlessDevice& device, const std::vector<ScriptToken>& tokens, std::string& error) {
+bool run_script(Session& device, const std::vector<ScriptToken>& tokens, std::string& error) {
   if (!device.settle(error)) {
     error = "at start-up: " + error;
     return false;
@@ -76,22 +71,22 @@ struct Output {
   std::string bytes;       // tape.pbm and state.json as their files hold them
 };
 
-Output take_output(const std::string& name, const LcdTextReader* screen) {
+Output take_output(Session& device, const std::string& name) {
   Output o;
   o.name = name;
   o.picture = name != "state.json";
   if (name == "lcd.png") {
     o.pixels.width = MIRROR_WIDTH;
     o.pixels.height = MIRROR_HEIGHT;
-    o.pixels.rgb.assign(mirror_rgb(), mirror_rgb() + MIRROR_WIDTH * MIRROR_HEIGHT * 3);
+    o.pixels.rgb = device.lcd_rgb();
   } else if (name == "tape.png") {
-    o.pixels.rgb = tape_render_all(cart_get_id(), o.pixels.width);
+    o.pixels.rgb = device.tape_rgb(o.pixels.width);
     o.pixels.height = TAPE_PAINT_HEIGHT;
   } else if (name == "tape.pbm") {
-    o.bytes = tape_pbm();
+    o.bytes = device.tape_pbm();
     golden::picture_from_pbm(o.bytes, o.pixels);
   } else {
-    o.bytes = state_json(screen) + "\n";
+    o.bytes = device.state_json() + "\n";
   }
   return o;
 }
@@ -125,27 +120,20 @@ bool run_device(const SuiteCase& c, const std::string& image, const fs::path& ou
     fs::create_directories(out, ec);
   }
   if (has_before) {
-    HeadlessDevice device(image);
+    Session device{SessionOptions(image)};
     if (!run_script(device, before, error)) {
       error = "before.txt: " + error;
       return false;
     }
   }
-  HeadlessDevice device(image);
+  Session device{SessionOptions(image)};
   if (!run_script(device, keys, error)) return false;
-  const LcdTextReader* screen = nullptr;
-  std::unique_ptr<LcdTextReader> own;
-  if (wanted.count("state.json")) {
-    // Every case on the suite's image has the same fonts: one set of tables.
-    if (!c.own_image) {
-      if (!shared.screen) shared.screen = std::make_unique<LcdTextReader>(LcdTextReader::from_flash());
-      screen = shared.screen.get();
-    } else {
-      own = std::make_unique<LcdTextReader>(LcdTextReader::from_flash());
-      screen = own.get();
-    }
+  // Every case on the suite's image has the same fonts: one set of tables.
+  if (wanted.count("state.json") && !c.own_image) {
+    if (!shared.screen) shared.screen = device.screen_reader();
+    device.use_screen_reader(shared.screen);
   }
-  for (const std::string& name : wanted) outputs.push_back(take_output(name, screen));
+  for (const std::string& name : wanted) outputs.push_back(take_output(device, name));
   device.close();
   return true;
 }

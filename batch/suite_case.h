@@ -34,7 +34,7 @@ struct SuiteShared {
   SuiteShared();
   ~SuiteShared();
   std::vector<uint8_t> image;
-  std::unique_ptr<LcdTextReader> screen;
+  std::shared_ptr<const LcdTextReader> screen;
 };
 
 // Every folder below dir that holds keys.txt, sorted by name.

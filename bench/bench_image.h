@@ -11,10 +11,10 @@
 #include "firmware/display/font.h"
 #include "firmware/editor/label.h"
 #include "firmware/kernel/kernel.h"
-#include "host/cartridge.h"
-#include "host/keys.h"
-#include "host/mirror.h"
-#include "host/spi_flash.h"
+#include "host/seam/cartridge.h"
+#include "host/seam/keys.h"
+#include "host/seam/mirror.h"
+#include "host/seam/spi_flash.h"
 
 inline const std::string& bench_image_copy() {
   static const std::string* path = [] {

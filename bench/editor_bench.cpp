@@ -13,10 +13,10 @@
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
-#include "host/cartridge.h"
-#include "host/keys.h"
-#include "host/mirror.h"
-#include "host/spi_flash.h"
+#include "host/seam/cartridge.h"
+#include "host/seam/keys.h"
+#include "host/seam/mirror.h"
+#include "host/seam/spi_flash.h"
 
 namespace {
 void setup_editor() {

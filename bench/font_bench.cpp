@@ -14,7 +14,7 @@
 #include "firmware/display/font.h"
 #include "firmware/display/lcd.h"
 #include "firmware/kernel/kernel.h"
-#include "host/spi_flash.h"
+#include "host/seam/spi_flash.h"
 
 namespace {
 

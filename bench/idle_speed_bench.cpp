@@ -7,12 +7,12 @@
 #include <string>
 
 #include "bench/bench_image.h"
-#include "host/headless.h"
-#include "host/power.h"
+#include "host/session/session.h"
+#include "host/seam/power.h"
 
 namespace {
 void BM_IdleHeadlessSpeed(benchmark::State& state) {
-  HeadlessDevice device(bench_image_copy());
+  Session device{SessionOptions(bench_image_copy())};
   std::string error;
   if (!device.settle(error)) state.SkipWithError(error.c_str());
   for (auto _ : state) {

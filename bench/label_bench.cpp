@@ -6,7 +6,7 @@
 #include "firmware/editor/label.h"
 #include "firmware/nvm/nvm.h"
 #include "firmware/print/geometry.h"
-#include "host/cartridge.h"
+#include "host/seam/cartridge.h"
 #include "tests/core/test_font_image.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include "firmware/display/font.h"
 #include "firmware/display/lcd.h"
 #include "firmware/editor/label.h"
-#include "host/mirror.h"
-#include "host/spi_flash.h"
+#include "host/seam/mirror.h"
+#include "host/seam/spi_flash.h"
 
 namespace {
 void setup_label() {

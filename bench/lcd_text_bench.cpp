@@ -6,7 +6,7 @@
 
 #include "bench/bench_image.h"
 #include "firmware/display/lcd.h"
-#include "host/lcd_text.h"
+#include "host/session/lcd_text.h"
 
 namespace {
 void compose(int screen) {

@@ -12,10 +12,10 @@
 #include "firmware/kernel/modes.h"
 #include "firmware/menu/menu.h"
 #include "firmware/screens/marquee.h"
-#include "host/cartridge.h"
-#include "host/keys.h"
-#include "host/mirror.h"
-#include "host/spi_flash.h"
+#include "host/seam/cartridge.h"
+#include "host/seam/keys.h"
+#include "host/seam/mirror.h"
+#include "host/seam/spi_flash.h"
 
 namespace {
 void setup_menu(uint8_t id) {

@@ -15,8 +15,8 @@
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
 #include "firmware/screens/pickers.h"
-#include "host/keys.h"
-#include "host/mirror.h"
+#include "host/seam/keys.h"
+#include "host/seam/mirror.h"
 
 namespace {
 void run(benchmark::State& state, uint8_t mode, void (*task)()) {

@@ -17,12 +17,12 @@
 #include "firmware/print/barcode.h"
 #include "firmware/print/engine.h"
 #include "firmware/print/raster.h"
-#include "host/cartridge.h"
-#include "host/clock.h"
-#include "host/headless.h"
-#include "host/keys.h"
-#include "host/spi_flash.h"
-#include "host/tape.h"
+#include "host/seam/cartridge.h"
+#include "host/seam/clock.h"
+#include "host/session/session.h"
+#include "host/seam/keys.h"
+#include "host/seam/spi_flash.h"
+#include "host/seam/tape.h"
 
 namespace {
 
@@ -115,7 +115,7 @@ BENCHMARK(BM_Code128Block)->Unit(benchmark::kMicrosecond);
 void BM_HeadlessThreeCopyJob(benchmark::State& state) {
   uint64_t simulated_ms = 0;
   for (auto _ : state) {
-    HeadlessDevice device(bench_image_copy());
+    Session device{SessionOptions(bench_image_copy())};
     const uint64_t start = host_clock_now_ms();
     cart_set_id(3);
     std::string error;

@@ -11,7 +11,7 @@
 
 #include "firmware/editor/label.h"
 #include "firmware/nvm/nvm.h"
-#include "host/spi_flash.h"
+#include "host/seam/spi_flash.h"
 #include "tests/core/test_font_image.h"
 
 namespace {

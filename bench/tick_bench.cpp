@@ -4,7 +4,7 @@
 #include "bench/bench_image.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/modes.h"
-#include "host/spi_flash.h"
+#include "host/seam/spi_flash.h"
 
 namespace {
 void BM_IdleEditorTick(benchmark::State& state) {

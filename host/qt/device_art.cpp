@@ -6,7 +6,7 @@
 #include <QRadialGradient>
 #include <cmath>
 
-#include "host/mirror.h"
+#include "host/seam/mirror.h"
 #include "host/qt/device_layout.h"
 
 namespace device_art {

@@ -17,7 +17,7 @@
 #include <memory>
 #include <string>
 
-#include "host/key_recorder.h"
+#include "host/session/key_recorder.h"
 
 class DeviceController : public QObject {
   Q_OBJECT

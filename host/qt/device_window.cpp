@@ -17,7 +17,7 @@
 #include <QPainter>
 #include <QToolTip>
 
-#include "host/mirror.h"
+#include "host/seam/mirror.h"
 #include "host/qt/device_art.h"
 #include "host/qt/device_controller.h"
 #include "host/qt/device_layout.h"

@@ -1,6 +1,6 @@
 #include "host/qt/image_rescue.h"
 
-#include "host/flash_image.h"
+#include "host/seam/flash_image.h"
 
 ImageRescue rescue_damaged_image(const QString& path, const QString& fresh_image,
                                  const std::function<bool(const QString&)>& ask) {

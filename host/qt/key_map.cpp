@@ -3,7 +3,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 
-#include "host/keys.h"
+#include "host/seam/keys.h"
 
 namespace key_map {
 namespace {

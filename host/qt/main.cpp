@@ -13,8 +13,8 @@
 #include "host/qt/qt_host_ui.h"
 #include "host/qt/signal_close.h"
 #include "host/qt/simulator.h"
-#include "host/flash_image.h"
-#include "host/spi_flash.h"
+#include "host/seam/flash_image.h"
+#include "host/seam/spi_flash.h"
 
 namespace {
 bool display_available() {

@@ -17,12 +17,12 @@
 #include <cmath>
 #include <vector>
 
-#include "host/cartridge.h"
+#include "host/seam/cartridge.h"
 #include "host/qt/device_controller.h"
 #include "host/qt/real_size_view.h"
 #include "host/qt/tape_printout.h"
 #include "host/qt/tape_source_bar.h"
-#include "host/tape_view.h"
+#include "host/files/tape_view.h"
 
 namespace {
 constexpr int kLeft = 440, kTop = 53;

@@ -10,7 +10,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "host/tape_history.h"
+#include "host/seam/tape_history.h"
 
 class DeviceController;
 class QScrollBar;

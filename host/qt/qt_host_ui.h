@@ -4,7 +4,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "host/host_ui.h"
+#include "host/seam/host_ui.h"
 
 class QtHostUi : public HostUi {
  public:

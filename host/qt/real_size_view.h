@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "host/tape_history.h"
+#include "host/seam/tape_history.h"
 
 class RealSizeView : public QWidget {
   Q_OBJECT

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "host/output_file.h"
+#include "host/files/output_file.h"
 #include "host/qt/device_window.h"
 #include "host/qt/simulator.h"
 

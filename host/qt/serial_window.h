@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "host/qt/serial_port.h"
-#include "host/remote_control.h"
+#include "host/session/remote_control.h"
 
 class DeviceController;
 class QCheckBox;

@@ -6,7 +6,7 @@
 
 #include "host/qt/app_menus.h"
 #include "host/qt/key_forwarder.h"
-#include "host/tape_history.h"
+#include "host/seam/tape_history.h"
 #include "widgets/dial.h"
 
 void apply_window_font() {

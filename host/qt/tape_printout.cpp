@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "host/png.h"
+#include "host/files/png.h"
 
 namespace tape_printout {
 namespace {

@@ -9,7 +9,7 @@
 #include <QPointF>
 #include <vector>
 
-#include "host/tape_history.h"
+#include "host/seam/tape_history.h"
 
 class QPainter;
 

@@ -6,7 +6,7 @@
 #include <QMenu>
 #include <QToolButton>
 
-#include "host/tape_history.h"
+#include "host/seam/tape_history.h"
 
 TapeSourceBar::TapeSourceBar(QWidget* parent) : QWidget(parent) {
   earlier_ = new QToolButton(this);

@@ -1,12 +1,12 @@
 // The media panel's cartridge steps: a change reaches the firmware as one
 // timer period without a cartridge, then the new material.
-#include "host/cartridge_panel.h"
+#include "host/session/cartridge_panel.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "host/cartridge.h"
+#include "host/seam/cartridge.h"
 
 namespace {
 

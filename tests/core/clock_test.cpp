@@ -4,7 +4,7 @@
 #include <thread>
 #include <vector>
 
-#include "host/clock.h"
+#include "host/seam/clock.h"
 
 namespace {
 struct VirtualClock : ::testing::Test {

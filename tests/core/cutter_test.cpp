@@ -9,9 +9,9 @@
 #include "firmware/nvm/nvm.h"
 #include "firmware/print/cutter.h"
 #include "firmware/print/engine.h"
-#include "host/keys.h"
-#include "host/mirror.h"
-#include "host/spi_flash.h"
+#include "host/seam/keys.h"
+#include "host/seam/mirror.h"
+#include "host/seam/spi_flash.h"
 #include "print_test_util.h"
 #include "test_font_image.h"
 

@@ -14,8 +14,8 @@
 #include "firmware/print/test_prints.h"
 #include "firmware/screens/diag.h"
 #include "firmware/screens/popup.h"
-#include "host/keys.h"
-#include "host/spi_flash.h"
+#include "host/seam/keys.h"
+#include "host/seam/spi_flash.h"
 #include "print_test_util.h"
 
 using namespace print_test;

@@ -12,8 +12,8 @@
 #include "firmware/print/cutter.h"
 #include "firmware/print/engine.h"
 #include "firmware/screens/popup.h"
-#include "host/keys.h"
-#include "host/mirror.h"
+#include "host/seam/keys.h"
+#include "host/seam/mirror.h"
 #include "print_test_util.h"
 
 using namespace print_test;

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "firmware/screens/fname.h"
-#include "host/spi_flash.h"
+#include "host/seam/spi_flash.h"
 #include "menu_test_util.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "firmware/display/font.h"
-#include "host/spi_flash.h"
+#include "host/seam/spi_flash.h"
 
 namespace fs = std::filesystem;
 

@@ -6,7 +6,7 @@
 #include "firmware/nvm/nvm.h"
 #include "firmware/print/geometry.h"
 #include "firmware/print/text_width.h"
-#include "host/cartridge.h"
+#include "host/seam/cartridge.h"
 #include "test_font_image.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include "firmware/menu/menu.h"
 #include "firmware/menu/menu_ids.h"
 #include "firmware/screens/pickers.h"
-#include "host/mirror.h"
+#include "host/seam/mirror.h"
 
 TEST(Version, IsOnePointThree) {
   EXPECT_EQ(fw_version_major(), 1);

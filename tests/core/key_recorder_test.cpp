@@ -1,4 +1,4 @@
-#include "host/key_recorder.h"
+#include "host/session/key_recorder.h"
 
 #include <gtest/gtest.h>
 

@@ -15,11 +15,11 @@
 #include "firmware/nvm/nvm.h"
 #include "firmware/print/engine.h"
 #include "firmware/screens/diag.h"
-#include "host/headless.h"
-#include "host/keys.h"
-#include "host/lcd_text.h"
-#include "host/mirror.h"
-#include "host/power.h"
+#include "host/session/session.h"
+#include "host/seam/keys.h"
+#include "host/session/lcd_text.h"
+#include "host/seam/mirror.h"
+#include "host/seam/power.h"
 
 namespace {
 std::vector<ScriptToken> parse(const std::string& script) {
@@ -265,7 +265,7 @@ TEST(ServiceErase, SaysErasedOnTheStatusLineAndTheNextStartHasFactorySettings) {
     fs::copy_file(KLX80_BUILT_IMAGE, image, fs::copy_options::overwrite_existing);
     std::string error, status;
     {
-      HeadlessDevice device(image.string());
+      Session device{SessionOptions(image.string())};
       uint8_t settings[10];
       prn_factory_settings(settings);
       settings[0] = 2;  // French
@@ -277,7 +277,7 @@ TEST(ServiceErase, SaysErasedOnTheStatusLineAndTheNextStartHasFactorySettings) {
         if (code != ' ') status += char(code);
     }
     EXPECT_EQ(status, c.status) << c.before << " / " << c.after;
-    HeadlessDevice restarted(image.string());
+    Session restarted{SessionOptions(image.string())};
     uint8_t settings[10], factory[10] = {};
     prn_factory_settings(factory);
     EXPECT_TRUE(nvm_load_device_settings(settings));

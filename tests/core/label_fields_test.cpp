@@ -1,7 +1,7 @@
 // The label record as JSON: a full record survives the round trip byte for
 // byte (unused bytes aside), and every kind of bad field is refused with its
 // name before a record is made.
-#include "host/label_fields.h"
+#include "host/files/label_fields.h"
 
 #include <gtest/gtest.h>
 

@@ -11,7 +11,7 @@
 #include "firmware/nvm/nvm.h"
 #include "firmware/print/serial_text.h"
 #include "firmware/screens/popup.h"
-#include "host/cartridge.h"
+#include "host/seam/cartridge.h"
 #include "test_font_image.h"
 
 namespace {

@@ -10,7 +10,7 @@
 
 #include "firmware/display/lcd.h"
 #include "firmware/editor/label.h"
-#include "host/mirror.h"
+#include "host/seam/mirror.h"
 #include "tests/core/lcd_test_font.h"
 
 namespace {

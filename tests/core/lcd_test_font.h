@@ -19,7 +19,7 @@
 #include <unistd.h>
 
 #include "firmware/display/font.h"
-#include "host/spi_flash.h"
+#include "host/seam/spi_flash.h"
 
 namespace lcd_test_font {
 

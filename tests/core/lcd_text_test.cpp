@@ -18,10 +18,10 @@
 #include "firmware/kernel/modes.h"
 #include "firmware/nvm/nvm.h"
 #include "firmware/print/engine.h"
-#include "host/keys.h"
-#include "host/lcd_text.h"
-#include "host/mirror.h"
-#include "host/spi_flash.h"
+#include "host/seam/keys.h"
+#include "host/session/lcd_text.h"
+#include "host/seam/mirror.h"
+#include "host/seam/spi_flash.h"
 
 namespace fs = std::filesystem;
 

@@ -14,8 +14,8 @@
 #include "firmware/nvm/nvm.h"
 #include "firmware/screens/marquee.h"
 #include "firmware/screens/popup.h"
-#include "host/keys.h"
-#include "host/mirror.h"
+#include "host/seam/keys.h"
+#include "host/seam/mirror.h"
 #include "menu_test_util.h"
 #include "test_font_image.h"
 

@@ -12,7 +12,7 @@
 #include "firmware/menu/menu_table.h"
 #include "firmware/print/serial_text.h"
 #include "firmware/screens/marquee.h"
-#include "host/mirror.h"
+#include "host/seam/mirror.h"
 #include "menu_test_util.h"
 
 namespace {

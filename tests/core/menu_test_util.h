@@ -17,8 +17,8 @@
 #include "firmware/menu/menu_state.h"
 #include "firmware/nvm/nvm.h"
 #include "firmware/screens/popup.h"
-#include "host/cartridge.h"
-#include "host/keys.h"
+#include "host/seam/cartridge.h"
+#include "host/seam/keys.h"
 #include "print_test_util.h"
 
 namespace menu_test {

@@ -12,7 +12,7 @@
 #include "firmware/editor/messages.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/nvm/nvm.h"
-#include "host/spi_flash.h"
+#include "host/seam/spi_flash.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "host/mirror.h"
+#include "host/seam/mirror.h"
 
 namespace {
 struct Rgb {

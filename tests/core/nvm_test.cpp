@@ -6,7 +6,7 @@
 #include "firmware/editor/label.h"
 #include "firmware/editor/label_ranges.h"
 #include "firmware/nvm/nvm.h"
-#include "host/spi_flash.h"
+#include "host/seam/spi_flash.h"
 #include "test_font_image.h"
 
 namespace {

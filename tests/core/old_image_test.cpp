@@ -12,8 +12,8 @@
 #include "firmware/kernel/kernel.h"
 #include "firmware/nvm/nvm.h"
 #include "firmware/print/cutter.h"
-#include "host/headless.h"
-#include "host/spi_flash.h"
+#include "host/session/session.h"
+#include "host/seam/spi_flash.h"
 #include "test_font_image.h"
 
 namespace {
@@ -52,7 +52,7 @@ TEST(OldImage, AnImageFromTheFirstReleaseLoadsTheSame) {
   std::fwrite(image.data(), 1, image.size(), f);
   std::fclose(f);
   {
-    HeadlessDevice device(path);
+    Session device{SessionOptions(path)};
     std::string error;
     ASSERT_TRUE(device.settle(error)) << error;
     const LabelRecord* r = lbl_record();

@@ -1,4 +1,4 @@
-#include "host/output_file.h"
+#include "host/files/output_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -7,7 +7,7 @@
 #include <initializer_list>
 
 #include "firmware/screens/pickers.h"
-#include "host/mirror.h"
+#include "host/seam/mirror.h"
 #include "menu_test_util.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // PNG files: what is written reads back pixel for pixel, PNGs of other colour
 // types read as the RGB they show, and damaged or missing files are refused.
-#include "host/png.h"
+#include "host/files/png.h"
 
 #include <gtest/gtest.h>
 #include <png.h>

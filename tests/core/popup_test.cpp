@@ -13,8 +13,8 @@
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
 #include "firmware/screens/popup.h"
-#include "host/keys.h"
-#include "host/mirror.h"
+#include "host/seam/keys.h"
+#include "host/seam/mirror.h"
 #include "tests/core/lcd_test_font.h"
 
 namespace {

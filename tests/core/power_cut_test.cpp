@@ -16,8 +16,8 @@
 #include "firmware/editor/label.h"
 #include "firmware/nvm/nvm.h"
 #include "firmware/print/cutter.h"
-#include "host/headless.h"
-#include "host/spi_flash.h"
+#include "host/session/session.h"
+#include "host/seam/spi_flash.h"
 #include "test_font_image.h"
 
 namespace {
@@ -66,7 +66,7 @@ class PowerCut : public ::testing::Test {
   template <typename Step>
   void run(const std::vector<std::string>& sessions, Step step, int64_t cut_at = -1) {
     for (const std::string& session : sessions) {
-      HeadlessDevice device(path);
+      Session device{SessionOptions(path)};
       std::string error;
       device.settle(error);
       for (const ScriptToken& t : tokens(session)) {
@@ -84,7 +84,7 @@ class PowerCut : public ::testing::Test {
   Stored restart_on(const Bytes& image) {
     spi_cut_arm(-1, false);
     put_image(image);
-    HeadlessDevice device(path);
+    Session device{SessionOptions(path)};
     std::string error;
     device.settle(error);
     Stored s;

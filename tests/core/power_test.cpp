@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "firmware/display/lcd.h"
-#include "host/adc.h"
-#include "host/host_ui.h"
-#include "host/mirror.h"
-#include "host/power.h"
+#include "host/seam/adc.h"
+#include "host/seam/host_ui.h"
+#include "host/seam/mirror.h"
+#include "host/seam/power.h"
 
 namespace {
 struct AnsweringUi : HostUi {

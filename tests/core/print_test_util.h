@@ -16,10 +16,10 @@
 #include "firmware/editor/label.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/modes.h"
-#include "host/cartridge.h"
-#include "host/clock.h"
-#include "host/headless.h"
-#include "host/tape.h"
+#include "host/seam/cartridge.h"
+#include "host/seam/clock.h"
+#include "host/session/session.h"
+#include "host/seam/tape.h"
 #include "test_font_image.h"
 
 namespace print_test {
@@ -109,7 +109,7 @@ inline LabelRecord* set_label(uint8_t type, uint8_t size, std::initializer_list<
 // the editor.
 class DeviceTest : public ::testing::Test {
  protected:
-  std::unique_ptr<HeadlessDevice> device;
+  std::unique_ptr<Session> device;
   std::string image;
 
   virtual test_font_image::MetricsFn metrics() { return test_font_image::default_metrics; }
@@ -124,7 +124,7 @@ class DeviceTest : public ::testing::Test {
       func_key_down();
       func_key_up();
     }
-    device = std::make_unique<HeadlessDevice>(image);
+    device = std::make_unique<Session>(SessionOptions(image));
     cart_set_id(3);
     settle();
   }

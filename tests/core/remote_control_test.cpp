@@ -1,11 +1,11 @@
 // Remote key scripts on a running device: lines in pieces, the device's pace,
 // the state answer, and bad lines answered with ERR and nothing changed.
-#include "host/remote_control.h"
+#include "host/session/remote_control.h"
 
 #include <gtest/gtest.h>
 
 #include "firmware/editor/label.h"
-#include "host/keys.h"
+#include "host/seam/keys.h"
 #include "print_test_util.h"
 
 namespace {

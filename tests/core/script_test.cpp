@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "firmware/kernel/key_codes.h"
-#include "host/keys.h"
-#include "host/script.h"
+#include "host/seam/keys.h"
+#include "host/session/script.h"
 
 namespace {
 std::vector<ScriptToken> parse_ok(const std::string& text) {

@@ -12,7 +12,7 @@
 #include "firmware/screens/confirm.h"
 #include "firmware/screens/fname.h"
 #include "firmware/screens/pickers.h"
-#include "host/tape.h"
+#include "host/seam/tape.h"
 #include "menu_test_util.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/spi_flash.h"
+#include "host/seam/spi_flash.h"
 
 namespace fs = std::filesystem;
 

@@ -1,6 +1,6 @@
 // The tape history: one entry per label with its own columns and facts,
 // labels of one sample run apart on one tape, the bound, and label type names.
-#include "host/tape_history.h"
+#include "host/seam/tape_history.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The printed tape: column storage, the window's picture (bands, red dot 0,
 // the area right of the tape), the scroll bar rule, the bound on kept columns
 // and the end-of-label wait through the host clock.
-#include "host/tape_view.h"
+#include "host/files/tape_view.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "firmware/print/cutter.h"
-#include "host/clock.h"
+#include "host/seam/clock.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include <unistd.h>
 
 #include "firmware/display/font.h"
-#include "host/spi_flash.h"
+#include "host/seam/spi_flash.h"
 
 namespace test_font_image {
 

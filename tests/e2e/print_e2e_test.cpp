@@ -19,15 +19,15 @@
 #include "firmware/print/engine.h"
 #include "firmware/print/samples.h"
 #include "batch/golden.h"
-#include "host/cartridge.h"
-#include "host/headless.h"
-#include "host/keys.h"
-#include "host/mirror.h"
-#include "host/png.h"
-#include "host/script.h"
-#include "host/spi_flash.h"
-#include "host/tape_pbm.h"
-#include "host/tape_view.h"
+#include "host/seam/cartridge.h"
+#include "host/session/session.h"
+#include "host/seam/keys.h"
+#include "host/seam/mirror.h"
+#include "host/files/png.h"
+#include "host/session/script.h"
+#include "host/seam/spi_flash.h"
+#include "host/files/tape_pbm.h"
+#include "host/files/tape_view.h"
 
 namespace fs = std::filesystem;
 
@@ -36,7 +36,7 @@ bool g_rebaseline = false;
 
 class PrintedTape : public ::testing::Test {
  protected:
-  std::unique_ptr<HeadlessDevice> device;
+  std::unique_ptr<Session> device;
   fs::path work;
 
   void SetUp() override {
@@ -46,7 +46,7 @@ class PrintedTape : public ::testing::Test {
     fs::create_directories(work);
     // The build's image is never printed on: each case runs on its own copy.
     fs::copy_file(KLX80_E2E_IMAGE, work / "fontData.hex", fs::copy_options::overwrite_existing);
-    device = std::make_unique<HeadlessDevice>((work / "fontData.hex").string());
+    device = std::make_unique<Session>(SessionOptions((work / "fontData.hex").string()));
     cart_set_id(3);
     settle();
   }

@@ -20,7 +20,7 @@
 #include "firmware/nvm/nvm.h"
 #include "firmware/nvm/nvm_rescue.h"
 #include "fuzz_device.h"
-#include "host/flash_image.h"
+#include "host/seam/flash_image.h"
 #include "tests/core/test_font_image.h"
 
 namespace {

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "host/headless.h"
-#include "host/host_ui.h"
-#include "host/script.h"
-#include "host/spi_flash.h"
+#include "host/session/session.h"
+#include "host/seam/host_ui.h"
+#include "host/session/script.h"
+#include "host/seam/spi_flash.h"
 
 namespace fuzz_device {
 
@@ -55,7 +55,7 @@ inline bool write_image(const std::string& path, const std::vector<uint8_t>& ima
 
 // Runs tokens on the device until they end or the budget is spent. SNAP
 // tokens are skipped: a fuzzed file name must not write anywhere.
-inline void run_tokens(HeadlessDevice& device, const std::vector<ScriptToken>& tokens) {
+inline void run_tokens(Session& device, const std::vector<ScriptToken>& tokens) {
   std::string error;
   for (ScriptToken t : tokens) {
     if (device.ticks() >= kTickBudget) return;
@@ -67,7 +67,7 @@ inline void run_tokens(HeadlessDevice& device, const std::vector<ScriptToken>& t
 
 // Starts the device on the image at path, settles it and runs the script.
 inline void run_script(const std::string& path, const std::vector<ScriptToken>& tokens) {
-  HeadlessDevice device(path);
+  Session device{SessionOptions(path)};
   device.set_settle_bound(kSettleBound);
   std::string error;
   device.settle(error);

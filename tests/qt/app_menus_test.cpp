@@ -7,12 +7,12 @@
 #include <QtTest>
 
 #include "firmware/editor/label.h"
-#include "host/flash_image.h"
+#include "host/seam/flash_image.h"
 #include "host/qt/app_menus.h"
 #include "host/qt/image_rescue.h"
 #include "host/qt/simulator.h"
-#include "host/runtime.h"
-#include "host/spi_flash.h"
+#include "host/seam/runtime.h"
+#include "host/seam/spi_flash.h"
 
 namespace {
 QString copy_image(const QTemporaryDir& dir, const QString& name) {

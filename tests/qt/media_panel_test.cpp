@@ -4,9 +4,9 @@
 #include <QtTest>
 
 #include "firmware/display/lcd.h"
-#include "host/adc.h"
-#include "host/cartridge.h"
-#include "host/mirror.h"
+#include "host/seam/adc.h"
+#include "host/seam/cartridge.h"
+#include "host/seam/mirror.h"
 #include "host/qt/media_panel.h"
 #include "widgets/dial.h"
 

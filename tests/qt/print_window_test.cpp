@@ -5,12 +5,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "host/cartridge.h"
-#include "host/png.h"
+#include "host/seam/cartridge.h"
+#include "host/files/png.h"
 #include "host/qt/device_controller.h"
 #include "host/qt/print_window.h"
 #include "host/qt/tape_source_bar.h"
-#include "host/tape_view.h"
+#include "host/files/tape_view.h"
 
 namespace {
 const QColor kGrey(128, 128, 128), kWhite(255, 255, 255), kRed(255, 0, 0), kBlack(0, 0, 0), kWindow(240, 240, 240);

@@ -21,7 +21,7 @@
 #include "host/qt/serial_monitor.h"
 #include "host/qt/serial_port.h"
 #include "host/qt/serial_window.h"
-#include "host/spi_flash.h"
+#include "host/seam/spi_flash.h"
 
 namespace {
 // What one port object was told, collected on its I/O thread.

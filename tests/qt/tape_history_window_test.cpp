@@ -12,13 +12,13 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include "host/cartridge.h"
-#include "host/png.h"
+#include "host/seam/cartridge.h"
+#include "host/files/png.h"
 #include "host/qt/print_window.h"
 #include "host/qt/real_size_view.h"
 #include "host/qt/tape_printout.h"
 #include "host/qt/tape_source_bar.h"
-#include "host/tape_view.h"
+#include "host/files/tape_view.h"
 
 namespace {
 // A label of n columns, each with engine byte 0 = mark, as the engine ends it.

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <system_error>
 
-#include "host/spi_flash.h"
+#include "host/seam/spi_flash.h"
 
 namespace fs = std::filesystem;
 

@@ -9,10 +9,10 @@
 #include "firmware/editor/label.h"
 #include "firmware/editor/messages.h"
 #include "firmware/nvm/nvm.h"
-#include "host/spi_flash.h"
+#include "host/seam/spi_flash.h"
 #include "tools/flash/commands.h"
 #include "tools/flash/image_file.h"
-#include "host/device_text.h"
+#include "host/files/device_text.h"
 #include "tools/mkfont/charset.h"
 
 namespace {

@@ -15,8 +15,8 @@
 #include "firmware/editor/label.h"
 #include "firmware/nvm/nvm.h"
 #include "firmware/print/engine.h"
-#include "host/label_fields.h"
-#include "host/spi_flash.h"
+#include "host/files/label_fields.h"
+#include "host/seam/spi_flash.h"
 #include "tools/flash/commands.h"
 #include "tools/flash/image_file.h"
 

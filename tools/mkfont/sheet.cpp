@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "firmware/display/font.h"
-#include "host/png.h"
-#include "host/spi_flash.h"
+#include "host/files/png.h"
+#include "host/seam/spi_flash.h"
 
 namespace {
 struct Rgb {

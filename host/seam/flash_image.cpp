@@ -1,0 +1,167 @@
+#include "host/seam/flash_image.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+std::string kind_of(mode_t mode) {
+  if (S_ISCHR(mode)) return "a character device";
+  if (S_ISBLK(mode)) return "a block device";
+  if (S_ISFIFO(mode)) return "a pipe";
+  if (S_ISSOCK(mode)) return "a socket";
+  return "not a regular file";
+}
+}  // namespace
+
+FlashImageCheck flash_image_inspect(const std::string& path) {
+  FlashImageCheck c;
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    c.verdict = FlashImageVerdict::Missing;
+    c.message = "File " + path + " Missing";
+    return c;
+  }
+  if (S_ISDIR(st.st_mode)) {
+    c.verdict = FlashImageVerdict::Missing;
+    c.message = "File " + path + " is a directory, not a flash image: the device runs without fonts";
+    return c;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    c.verdict = FlashImageVerdict::Refused;
+    c.message = "File " + path + " is " + kind_of(st.st_mode) + ", not a flash image";
+    return c;
+  }
+  const uint64_t size = uint64_t(st.st_size);
+  if (size > FLASH_IMAGE_REFUSE_SIZE) {
+    c.verdict = FlashImageVerdict::Refused;
+    c.message = "File " + path + " is " + std::to_string(size) + " bytes, far too large for a flash image of " +
+                std::to_string(FLASH_IMAGE_SIZE) + " bytes";
+    return c;
+  }
+  if (::access(path.c_str(), R_OK) != 0) {
+    c.verdict = FlashImageVerdict::Missing;
+    c.message = "File " + path + " cannot be read: " + std::strerror(errno);
+    return c;
+  }
+  if (size != FLASH_IMAGE_SIZE) {
+    c.verdict = FlashImageVerdict::ReadOnly;
+    c.damaged = true;
+    c.message = "File " + path + " is " + std::to_string(size) + " bytes, not a flash image of " +
+                std::to_string(FLASH_IMAGE_SIZE) + " bytes: it is used as it stands and changes cannot be saved";
+    return c;
+  }
+  // A file without any write permission is taken as protected on purpose,
+  // even for a user (root) whom the system would let write it.
+  const bool protect_bits = (st.st_mode & 0222) == 0;
+  if (protect_bits || ::access(path.c_str(), W_OK) != 0) {
+    c.verdict = FlashImageVerdict::ReadOnly;
+    c.message = "File " + path + " is read-only: changes cannot be saved";
+    return c;
+  }
+  c.writable = true;
+  return c;
+}
+
+std::string flash_image_font_problem(const std::string& path, const std::vector<uint8_t>& bytes) {
+  if (bytes.size() < FLASH_FONT_SUM_ADDR + 4)
+    return "File " + path + " is too short to hold the fonts (" + std::to_string(bytes.size()) + " bytes)";
+  uint32_t sum = 0;
+  for (uint32_t a = 0; a < FLASH_FONT_SUM_ADDR; ++a) sum += bytes[a];
+  const uint8_t* p = bytes.data() + FLASH_FONT_SUM_ADDR;
+  const uint32_t stored = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+  if (sum != stored) return "File " + path + " is damaged: its font data do not match their check sum";
+  return "";
+}
+
+FlashImageCheck flash_image_check(const std::string& path) {
+  FlashImageCheck c = flash_image_inspect(path);
+  if (c.verdict == FlashImageVerdict::Missing || c.verdict == FlashImageVerdict::Refused) return c;
+  std::vector<uint8_t> bytes;
+  if (!flash_image_read(path, bytes)) {
+    c.verdict = FlashImageVerdict::Missing;
+    c.writable = false;
+    c.message = "File " + path + " cannot be read";
+    return c;
+  }
+  if (std::string fonts = flash_image_font_problem(path, bytes); !fonts.empty()) {
+    c.damaged = true;
+    if (c.message.empty()) c.message = fonts;
+  }
+  return c;
+}
+
+bool flash_image_read(const std::string& path, std::vector<uint8_t>& bytes) {
+  bytes.clear();
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && uint64_t(st.st_size) <= FLASH_IMAGE_REFUSE_SIZE;
+  if (ok) {
+    bytes.resize(size_t(st.st_size));
+    size_t done = 0;
+    while (done < bytes.size()) {
+      ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += size_t(n);
+    }
+    bytes.resize(done);  // a file that shrank meanwhile reads as what it holds
+  }
+  ::close(fd);
+  return ok;
+}
+
+bool flash_image_install_template(const std::string& template_path, const std::string& target) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::file_status st = fs::symlink_status(target, ec);
+  if (st.type() != fs::file_type::not_found) return false;  // present, or cannot tell
+  // Copy next to the target first, then link it into place: linking fails when
+  // the name exists by then, and a half-copied image is never seen there.
+  fs::path final_path(target);
+  fs::path temp = final_path;
+  temp += ".install-tmp";
+  fs::remove(temp, ec);
+  if (!fs::copy_file(template_path, temp, ec) || ec) {
+    fs::remove(temp, ec);
+    return false;
+  }
+  fs::create_hard_link(temp, final_path, ec);
+  bool installed = !ec;
+  if (ec && ec != std::errc::file_exists && !fs::exists(final_path)) {
+    // A file system without hard links: rename, having just checked the name.
+    std::error_code rename_ec;
+    fs::rename(temp, final_path, rename_ec);
+    installed = !rename_ec;
+  }
+  fs::remove(temp, ec);
+  return installed;
+}
+
+bool flash_image_set_aside(const std::string& path, const std::string& suffix, std::string& kept_as,
+                           std::string& error) {
+  for (int n = 1; n < 1000; ++n) {
+    const std::string name = path + suffix + (n == 1 ? "" : "-" + std::to_string(n));
+    // A hard link fails on a name that exists, so a file there is never replaced.
+    if (::link(path.c_str(), name.c_str()) != 0) {
+      if (errno == EEXIST) continue;
+      error = "File " + path + " could not be kept as " + name + ": " + std::strerror(errno);
+      return false;
+    }
+    if (::unlink(path.c_str()) != 0) {
+      error = "File " + path + " could not be moved aside: " + std::strerror(errno);
+      ::unlink(name.c_str());
+      return false;
+    }
+    kept_as = name;
+    return true;
+  }
+  error = "No free name to keep " + path + " under";
+  return false;
+}

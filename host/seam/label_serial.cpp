@@ -1,0 +1,33 @@
+#include "host/seam/label_serial.h"
+
+#include "firmware/editor/label_types.h"
+#include "firmware/print/serial_text.h"
+
+namespace {
+bool in_class(uint16_t c, uint8_t cls) {
+  if (cls == SER_CLASS_DIGITS) return c >= '0' && c <= '9';
+  const uint16_t base = cls == SER_CLASS_LOWER ? 'a' : 'A';
+  return c >= base && c <= base + 25;
+}
+
+uint8_t class_of(uint16_t c) {
+  if (c >= 'a' && c <= 'z') return SER_CLASS_LOWER;
+  if (c >= 'A' && c <= 'Z') return SER_CLASS_UPPER;
+  return SER_CLASS_DIGITS;
+}
+}  // namespace
+
+std::string label_serial_text(const LabelRecord* r) {
+  const bool block = lbl_type_is_block(r->label_type);
+  if (!(block ? r->block_serial != 0 : r->serial_print != 0)) return "";
+  const uint8_t line = r->current_line < LBL_MAX_LINES ? r->current_line : 0;
+  const LabelLine& ln = r->lines[line];
+  int end = ln.cursor <= LBL_MAX_CHARS ? ln.cursor : LBL_MAX_CHARS;
+  if (end == 0) return "";
+  const uint8_t cls = block ? class_of(ln.cells[end - 1]) : r->serial_class;
+  int start = end;
+  while (start > 0 && in_class(ln.cells[start - 1], cls)) --start;
+  std::string text;
+  for (int i = start; i < end; ++i) text += char(ln.cells[i]);
+  return text;
+}

@@ -1,0 +1,192 @@
+#include "host/session/remote_control.h"
+
+#include <algorithm>
+
+#include "firmware/kernel/key_codes.h"
+#include "host/seam/keys.h"
+#include "host/session/session.h"
+
+namespace {
+// A timed popup closes on its 102nd tick; one still showing after this is
+// untimed and the next key closes it.
+constexpr uint32_t kPopupBound = 110;
+
+bool is_key(const ScriptToken& t) {
+  return t.kind == ScriptToken::Key || t.kind == ScriptToken::Func || t.kind == ScriptToken::Esc ||
+         t.kind == ScriptToken::Alt;
+}
+
+std::string trimmed(const std::string& s) {
+  const size_t first = s.find_first_not_of(" \t");
+  if (first == std::string::npos) return {};
+  return s.substr(first, s.find_last_not_of(" \t") - first + 1);
+}
+
+// TEXT:AB_1 becomes the keys A, B, Space, 1, so that each one waits for the
+// device to take the one before.
+void add_steps(const ScriptToken& t, std::deque<ScriptToken>& out) {
+  if (t.kind != ScriptToken::Text) {
+    out.push_back(t);
+    return;
+  }
+  for (char c : t.text) {
+    ScriptToken key{};
+    key.kind = ScriptToken::Key;
+    key.source = std::string(1, c);  // not the whole TEXT: token per key
+    if (c == '_')
+      key.value = KEY_SPACE;
+    else if (c >= '0' && c <= '9')
+      key.value = key_digit(c - '0');
+    else
+      key.value = key_letter(char(c >= 'a' && c <= 'z' ? c - 32 : c));
+    out.push_back(key);
+  }
+}
+}  // namespace
+
+RemoteControl::RemoteControl(Reply reply, PanelAction panel) : reply_(std::move(reply)), panel_(std::move(panel)) {}
+
+void RemoteControl::clear() {
+  queue_.clear();
+  partial_.clear();
+  skipping_ = false;
+  last_was_cr_ = false;
+  wait_ticks_ = 0;
+}
+
+void RemoteControl::receive(std::string_view bytes) {
+  for (char c : bytes) {
+    const bool after_cr = last_was_cr_;
+    last_was_cr_ = c == '\r';
+    if (c == '\n' && after_cr) continue;
+    if (c == '\r' || c == '\n') {
+      if (!skipping_) take_line(partial_);
+      partial_.clear();
+      skipping_ = false;
+      continue;
+    }
+    if (skipping_) continue;
+    if (partial_.size() >= kMaxLine) {
+      refuse("line longer than " + std::to_string(kMaxLine) + " characters");
+      partial_.clear();
+      skipping_ = true;
+      continue;
+    }
+    partial_ += c;
+  }
+}
+
+void RemoteControl::take_line(const std::string& raw) {
+  const std::string line = trimmed(raw);
+  if (line.empty()) return;
+  // Our own answers coming back (an echoing line, another simulator on the
+  // far end) are not answered again: that would go on for ever.
+  if (line.rfind("ERR ", 0) == 0 || line.front() == '{') return;
+  // A full queue is said at once: the rig must wait for it to drain.
+  const std::string busy = "ERR busy: " + std::to_string(queue_.size()) + " steps queued";
+  if (line == "STATE?") {
+    if (queue_.size() >= kMaxQueued) return reply_(busy);
+    queue_.push_back(Step{Step::State, {}, {}});
+    return;
+  }
+  std::vector<ScriptToken> tokens;
+  std::string error;
+  if (!script_parse(line, tokens, error)) return refuse(error);
+  std::deque<ScriptToken> steps;
+  for (const ScriptToken& t : tokens) {
+    // A remote line must not write files on this machine.
+    if (t.kind == ScriptToken::Snap) return refuse(t.source + ": SNAP is not taken over the link");
+    add_steps(t, steps);
+  }
+  if (queue_.size() + steps.size() > kMaxQueued) return reply_(busy);
+  for (const ScriptToken& t : steps) queue_.push_back(Step{Step::Input, t, {}});
+}
+
+void RemoteControl::refuse(const std::string& why) {
+  const bool answers_wait =
+      std::any_of(queue_.begin(), queue_.end(), [](const Step& s) { return s.kind != Step::Input; });
+  if (!answers_wait) return reply_("ERR " + why);
+  queue_.push_back(Step{Step::Answer, {}, "ERR " + why});
+}
+
+// Paced as a person would be: a key needs a tick to be taken and one to
+// show, a material change goes on at the panel's pace, and then the device
+// must have settled as the batch runner's does.
+bool RemoteControl::device_settled() const {
+  const Session* session = Session::current();
+  return session && ticks_since_step_ >= 2 && wait_ticks_ == 0 && session->settled() && !session->cartridge_busy();
+}
+
+void RemoteControl::after_tick() {
+  ++ticks_since_step_;
+  if (wait_ticks_ > 0) --wait_ticks_;
+  // An ERR waits only for the answers before it, not for the device.
+  while (!queue_.empty() && queue_.front().kind == Step::Answer) {
+    reply_(queue_.front().answer);
+    queue_.pop_front();
+  }
+  if (queue_.empty() || !device_settled()) return;
+
+  if (queue_.front().kind == Step::State) {
+    queue_.pop_front();
+    if (Session* session = Session::current()) reply_(session->state_json());
+    return;
+  }
+  const ScriptToken t = queue_.front().token;
+  // A key pressed while a timed popup shows would be dropped: wait for it.
+  if (is_key(t) && Session::current()->popup_showing() && popup_ticks_ < kPopupBound) {
+    ++popup_ticks_;
+    return;
+  }
+  popup_ticks_ = 0;
+  queue_.pop_front();
+  apply(t);
+  ticks_since_step_ = 0;
+}
+
+void RemoteControl::apply(const ScriptToken& t) {
+  Session& device = *Session::current();
+  switch (t.kind) {
+    case ScriptToken::Key:
+      device.press_key(uint8_t(t.value));
+      break;
+    case ScriptToken::Func:
+      device.click_func();
+      break;
+    case ScriptToken::ShiftDown:
+      device.key_down(VK_SHIFT);
+      break;
+    case ScriptToken::ShiftUp:
+      device.key_up(VK_SHIFT);
+      break;
+    case ScriptToken::Cut:
+      device.press_cut();
+      break;
+    case ScriptToken::Esc:
+      device.press_esc();
+      break;
+    case ScriptToken::FocusOut:
+      device.focus_lost();
+      break;
+    case ScriptToken::Exact:
+      break;  // a remote line is always paced by the device
+    case ScriptToken::Alt:
+      device.alt_command(uint16_t(t.value));
+      break;
+    case ScriptToken::Ticks:
+      wait_ticks_ = t.value;
+      break;
+    case ScriptToken::Cart:
+    case ScriptToken::Batt:
+      if (panel_)
+        panel_(t);
+      else if (t.kind == ScriptToken::Cart)
+        device.select_cartridge(uint8_t(t.value));  // the panel's timer applies it
+      else
+        device.set_battery(t.volts);
+      break;
+    case ScriptToken::Text:
+    case ScriptToken::Snap:
+      break;  // split into keys, or refused, when the line was taken
+  }
+}

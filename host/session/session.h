@@ -1,0 +1,205 @@
+// The device session: one running KLX80 and everything a front end does with
+// it. It opens the device on a flash image (a file, or bytes in memory), takes
+// every input the device has (its keys, the PC keys, Func, Alt commands, Esc,
+// the Cut switch, the media panel's material, the battery dial, key scripts,
+// serial lines), ticks and settles it, and reads back everything a front end
+// shows (LCD dots and picture, lamps, the screen as text, the state, the tape
+// and every printed label). The desktop program, the batch runner, the suite
+// runner, the remote control, the web page and the Python module are thin
+// clients of this class; none of them reaches into the firmware.
+//
+// The firmware's state is global, so a process runs one device at a time: a
+// second session opened while one is live is refused. Closing one and opening
+// the next gives a device as fresh as a new process would.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "firmware/platform/lcd_mirror.h"
+#include "host/seam/mirror.h"
+#include "host/seam/spi_flash.h"
+#include "host/seam/tape_history.h"
+#include "host/session/script.h"
+
+class LcdTextReader;
+class RemoteControl;
+
+// Where the device's time comes from.
+enum class SessionClock {
+  Virtual,   // lock step: time moves only when the session ticks (headless runs)
+  RealTime,  // the host's clock at `speed` times real time (the desktop program)
+};
+
+struct SessionOptions {
+  SessionOptions() = default;
+  explicit SessionOptions(std::string path) : image_path(std::move(path)) {}
+  // The flash image: a file, or (when image_bytes is not empty) these bytes
+  // held in memory, with image_path naming the file they are written back to
+  // by the durability policy ("" for none).
+  std::string image_path = "fontData.hex";
+  std::vector<uint8_t> image_bytes;
+  SessionClock clock = SessionClock::Virtual;
+  uint32_t speed = 1;  // RealTime only: 1, 4, 16 ...
+  FlashDurability durability = FlashDurability::SyncAtClose;
+  // The host's inputs start as in a fresh process (material 3 in the media
+  // panel, the battery dial at its start voltage). The desktop program keeps
+  // its panel's own choice across restarts and says false.
+  bool fresh_inputs = true;
+  // Keep every printed label with its facts (labels()); off, only the tape
+  // of the current label is kept.
+  bool keep_labels = false;
+  // A missing image is warned about and the device runs without one, as the
+  // real device does with a blank chip; with refuse_missing it is an error.
+  bool refuse_missing = false;
+  // Ticks a settle may take before the device counts as hung.
+  uint32_t settle_bound = 60000;
+};
+
+// Opening refused: another session is live, or the image is not one.
+class SessionError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class Session {
+ public:
+  // Opens a device; throws SessionError with the reason when it cannot.
+  explicit Session(const SessionOptions& options = {});
+  // The same with the reason in `error` and nullptr instead of a throw.
+  static std::unique_ptr<Session> open(const SessionOptions& options, std::string& error);
+  // The live session, or nullptr.
+  static Session* current();
+  // Closes as closing the device window does, unless close() ran.
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  // ---- Input ----
+  // A device key pressed as a click on its picture (KEY_CAPS as the PC's Caps Lock).
+  void press_key(uint8_t tag);
+  // A PC key (virtual-key number of the key table) down or up, or both.
+  void key_down(uint16_t virtual_key);
+  void key_up(uint16_t virtual_key);
+  void pc_key(uint16_t virtual_key);
+  void click_func();
+  // Alt + key: a service command (VK code of the letter, digit 1 or Delete).
+  void alt_command(uint16_t virtual_key);
+  void press_esc();
+  void press_cut();
+  // The device window lost the keyboard: a held Shift or Alt is let go.
+  void focus_lost();
+  // The media panel: a material chosen (applied by its 100 ms step, first as
+  // a removal, then as the new one), the step itself, and whether a change is
+  // still under way.
+  void select_cartridge(uint8_t id);
+  void cartridge_step();
+  bool cartridge_busy() const;
+  uint8_t cartridge() const;
+  // The battery dial turned to volts (6..9); the LCD's battery symbol follows.
+  void set_battery(double volts);
+  double battery() const;
+  // Bytes from the serial link: each line is a key script (or STATE?),
+  // answered through reply, paced by the device as the window ticks it.
+  void serial_receive(std::string_view bytes, std::function<void(const std::string&)> reply);
+
+  // ---- Key scripts ----
+  // One token, settling afterwards (in exact timing: at once, on the
+  // script's clock). False with a message on error.
+  bool run(const ScriptToken& token, std::string& error);
+  // A whole script: parsed, then every token run; the error names the token.
+  bool run_script(const std::string& text, std::string& error);
+  // The script has ended: a script in exact timing settles now, so that a job
+  // its last input started is finished as the desktop program would finish it.
+  bool finish(std::string& error);
+
+  // ---- Time ----
+  // One 10 ms tick: the next waiting key, sys_tick, and on the virtual clock
+  // 10 ms for the worker.
+  void tick(uint32_t count = 1);
+  // Runs ticks (at least two) until settled(); false with a message when that
+  // does not happen within the bound.
+  bool settle(std::string& error);
+  // Nothing is left to do: no key waiting, nothing to draw, the LCD unchanged
+  // by the last tick, and the print engine idle or waiting for a cut.
+  bool settled() const;
+  uint64_t ticks() const { return ticks_; }
+  void set_settle_bound(uint32_t ticks) { settle_bound_ = ticks; }
+
+  // ---- Output ----
+  // The firmware's frame buffer as the LCD shows it (LCD_FRAME_BYTES, page
+  // by page), and the device window's 264 x 128 RGB picture of it.
+  std::vector<uint8_t> lcd_dots() const;
+  std::vector<uint8_t> lcd_rgb() const;
+  // Counts every load of the LCD: a front end repaints when it changes.
+  uint64_t lcd_generation() const;
+  MirrorLamps lamps() const;
+  // The screen read back as text: three text lines and the status line.
+  std::vector<std::string> lcd_text();
+  // The state as the batch runner's --state prints it (with the screen's text).
+  nlohmann::ordered_json state_object();
+  std::string state_json();
+  // The glyph tables the screen is read with, built from the image at the
+  // first read; many devices on images with the same fonts can share one.
+  std::shared_ptr<const LcdTextReader> screen_reader();
+  void use_screen_reader(std::shared_ptr<const LcdTextReader> reader) { screen_ = std::move(reader); }
+  // The tape as the Print Output window paints it (RGB, TAPE_PAINT_HEIGHT
+  // rows) and as a binary PBM, one column per printed column.
+  std::vector<uint8_t> tape_rgb(int& width) const;
+  std::string tape_pbm() const;
+  // The same written to files through the safe output writer; false when
+  // the file cannot be written.
+  bool save_lcd_png(const std::string& path) const;
+  bool save_tape_png(const std::string& path) const;
+  bool save_tape_pbm(const std::string& path) const;
+  // The current label's tape, columns in display order.
+  size_t tape_column_count() const;
+  std::vector<TapeColumn> tape() const;
+  // Every label printed since the session opened (keep_labels), oldest first.
+  std::vector<TapeLabel> labels(bool with_columns = true) const;
+  // The print engine is printing or waiting for the Cut switch.
+  bool printing() const;
+  bool cut_waiting() const;
+  // A popup message shows (the device drops keys pressed meanwhile).
+  bool popup_showing() const;
+  // "1.3": the firmware's own version numbers.
+  static std::string firmware_version();
+  const std::string& image_path() const { return image_path_; }
+  // The image as the flash holds it now.
+  std::vector<uint8_t> image_bytes() const;
+  // "" or what went wrong when a save did not reach the image (told once by
+  // the HostUi as well).
+  std::string save_problem() const;
+
+  // Closes as the window does: the working label journalled, the worker
+  // joined, the image written back by the durability policy.
+  void close();
+  bool closed() const { return closed_; }
+
+ private:
+  void let_popup_close();
+  void report_save_problem();
+  bool run_exact(const ScriptToken& token, std::string& error);
+  bool run_settled(const ScriptToken& token, std::string& error, bool settling = true);
+
+  std::string image_path_;
+  uint64_t ticks_ = 0;
+  bool exact_ = false;         // TIMING:EXACT seen
+  uint64_t script_clock_ = 0;  // exact timing: ticks from the start the script has reached
+  uint64_t cart_phase_ = 0;    // exact timing: the tick the media panel's timer is in step with
+  uint32_t settle_bound_;
+  bool frame_changed_ = false;  // the last tick changed the LCD picture
+  // The LCD frame as last seen and the mirror's count of loads then: a tick
+  // that loads nothing needs no compare.
+  uint8_t shown_[LCD_FRAME_BYTES] = {};
+  uint64_t shown_generation_ = ~uint64_t(0);
+  bool closed_ = false;
+  bool save_problem_told_ = false;
+  std::shared_ptr<const LcdTextReader> screen_;  // built at the first read of the screen's text
+  std::unique_ptr<RemoteControl> remote_;
+};
