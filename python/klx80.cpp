@@ -229,7 +229,7 @@ class Device {
     return d;
   }
 
-  py::object state() { return to_python(read_state()); }
+  py::dict state() { return to_python(read_state()); }
 
   py::object lcd_image(const std::string& format) {
     const std::vector<uint8_t> rgb = live().lcd_rgb();
@@ -395,8 +395,8 @@ PYBIND11_MODULE(klx80, m) {
            "    \"each\" (every save, as the desktop program), or \"never\".\n\n"
            "Raises ImageError when the image is missing or not a flash image, and\n"
            "SessionError when another device is open.")
-      .def("__enter__", &Device::enter, py::return_value_policy::reference_internal)
-      .def("__exit__", &Device::exit)
+      .def("__enter__", &Device::enter, py::return_value_policy::reference_internal, "Returns the device.")
+      .def("__exit__", &Device::exit, "Closes the device (see close()).")
       .def("close", &Device::close,
            "Closes the device as its window does: the working label journalled, the image\n"
            "written back. Closing twice does nothing.")
@@ -404,8 +404,9 @@ PYBIND11_MODULE(klx80, m) {
       .def("keys", &Device::keys, py::arg("script"),
            "Runs a key script, e.g. \"TEXT:HELLO ENTER TEXT:WORLD PRINT\".\n\n"
            "Raises ValueError naming the first bad token (nothing runs then), and\n"
-           "DeviceError when the device does not settle after a token.")
-      .def("press", &Device::press, py::arg("token"), "Runs one token, e.g. \"MENU\" or \"ALT+T\".")
+           "DeviceError when the device does not settle after a token. After\n"
+           "TIMING:EXACT nothing settles: call settle() once the script is done.")
+      .def("press", &Device::press, py::arg("token"), "Runs one token, e.g. \"MENU\" or \"ALT+T\"; errors as keys().")
       .def("tick", &Device::tick, py::arg("count") = 1,
            "Moves the device on by count ticks of 10 ms, without waiting for anything.")
       .def("settle", &Device::settle,
