@@ -176,22 +176,24 @@ class Device {
   void exit(const py::args&) { close(); }
 
   void close() {
-    if (!session_ || session_->closed()) return;
+    if (session_->closed()) return;
     session_->close();
     // The flash as the device left it, the working label journalled; a file
     // image holds it in its file.
     if (session_->image_path().empty()) final_image_ = session_->image_bytes();
     warning_ui.flush();
   }
-  bool closed() const { return !session_ || session_->closed(); }
+  bool closed() const { return session_->closed(); }
 
   void keys(const std::string& script) {
     std::vector<ScriptToken> tokens;
     std::string error;
     if (!script_parse(script, tokens, error)) raise(PyExc_ValueError, error);
     Session& s = live();
-    for (const ScriptToken& t : tokens)
+    for (const ScriptToken& t : tokens) {
       if (!s.run(t, error)) fail(t.source + ": " + error);
+      if (PyErr_CheckSignals() != 0) throw py::error_already_set();  // Ctrl+C stops a long script
+    }
     warning_ui.flush();
   }
 
@@ -254,13 +256,12 @@ class Device {
   }
 
   py::bytes image() const {
-    if (!session_) return py::bytes();
     if (session_->closed() && !session_->image_path().empty())
       return py::module_::import("pathlib").attr("Path")(session_->image_path()).attr("read_bytes")();
     const std::vector<uint8_t> bytes = session_->closed() ? final_image_ : session_->image_bytes();
     return py::bytes(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   }
-  std::string image_path() const { return session_ ? session_->image_path() : ""; }
+  std::string image_path() const { return session_->image_path(); }
   uint64_t ticks() { return live().ticks(); }
   bool settled() { return live().settled(); }
 
@@ -288,8 +289,8 @@ class Device {
     return s.state_object();
   }
 
-  std::unique_ptr<Session> session_;
-  std::vector<uint8_t> final_image_;
+  std::unique_ptr<Session> session_;  // set for the Device's whole life
+  std::vector<uint8_t> final_image_;  // a device on bytes, once closed
   bool shared_reader_ = false;
 };
 

@@ -36,7 +36,7 @@ def test_barcode_decodes(device, tmp_path):
     device.keys(f"{BANNER} MENU DOWN DOWN ENTER ENTER TEXT:QA2024 PRINT")
     picture = tmp_path / "label.png"
     picture.write_bytes(device.labels[-1].png())
-    scan = subprocess.run(["zbarimg", "-q", str(picture)], capture_output=True, text=True)
+    scan = subprocess.run(["zbarimg", "-q", str(picture)], capture_output=True, text=True, timeout=60)
     assert scan.stdout.strip() == "CODE-39:QA2024"
 
 

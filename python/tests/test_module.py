@@ -1,5 +1,6 @@
 """The klx80 module against the batch runner: the same state and pictures,
 the runner's messages as exceptions, one device at a time, images as bytes."""
+import ast
 import json
 import os
 import pathlib
@@ -95,3 +96,14 @@ def test_damaged_fonts_warn(image_bytes):
     damaged[100] ^= 0xFF
     with pytest.warns(klx80.DeviceWarning, match="check sum"):
         klx80.Device(image=damaged).close()
+
+
+def test_stub_names_what_the_module_has():
+    stub = ast.parse((pathlib.Path(klx80.__file__).parent / "klx80.pyi").read_text())
+    for node in stub.body:
+        if isinstance(node, ast.ClassDef):
+            stubbed = {f.name for f in node.body if isinstance(f, ast.FunctionDef) and not f.name.startswith("__")}
+            real = {n for n in vars(getattr(klx80, node.name)) if not n.startswith("_")}
+            assert stubbed == real, node.name
+    classes = {n.name for n in stub.body if isinstance(n, ast.ClassDef)}
+    assert classes == {n for n in dir(klx80) if isinstance(getattr(klx80, n), type)}
