@@ -155,6 +155,8 @@ class Device {
       const py::buffer_info bytes = py::buffer(image).request();
       if (bytes.ndim != 1 || bytes.itemsize != 1 || bytes.strides[0] != 1)
         raise(PyExc_TypeError, "image must be a path or contiguous bytes");
+      if (bytes.size == 0)  // empty bytes would mean "read the file" to the session
+        raise(image_error, "the image is 0 bytes, not a flash image of " + std::to_string(FLASH_IMAGE_SIZE));
       const auto* first = static_cast<const uint8_t*>(bytes.ptr);
       options.image_bytes.assign(first, first + bytes.size);
       options.image_path = "";
@@ -162,6 +164,7 @@ class Device {
       py::object path = py::module_::import("os").attr("fspath")(image);
       if (!py::isinstance<py::str>(path)) raise(PyExc_TypeError, "image must be a path or bytes");
       options.image_path = path.cast<std::string>();
+      if (options.image_path.empty()) raise(image_error, "no image: the path is empty");
     }
     try {
       session_ = std::make_unique<Session>(options);

@@ -83,6 +83,7 @@ def test_errors_carry_the_message(call, error, message, image_bytes):
 
 @pytest.mark.parametrize("image, message", [
     (b"\xff" * 1000, "not a flash image"),
+    (b"", "0 bytes, not a flash image"),
     ("/nonexistent/fontData.hex", "Missing"),
 ])
 def test_an_image_that_is_none_is_refused(image, message):
