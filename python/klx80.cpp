@@ -5,11 +5,9 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
-#include <cmath>
 #include <cstdio>
 #include <map>
 #include <mutex>
-#include <optional>
 
 #include "host/files/png.h"
 #include "host/seam/flash_image.h"
@@ -24,10 +22,10 @@ using nlohmann::ordered_json;
 namespace {
 
 // The module's exceptions, created at import.
-PyObject* error_base = nullptr;     // klx80.Error(RuntimeError)
-PyObject* session_error = nullptr;  // klx80.SessionError: another device is open
-PyObject* image_error = nullptr;    // klx80.ImageError: the image is missing or not one
-PyObject* device_error = nullptr;   // klx80.DeviceError: the device hung, a file not written, closed
+PyObject* error_base = nullptr;      // klx80.Error(RuntimeError)
+PyObject* session_error = nullptr;   // klx80.SessionError: another device is open
+PyObject* image_error = nullptr;     // klx80.ImageError: the image is missing or not one
+PyObject* device_error = nullptr;    // klx80.DeviceError: the device hung, a file not written, closed
 PyObject* device_warning = nullptr;  // klx80.DeviceWarning(UserWarning)
 
 [[noreturn]] void raise(PyObject* type, const std::string& message) {
@@ -143,9 +141,9 @@ class Device {
       options.clock = SessionClock::RealTime, options.speed = speed;
     else
       raise(PyExc_ValueError, "clock must be \"virtual\" or \"realtime\", not \"" + clock + "\"");
-    static const std::map<std::string, FlashDurability> durabilities = {
-        {"close", FlashDurability::SyncAtClose}, {"each", FlashDurability::SyncEachSave},
-        {"never", FlashDurability::Never}};
+    static const std::map<std::string, FlashDurability> durabilities = {{"close", FlashDurability::SyncAtClose},
+                                                                        {"each", FlashDurability::SyncEachSave},
+                                                                        {"never", FlashDurability::Never}};
     auto d = durabilities.find(durability);
     if (d == durabilities.end())
       raise(PyExc_ValueError, "durability must be \"close\", \"each\" or \"never\", not \"" + durability + "\"");
@@ -205,7 +203,8 @@ class Device {
     std::string error;
     if (!script_parse(token, tokens, error)) raise(PyExc_ValueError, error);
     if (tokens.size() != 1)
-      raise(PyExc_ValueError, "press() takes one token, not " + std::to_string(tokens.size()) + "; keys() runs a script");
+      raise(PyExc_ValueError,
+            "press() takes one token, not " + std::to_string(tokens.size()) + "; keys() runs a script");
     keys(token);
   }
 
@@ -316,14 +315,16 @@ PYBIND11_MODULE(klx80, m) {
   error_base = PyErr_NewExceptionWithDoc("klx80.Error", "Every error the device reports.", PyExc_RuntimeError, nullptr);
   session_error = PyErr_NewExceptionWithDoc(
       "klx80.SessionError", "Another device is open in this process: close it first.", error_base, nullptr);
-  image_error = PyErr_NewExceptionWithDoc(
-      "klx80.ImageError", "The flash image is missing or is not a flash image.", error_base, nullptr);
-  device_error = PyErr_NewExceptionWithDoc(
-      "klx80.DeviceError", "The device did not settle, a file could not be written, or it is closed.", error_base,
-      nullptr);
-  device_warning = PyErr_NewExceptionWithDoc(
-      "klx80.DeviceWarning", "What the device would tell its user in a message box (a damaged font sum, a save "
-      "that did not reach the disk).", PyExc_UserWarning, nullptr);
+  image_error = PyErr_NewExceptionWithDoc("klx80.ImageError", "The flash image is missing or is not a flash image.",
+                                          error_base, nullptr);
+  device_error = PyErr_NewExceptionWithDoc("klx80.DeviceError",
+                                           "The device did not settle, a file could not be written, or it is closed.",
+                                           error_base, nullptr);
+  device_warning =
+      PyErr_NewExceptionWithDoc("klx80.DeviceWarning",
+                                "What the device would tell its user in a message box (a damaged font sum, a save "
+                                "that did not reach the disk).",
+                                PyExc_UserWarning, nullptr);
   m.attr("Error") = py::handle(error_base);
   m.attr("SessionError") = py::handle(session_error);
   m.attr("ImageError") = py::handle(image_error);
@@ -339,8 +340,9 @@ PYBIND11_MODULE(klx80, m) {
       .def_readonly("number", &TapeLabel::number, "1 for the first label printed since the device opened.")
       .def_readonly("tape", &TapeLabel::tape, "The tape it was printed on (one per job).")
       .def_readonly("label_type", &TapeLabel::label_type, "The label type's number, as in state()['label_type'].")
-      .def_property_readonly("label_type_name", [](const TapeLabel& l) { return tape_label_type_name(l.label_type); },
-                             "The label type in words, e.g. 'Banner landscape'.")
+      .def_property_readonly(
+          "label_type_name", [](const TapeLabel& l) { return tape_label_type_name(l.label_type); },
+          "The label type in words, e.g. 'Banner landscape'.")
       .def_readonly("cartridge", &TapeLabel::cartridge, "The material it was printed on (0..11).")
       .def_readonly("copy", &TapeLabel::copy, "Which copy of its job it is, from 1.")
       .def_property_readonly("serial", &label_serial, "The serial value printed on it, or None.")
@@ -437,9 +439,7 @@ PYBIND11_MODULE(klx80, m) {
                     "(removal, then the new one) and lets the device settle.")
       .def_property("battery", &Device::battery, &Device::set_battery,
                     "The battery dial in volts (6..9); the LCD's battery symbol follows.")
-      .def("image", &Device::image,
-           "The flash image's bytes as the device holds them (after close, as it left them).")
-      .def_property_readonly("image_path", &Device::image_path,
-                             "The image file, or \"\" for a device opened on bytes.")
+      .def("image", &Device::image, "The flash image's bytes as the device holds them (after close, as it left them).")
+      .def_property_readonly("image_path", &Device::image_path, "The image file, or \"\" for a device opened on bytes.")
       .def("__repr__", &Device::repr);
 }
