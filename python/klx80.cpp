@@ -70,15 +70,27 @@ std::vector<CachedReader> readers;
 constexpr size_t kCachedReaders = 4;
 constexpr size_t kFontStoreEnd = FLASH_FONT_SUM_ADDR + 4;
 
+// The reader of an image's fonts when one is kept, or nullptr.
+std::shared_ptr<const LcdTextReader> cached_reader(const std::vector<uint8_t>& image) {
+  if (image.size() < kFontStoreEnd) return nullptr;
+  for (const CachedReader& c : readers)
+    if (std::equal(c.fonts.begin(), c.fonts.end(), image.begin())) return c.reader;
+  return nullptr;
+}
+
 std::shared_ptr<const LcdTextReader> reader_for(Session& s) {
   std::vector<uint8_t> image = s.image_bytes();
+  if (auto reader = cached_reader(image)) return reader;
   image.resize(kFontStoreEnd);
-  for (const CachedReader& c : readers)
-    if (c.fonts == image) return c.reader;
   if (readers.size() >= kCachedReaders) readers.erase(readers.begin());
   readers.push_back({std::move(image), s.screen_reader()});
   return readers.back().reader;
 }
+
+class Device;
+// The last device closed on bytes: its image, as it left it, is still the
+// flash's until the next device opens, which first keeps a copy for it.
+Device* image_in_flash = nullptr;
 
 py::object to_python(const ordered_json& j) {
   switch (j.type()) {
@@ -164,14 +176,25 @@ class Device {
       options.image_path = path.cast<std::string>();
       if (options.image_path.empty()) raise(image_error, "no image: the path is empty");
     }
+    keep_image_of_closed_device();
     try {
       session_ = std::make_unique<Session>(options);
     } catch (const SessionError& e) {
       warning_ui.flush();
       raise(Session::current() ? session_error : image_error, e.what());
     }
+    // Devices opened on the same bytes share the screen's reader from the start.
+    if (auto reader = cached_reader(options.image_bytes)) {
+      session_->use_screen_reader(std::move(reader));
+      shared_reader_ = true;
+    }
     warning_ui.flush();
   }
+  ~Device() {
+    if (image_in_flash == this) image_in_flash = nullptr;
+  }
+  Device(const Device&) = delete;
+  Device& operator=(const Device&) = delete;
 
   Device& enter() { return *this; }
   void exit(const py::args&) { close(); }
@@ -179,9 +202,9 @@ class Device {
   void close() {
     if (session_->closed()) return;
     session_->close();
-    // The flash as the device left it, the working label journalled; a file
-    // image holds it in its file.
-    if (session_->image_path().empty()) final_image_ = session_->image_bytes();
+    // The flash as the device left it, the working label journalled, stays
+    // there until the next device opens; a file image holds it in its file.
+    if (session_->image_path().empty()) image_in_flash = this;
     warning_ui.flush();
   }
   bool closed() const { return session_->closed(); }
@@ -260,7 +283,8 @@ class Device {
   py::bytes image() const {
     if (session_->closed() && !session_->image_path().empty())
       return py::module_::import("pathlib").attr("Path")(session_->image_path()).attr("read_bytes")();
-    const std::vector<uint8_t> bytes = session_->closed() ? final_image_ : session_->image_bytes();
+    const bool kept = session_->closed() && image_in_flash != this;
+    const std::vector<uint8_t> bytes = kept ? final_image_ : session_->image_bytes();
     return py::bytes(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   }
   std::string image_path() const { return session_->image_path(); }
@@ -282,6 +306,11 @@ class Device {
     warning_ui.flush();
     raise(device_error, message);
   }
+  static void keep_image_of_closed_device() {
+    if (!image_in_flash) return;
+    image_in_flash->final_image_ = image_in_flash->session_->image_bytes();
+    image_in_flash = nullptr;
+  }
   ordered_json read_state() {
     Session& s = live();
     if (!shared_reader_) {
@@ -292,7 +321,7 @@ class Device {
   }
 
   std::unique_ptr<Session> session_;  // set for the Device's whole life
-  std::vector<uint8_t> final_image_;  // a device on bytes, once closed
+  std::vector<uint8_t> final_image_;  // a device on bytes, closed before another opened
   bool shared_reader_ = false;
 };
 

@@ -170,7 +170,8 @@ class Session {
   // "1.3": the firmware's own version numbers.
   static std::string firmware_version();
   const std::string& image_path() const { return image_path_; }
-  // The image as the flash holds it now.
+  // The image as the flash holds it now; after close, as the device left it
+  // (the working label journalled) until the next session opens.
   std::vector<uint8_t> image_bytes() const;
   // "" or what went wrong when a save did not reach the image (told once by
   // the HostUi as well).

@@ -55,12 +55,15 @@ def test_labels_have_their_dots_and_facts(image_bytes):
 
 
 def test_bytes_image_carries_the_label_across_a_restart(image_bytes):
-    with klx80.Device(image=image_bytes) as d:
-        d.keys("TEXT:KEPT")
-    kept = d.image()
-    assert d.image_path == "" and len(kept) == len(image_bytes) and kept != image_bytes
-    with klx80.Device(image=bytearray(kept)) as d:
-        assert d.state()["lines"] == ["KEPT"]
+    with klx80.Device(image=image_bytes) as first:
+        first.keys("TEXT:KEPT")
+    kept = first.image()
+    assert first.image_path == "" and len(kept) == len(image_bytes) and kept != image_bytes
+    with klx80.Device(image=bytearray(kept)) as second:
+        assert second.state()["lines"] == ["KEPT"]
+        second.keys("TEXT:MORE")
+    assert first.image() == kept  # still the first device's, though another ran since
+    assert second.image() != kept
 
 
 @pytest.mark.parametrize("call, error, message", [
