@@ -383,3 +383,10 @@ std::string Session::firmware_version() {
 
 std::vector<uint8_t> Session::image_bytes() const { return spi_contents(); }
 std::string Session::save_problem() const { return spi_save_problem(); }
+uint64_t Session::flash_writes() const { return spi_operations(); }
+
+bool Session::save_working_label() {
+  if (closed_ || prn_engine_busy() || cut_waiting()) return false;
+  sys_shutdown_save();
+  return true;
+}

@@ -175,6 +175,13 @@ class Session {
   // "" or what went wrong when a save did not reach the image (told once by
   // the HostUi as well).
   std::string save_problem() const;
+  // Counts the flash's writes and erases: a front end that keeps the image
+  // elsewhere (the web page's browser storage) copies it when this moves.
+  uint64_t flash_writes() const;
+  // Journals the working label as switching off does, while the device runs
+  // on; false (nothing saved) while a job prints. For a front end that may
+  // be closed without being told (a browser tab).
+  bool save_working_label();
 
   // Closes as the window does: the working label journalled, the worker
   // joined, the image written back by the durability policy.
