@@ -21,7 +21,6 @@
   let M = null;       // the WebAssembly module
   let layout = null;  // key areas and places, from the desktop's layout
   let lamps = null;   // the lamp sprites
-  let cutSprite = null;
   let firstFrameMs = 0;
 
   // ---- The flash image in IndexedDB ----
@@ -69,22 +68,55 @@
     return M.HEAPU8.slice(ptr, ptr + call("k_out_size"));
   }
 
-  let savedWrites = -1, saveTimer = 0;
+  // The image as IndexedDB holds it. Saving is asynchronous and a closing
+  // tab may not wait for it, so going out of sight also leaves the sectors
+  // changed since then in localStorage, synchronously; the next start lays
+  // them over the stored image.
+  const SECTOR = 4096, DELTA = "klx80-unsaved-sectors";
+  let savedImage = null, savedWrites = -1, saveTimer = 0;
   async function saveImage() {
     clearTimeout(saveTimer);
     saveTimer = 0;
     savedWrites = call("k_flash_writes");
-    if (!(await store("fontData.hex", imageBytes()))) status("The browser would not keep the image (storage full or private window).");
+    const bytes = imageBytes();
+    if (await store("fontData.hex", bytes)) {
+      savedImage = bytes;
+      try { localStorage.removeItem(DELTA); } catch (_) { /* storage refused: IndexedDB has it */ }
+    } else {
+      status("The browser would not keep the image (storage full or private window).");
+    }
   }
   function noteFlash() {
     if (call("k_flash_writes") !== savedWrites && !saveTimer) saveTimer = setTimeout(saveImage, 400);
+  }
+  function sectorText(bytes, from) {
+    let text = "";
+    for (let i = from; i < from + SECTOR; i += 1024) text += String.fromCharCode(...bytes.subarray(i, i + 1024));
+    return btoa(text);
   }
   // A tab may be closed without warning: the working label is journalled as
   // switching off would, whenever the page goes out of sight.
   function checkpoint() {
     if (!M) return;
     call("k_save_working_label");
-    if (call("k_flash_writes") !== savedWrites) saveImage();
+    if (call("k_flash_writes") === savedWrites) return;
+    const bytes = imageBytes(), changed = {};
+    for (let at = 0; at < bytes.length; at += SECTOR) {
+      const a = bytes.subarray(at, at + SECTOR), b = savedImage && savedImage.subarray(at, at + SECTOR);
+      if (!b || a.some((v, i) => v !== b[i])) changed[at] = sectorText(bytes, at);
+    }
+    try { localStorage.setItem(DELTA, JSON.stringify(changed)); } catch (_) { /* too large: IndexedDB only */ }
+    saveImage();
+  }
+  function unsavedSectors(image) {
+    let changed = null;
+    try { changed = JSON.parse(localStorage.getItem(DELTA) || "null"); } catch (_) { return false; }
+    if (!changed) return false;
+    for (const [at, text] of Object.entries(changed)) {
+      const raw = atob(text);
+      for (let i = 0; i < raw.length && Number(at) + i < image.length; ++i) image[Number(at) + i] = raw.charCodeAt(i);
+    }
+    return true;
   }
 
   // ---- Pictures ----
@@ -147,7 +179,7 @@
     ctx.imageSmoothingEnabled = false;
     ctx.drawImage(picture, 0, 0, tapeCanvas.width, tapeCanvas.height);
     $("tape-info").textContent = columns ? `${columns} columns, ${(columns / 8).toFixed(1)} mm` : "No label printed yet.";
-    $("tape-scroll").scrollLeft = tapeCanvas.width;
+    $("tape-scroll").scrollLeft = 0;  // the device starts a new tape for every label
   }
   function noteLabels() {
     const number = call("k_last_label");
@@ -400,24 +432,23 @@
   window.klx80 = api;
 
   async function start() {
-    const [module, art, sprite, cut, saved] = await Promise.all([
+    const [module, art, sprite, saved] = await Promise.all([
       KLX80({ locateFile: (f) => f, print: () => {}, printErr: (t) => console.warn(t) }),
       fetch("layout.json").then((r) => r.json()),
-      loadImage("lamps.png"), loadImage("cut.png"),
+      loadImage("lamps.png"),
       stored("fontData.hex"),
     ]);
-    M = module; layout = art; lamps = sprite; cutSprite = cut;
-    $("cut").style.backgroundImage = "url(cut.png)";
-    let image = saved;
-    if (!image || image.length !== IMAGE_SIZE) {
-      image = new Uint8Array(await (await fetch("fontData.hex")).arrayBuffer());
-    }
+    M = module; layout = art; lamps = sprite;
+    let image = saved && saved.length === IMAGE_SIZE ? new Uint8Array(saved) : null;
+    if (!image) image = new Uint8Array(await (await fetch("fontData.hex")).arrayBuffer());
+    const recovered = unsavedSectors(image);
     M.FS.writeFile(IMAGE_PATH, image);
     buildKeys();
     buildControls();
     const error = openDevice(IMAGE_PATH);
     if (error) { status(error); throw new Error(error); }
-    savedWrites = saved ? call("k_flash_writes") : -1;
+    savedImage = saved && !recovered ? image : null;
+    savedWrites = savedImage ? call("k_flash_writes") : -1;  // else the first turn stores it
     resetView();
     lastTurn = performance.now();
     setInterval(turn, TICK_MS);
@@ -428,7 +459,7 @@
     device.focus({ preventScroll: true });
     document.addEventListener("visibilitychange", () => { if (document.hidden) checkpoint(); });
     window.addEventListener("pagehide", checkpoint);
-    status(saved ? "Your labels and settings from the last visit are back." : "A fresh device. Type on the keyboard or click its keys.");
+    status(saved || recovered ? "Your labels and settings from the last visit are back." : "A fresh device. Type on the keyboard or click its keys.");
   }
   function loadImage(src) {
     return new Promise((resolve, reject) => {

@@ -2,7 +2,7 @@
 // local server, types on the keyboard and clicks keys on the device picture,
 // prints, reads the LCD and the tape through window.klx80 and compares them
 // dot for dot with klx80-batch on the same keys, then reloads and checks that
-// the working label survived in the browser's storage.
+// the working label survived in the browser's storage, and opens it offline.
 //   node browser_test.js BUILD_WEB KLX80_BATCH FRESH_IMAGE [SCREENSHOT_DIR]
 // Exits 77 (skipped) when the browser cannot start.
 "use strict";
@@ -111,6 +111,15 @@ async function main() {
     await page.evaluate(() => window.klx80.ready);
     const after = await page.evaluate(() => window.klx80.state());
     check(JSON.stringify(after.lines) === JSON.stringify(want.state.lines), `after a reload the label reads ${JSON.stringify(after.lines)}`);
+
+    // Once opened, the page works without the network (the service worker keeps it).
+    await page.evaluate(() => navigator.serviceWorker.ready);
+    await page.setOfflineMode(true);
+    await page.reload({ waitUntil: "load" });
+    await page.evaluate(() => window.klx80.ready);
+    const offline = await page.evaluate(() => window.klx80.keys("TEXT:X").lines);
+    check(offline[0] === `${want.state.lines[0]}X`, `offline the page opens and types (${JSON.stringify(offline)})`);
+    await page.setOfflineMode(false);
 
     if (shots) {
       await page.setViewport({ width: 390, height: 844, deviceScaleFactor: 2, isMobile: true, hasTouch: true });
