@@ -192,11 +192,15 @@
 
   // ---- Time: one tick every 10 ms of the page's clock ----
   let due = 0, ticked = 0, lastTurn = 0;
+  let wasPrinting = false;
   function afterRun(force) {
     paintLcd(force);
     $("cut").classList.toggle("lit", call("k_cut_waiting") === 1);
-    if (!call("k_printing")) paintTape(force);
-    noteLabels();
+    const printing = call("k_printing") === 1;
+    if (!printing) paintTape(force);
+    // A label ends within a job: its number is looked at only around one.
+    if (printing || wasPrinting || force) noteLabels();
+    wasPrinting = printing;
     noteFlash();
   }
   function turn() {
@@ -409,6 +413,7 @@
     keys(script) {
       const error = withText(String(script), (p) => { call("k_run_script", p); return call("k_ok") ? "" : text(call("k_error")); });
       afterRun(false);
+      noteLabels();  // a whole job may have run within the script
       if (error) throw new Error(error);
       return api.state();
     },
@@ -423,6 +428,7 @@
     settle() {
       call("k_settle");
       afterRun(false);
+      noteLabels();
       if (!call("k_ok")) throw new Error(text(call("k_error")));
     },
     save: () => { checkpoint(); return saveImage(); },
