@@ -6,7 +6,7 @@
 #include <vector>
 
 namespace {
-constexpr size_t kStackBytes = 256 * 1024;
+constexpr size_t kStackBytes = 512 * 1024;  // the worker thread has megabytes natively; the engine needs far less
 constexpr size_t kAsyncifyBytes = 64 * 1024;
 
 struct Fibers {
