@@ -2,7 +2,7 @@
 // first LCD frame (a fresh browser profile each run, so nothing is cached),
 // key to LCD over 200 typed keys, and what the page downloads, as served and
 // gzip-compressed. Prints figures; asserts nothing.
-//   node bench/web_budgets.js BUILD_WEB [RUNS]
+//   node bench/web_budgets.js SITE_DIR [RUNS]   (build-web/site)
 "use strict";
 const { spawn } = require("child_process");
 const fs = require("fs");

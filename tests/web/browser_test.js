@@ -3,7 +3,7 @@
 // prints, reads the LCD and the tape through window.klx80 and compares them
 // dot for dot with klx80-batch on the same keys, then reloads and checks that
 // the working label survived in the browser's storage, and opens it offline.
-//   node browser_test.js BUILD_WEB KLX80_BATCH FRESH_IMAGE [SCREENSHOT_DIR]
+//   node browser_test.js SITE_DIR KLX80_BATCH FRESH_IMAGE [SCREENSHOT_DIR]
 // Exits 77 (skipped) when the browser cannot start.
 "use strict";
 const { spawn, execFileSync } = require("child_process");

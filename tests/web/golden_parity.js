@@ -1,7 +1,7 @@
 // The golden key scripts through the WebAssembly build under node: every
 // case must give the native goldens byte for byte (state, tape PBM) and dot
 // for dot (LCD and tape pictures).
-//   node --no-experimental-fetch golden_parity.js BUILD_WEB GOLDEN_DIR FRESH_IMAGE
+//   node --no-experimental-fetch golden_parity.js SITE_DIR GOLDEN_DIR FRESH_IMAGE
 "use strict";
 const fs = require("fs");
 const path = require("path");

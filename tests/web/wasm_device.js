@@ -1,4 +1,4 @@
-// The WebAssembly device under node: loads build-web/klx80.js and wraps the
+// The WebAssembly device under node: loads build-web/site/klx80.js and wraps the
 // exported session calls the page uses.
 "use strict";
 const path = require("path");
