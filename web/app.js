@@ -61,7 +61,8 @@
     try { return fn(ptr); } finally { call("free", ptr); }
   }
   function openDevice(path) {
-    return withText(path, (p) => call("k_open", p, 1)) ? "" : text(call("k_error"));
+    withText(path, (p) => call("k_open", p, 1));
+    return call("k_ok") ? "" : text(call("k_error"));
   }
   function imageBytes() {
     const ptr = call("k_image");

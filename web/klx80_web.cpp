@@ -25,16 +25,18 @@ void done(bool result) { ok = result; }
 extern "C" {
 
 // Opens the device on an image file of the in-memory file system; an empty
-// path: no image. keep_labels keeps every printed label's facts.
-EMSCRIPTEN_KEEPALIVE int k_open(const char* path, int keep_labels) {
+// path: no image. keep_labels keeps every printed label's facts. Closing the
+// device open before may hand over to the engine: the result is k_ok().
+EMSCRIPTEN_KEEPALIVE void k_open(const char* path, int keep_labels) {
   if (device) device->close();
   device.reset();
   SessionOptions options{std::string(path)};
   options.keep_labels = keep_labels != 0;
   options.durability = FlashDurability::SyncEachSave;
-  error_text.clear();
-  device = Session::open(options, error_text);
-  return device ? 1 : 0;
+  // Asked first: this build cannot catch the constructor's refusal.
+  error_text = Session::refusal(options);
+  ok = error_text.empty();
+  if (ok) device = std::make_unique<Session>(options);
 }
 
 EMSCRIPTEN_KEEPALIVE void k_close() {

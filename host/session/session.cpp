@@ -47,16 +47,22 @@ uint16_t letter_vk(char c) { return uint16_t(c >= 'a' && c <= 'z' ? c - 32 : c);
 std::atomic<Session*> live_session{nullptr};
 }  // namespace
 
-Session::Session(const SessionOptions& options) : image_path_(options.image_path), settle_bound_(options.settle_bound) {
+std::string Session::refusal(const SessionOptions& options) {
   if (options.image_bytes.empty()) {
     const FlashImageCheck check = flash_image_inspect(options.image_path);
     if (check.verdict == FlashImageVerdict::Refused ||
         (options.refuse_missing && check.verdict == FlashImageVerdict::Missing))
-      throw SessionError(check.message);
+      return check.message;
   } else if (options.image_bytes.size() != FLASH_IMAGE_SIZE) {
-    throw SessionError("the image is " + std::to_string(options.image_bytes.size()) + " bytes, not a flash image of " +
-                       std::to_string(FLASH_IMAGE_SIZE));
+    return "the image is " + std::to_string(options.image_bytes.size()) + " bytes, not a flash image of " +
+           std::to_string(FLASH_IMAGE_SIZE);
   }
+  if (live_session.load()) return "a device is already open in this process; close it first";
+  return "";
+}
+
+Session::Session(const SessionOptions& options) : image_path_(options.image_path), settle_bound_(options.settle_bound) {
+  if (std::string why = refusal(options); !why.empty()) throw SessionError(why);
   Session* none = nullptr;
   if (!live_session.compare_exchange_strong(none, this))
     throw SessionError("a device is already open in this process; close it first");

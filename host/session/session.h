@@ -75,6 +75,10 @@ class Session {
   static std::unique_ptr<Session> open(const SessionOptions& options, std::string& error);
   // The live session, or nullptr.
   static Session* current();
+  // "" when a session could open with these options now, else the reason the
+  // constructor would throw; for a build that cannot catch (WebAssembly
+  // without exceptions).
+  static std::string refusal(const SessionOptions& options);
   // Closes as closing the device window does, unless close() ran.
   ~Session();
   Session(const Session&) = delete;

@@ -19,7 +19,8 @@ async function loadDevice(buildDir) {
     // A copy: the file system keeps a node Buffer it is given as a view.
     writeFile: (name, data) => M.FS.writeFile(name, new Uint8Array(data)),
     open(image) {
-      if (!withText(image, (p) => call("k_open", p, 0))) throw new Error(M.UTF8ToString(call("k_error")));
+      withText(image, (p) => call("k_open", p, 0));
+      check(`cannot open ${image}`);
     },
     close: () => call("k_close"),
     settle() { call("k_settle"); check("settle"); },
