@@ -1,6 +1,7 @@
-// A front end that may be closed without warning (a browser tab) journals the
-// working label while the device runs on, and copies the image when the
-// flash's write count moves.
+// What a front end without threads or exceptions (the web page) asks of the
+// session: why an open would be refused, without a throw; the working label
+// journalled while the device runs on, as a tab may be closed unannounced;
+// the flash's write count, to copy the image when it moves.
 #include <gtest/gtest.h>
 
 #include "host/session/session.h"
@@ -40,6 +41,15 @@ TEST(SessionCheckpoint, NothingIsSavedWhileAJobWaitsForTheCut) {
   const uint64_t writes = device.flash_writes();
   EXPECT_FALSE(device.save_working_label());
   EXPECT_EQ(device.flash_writes(), writes);
+}
+
+TEST(SessionRefusal, SaysWhatTheConstructorWouldThrow) {
+  EXPECT_EQ(Session::refusal(in_memory(test_font_image::build())), "");
+  const std::string short_image = Session::refusal(in_memory(std::vector<uint8_t>(5)));
+  EXPECT_NE(short_image.find("not a flash image"), std::string::npos) << short_image;
+  EXPECT_THROW(Session{in_memory(std::vector<uint8_t>(5))}, SessionError);
+  Session live(in_memory(test_font_image::build()));
+  EXPECT_NE(Session::refusal(in_memory(test_font_image::build())).find("already open"), std::string::npos);
 }
 
 }  // namespace
