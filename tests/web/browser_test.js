@@ -4,7 +4,7 @@
 // dot for dot with klx80-batch on the same keys, then reloads and checks that
 // the working label survived in the browser's storage, and opens it offline.
 //   node browser_test.js SITE_DIR KLX80_BATCH FRESH_IMAGE [SCREENSHOT_DIR]
-// Exits 77 (skipped) when the browser cannot start.
+// Exits 77 (skipped) when the web edition is not built or the browser cannot start.
 "use strict";
 const { spawn, execFileSync } = require("child_process");
 const fs = require("fs");
@@ -14,6 +14,10 @@ const { decodePng } = require(path.join(__dirname, "png"));
 
 const [buildDir, batch, freshImage, shots] = process.argv.slice(2);
 const SKIP = 77;
+if (!fs.existsSync(path.join(buildDir, "klx80.js"))) {
+  console.log(`SKIP: no web edition in ${buildDir}: build it with scripts/web --build`);
+  process.exit(SKIP);
+}
 const chromium = process.env.KLX80_CHROMIUM || "/usr/bin/chromium";
 let puppeteer;
 try {

@@ -2,6 +2,7 @@
 // case must give the native goldens byte for byte (state, tape PBM) and dot
 // for dot (LCD and tape pictures).
 //   node --no-experimental-fetch golden_parity.js SITE_DIR GOLDEN_DIR FRESH_IMAGE
+// Exits 77 (skipped) when the web edition is not built.
 "use strict";
 const fs = require("fs");
 const path = require("path");
@@ -9,6 +10,10 @@ const { decodePng } = require("./png");
 const { loadDevice } = require("./wasm_device");
 
 const [buildDir, goldenDir, freshImage] = process.argv.slice(2);
+if (!fs.existsSync(path.join(buildDir, "klx80.js"))) {
+  console.log(`SKIP: no web edition in ${buildDir}: build it with scripts/web --build`);
+  process.exit(77);
+}
 
 function same(a, b) { return a.width === b.width && a.height === b.height && Buffer.compare(a.rgb, b.rgb) === 0; }
 
