@@ -125,10 +125,16 @@ async function main() {
     check(offline[0] === `${want.state.lines[0]}X`, `offline the page opens and types (${JSON.stringify(offline)})`);
     await page.setOfflineMode(false);
 
+    // A phone: the keys answer a touch.
+    await page.setViewport({ width: 390, height: 844, deviceScaleFactor: 2, isMobile: true, hasTouch: true });
+    await page.reload({ waitUntil: "load" });
+    await page.evaluate(() => window.klx80.ready);
+    const box = await (await page.$('.key[data-tag="8"]')).boundingBox();  // Delete
+    await page.touchscreen.tap(box.x + box.width / 2, box.y + box.height / 2);
+    await page.evaluate(() => window.klx80.settle());
+    const tapped = (await page.evaluate(() => window.klx80.state())).lines[0];
+    check(tapped === want.state.lines[0], `a touch on Delete takes the X off again (${JSON.stringify(tapped)})`);
     if (shots) {
-      await page.setViewport({ width: 390, height: 844, deviceScaleFactor: 2, isMobile: true, hasTouch: true });
-      await page.reload({ waitUntil: "load" });
-      await page.evaluate(() => window.klx80.ready);
       await page.evaluate(() => window.klx80.keys("PRINT"));
       await page.screenshot({ path: path.join(shots, "web-phone.png"), fullPage: true });
     }
