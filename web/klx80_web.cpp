@@ -8,7 +8,6 @@
 #include <memory>
 #include <string>
 
-#include "host/seam/keys.h"
 #include "host/session/session.h"
 
 namespace {
@@ -58,7 +57,7 @@ EMSCRIPTEN_KEEPALIVE void k_press_key(int tag) { device->press_key(uint8_t(tag))
 EMSCRIPTEN_KEEPALIVE void k_key_down(int vk) { device->key_down(uint16_t(vk)); }
 EMSCRIPTEN_KEEPALIVE void k_key_up(int vk) { device->key_up(uint16_t(vk)); }
 // The device key a PC key stands for (0 for none): which key to show pressed.
-EMSCRIPTEN_KEEPALIVE int k_device_key_for(int vk) { return key_input::device_key_for(uint16_t(vk)); }
+EMSCRIPTEN_KEEPALIVE int k_device_key_for(int vk) { return Session::device_key_for(uint16_t(vk)); }
 EMSCRIPTEN_KEEPALIVE void k_click_func() { device->click_func(); }
 EMSCRIPTEN_KEEPALIVE void k_press_esc() { device->press_esc(); }
 EMSCRIPTEN_KEEPALIVE void k_press_cut() { device->press_cut(); }

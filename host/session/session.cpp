@@ -305,6 +305,7 @@ bool Session::run_script(const std::string& text, std::string& error) {
 
 void Session::key_down(uint16_t virtual_key) { key_input::key_down(virtual_key); }
 void Session::key_up(uint16_t virtual_key) { key_input::key_up(virtual_key); }
+uint8_t Session::device_key_for(uint16_t virtual_key) { return key_input::device_key_for(virtual_key); }
 void Session::click_func() { key_input::func_picture_click(); }
 
 void Session::alt_command(uint16_t virtual_key) {

@@ -91,6 +91,9 @@ class Session {
   void key_down(uint16_t virtual_key);
   void key_up(uint16_t virtual_key);
   void pc_key(uint16_t virtual_key);
+  // The device key a PC key stands for (Shift gives Func), 0 for none: which
+  // key picture a front end shows pressed.
+  static uint8_t device_key_for(uint16_t virtual_key);
   void click_func();
   // Alt + key: a service command (VK code of the letter, digit 1 or Delete).
   void alt_command(uint16_t virtual_key);
