@@ -314,7 +314,7 @@
     if (latencies.length > 200) latencies.shift();
   }
   function keyDown(e) {
-    if (e.ctrlKey || e.metaKey) return;  // the browser's own shortcuts
+    if (e.ctrlKey || e.metaKey || e.code === "Tab") return;  // the browser's own shortcuts and focus moves
     const vk = virtualKey(e);
     if (vk === 0xff) return;
     e.preventDefault();
