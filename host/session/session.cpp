@@ -7,9 +7,11 @@
 #include "firmware/display/lcd.h"
 #include "firmware/editor/editor.h"
 #include "firmware/editor/label.h"
+#include "firmware/editor/messages.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
+#include "firmware/nvm/nvm.h"
 #include "firmware/print/cutter.h"
 #include "firmware/print/engine.h"
 #include "firmware/screens/popup.h"
@@ -138,6 +140,7 @@ void Session::tick(uint32_t count) {
     // In exact timing a material change goes on as the panel's timer does it.
     if (exact_ && cart_panel_busy() && (ticks_ - cart_phase_) % kPanelTimerTicks == 0) cart_panel_timer();
     if (remote_) remote_->after_tick();
+    if (tick_observer_) tick_observer_();
   }
 }
 
@@ -172,6 +175,7 @@ void Session::let_popup_close() {
 }
 
 void Session::press_key(uint8_t tag) {
+  last_press_ = {tag, ticks_, last_press_.count + 1};
   if (tag == KEY_CAPS) {
     pc_key(VK_CAPITAL);  // Caps has no picture on the device window
     return;
@@ -273,6 +277,8 @@ bool Session::run_settled(const ScriptToken& t, std::string& error, bool settlin
     case ScriptToken::Batt:
       set_battery(t.volts);
       break;
+    case ScriptToken::Caption:
+      return true;  // for an animation of the run
     case ScriptToken::Snap:
       if (!save_lcd_png(t.text)) {
         error = "cannot write " + t.text;
@@ -299,7 +305,10 @@ bool Session::run_script(const std::string& text, std::string& error) {
 
 void Session::key_down(uint16_t virtual_key) { key_input::key_down(virtual_key); }
 void Session::key_up(uint16_t virtual_key) { key_input::key_up(virtual_key); }
-void Session::click_func() { key_input::func_picture_click(); }
+void Session::click_func() {
+  last_press_ = {KEY_FUNC, ticks_, last_press_.count + 1};
+  key_input::func_picture_click();
+}
 
 void Session::alt_command(uint16_t virtual_key) {
   key_input::key_down(VK_MENU_ALT);
@@ -326,6 +335,23 @@ void Session::serial_receive(std::string_view bytes, std::function<void(const st
   if (!remote_) remote_ = std::make_unique<RemoteControl>(std::move(reply));
   remote_->receive(bytes);
 }
+
+// ---- Settings ----
+
+bool Session::set_language(uint8_t n) {
+  if (n >= MSG_LANGUAGES) return false;
+  // As the Language menu's Enter: settings that cannot be read start from
+  // those the print engine runs with.
+  uint8_t settings[10] = {};
+  if (!nvm_load_device_settings(settings)) prn_get_settings(settings);
+  settings[PRN_SET_LANGUAGE] = n;
+  nvm_save_device_settings(settings);
+  const uint8_t mode = ui_get_mode();
+  if (mode == MODE_EDITOR || mode == MODE_EDITOR_ALT) ed_refresh();
+  return true;
+}
+
+uint8_t Session::language() const { return sys_language(); }
 
 // ---- Output ----
 

@@ -130,6 +130,25 @@ class Session {
   bool settled() const;
   uint64_t ticks() const { return ticks_; }
   void set_settle_bound(uint32_t ticks) { settle_bound_ = ticks; }
+  // Called after every tick (ticks() already counts it), on the thread that
+  // ticks: an animation capture looks at what is shown then. Empty: none.
+  void set_tick_observer(std::function<void()> observer) { tick_observer_ = std::move(observer); }
+  // The last key pressed on the device's picture (a key, Func, or a letter
+  // of TEXT:), for pictures that draw it pressed; count grows with each.
+  struct KeyPress {
+    int tag = -1;
+    uint64_t tick = 0;
+    uint64_t count = 0;
+  };
+  KeyPress last_key_press() const { return last_press_; }
+
+  // ---- Settings ----
+  // The language of the device's texts (0 English, 1 Spanish, 2 French,
+  // 3 Portuguese, 4 German, 5 Dutch), stored in the device settings as the
+  // Language menu stores it, so the image keeps it. The editor is redrawn at
+  // once; other screens change from their next redraw. False for n > 5.
+  bool set_language(uint8_t n);
+  uint8_t language() const;
 
   // ---- Output ----
   // The firmware's frame buffer as the LCD shows it (LCD_FRAME_BYTES, page
@@ -202,4 +221,6 @@ class Session {
   bool save_problem_told_ = false;
   std::shared_ptr<const LcdTextReader> screen_;  // built at the first read of the screen's text
   std::unique_ptr<RemoteControl> remote_;
+  std::function<void()> tick_observer_;
+  KeyPress last_press_;
 };
