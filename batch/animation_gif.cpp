@@ -2,15 +2,14 @@
 // rectangle that holds every pixel that changed, left in place for the next
 // (a key press or a new LCD line costs that area, not the picture). Each
 // rectangle has its own colour table: exact when it holds at most 256
-// colours (the LCD always does), otherwise the 255 most used colours at five
-// bits a channel, every pixel taking the nearest of them.
+// colours (the LCD always does), otherwise the most used colour of each of
+// the 255 most used five-bit buckets, every other colour taking the nearest.
 #include <gif_lib.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
-#include <numeric>
 #include <unordered_map>
 #include <vector>
 
@@ -54,78 +53,80 @@ struct Indexed {
 };
 
 Indexed index_box(const uint8_t* rgb, int width, const Box& box) {
+  auto row_of = [&](int y) { return rgb + (size_t(box.top + y) * width + box.left) * 3; };
+  // Every colour with its count (runs of one colour counted at once).
+  std::unordered_map<uint32_t, uint32_t> counts;
+  for (int y = 0; y < box.height; ++y) {
+    const uint8_t* p = row_of(y);
+    for (int x = 0; x < box.width;) {
+      const uint32_t c = colour_at(p + x * 3);
+      int run = 1;
+      while (x + run < box.width && colour_at(p + (x + run) * 3) == c) ++run;
+      counts[c] += uint32_t(run);
+      x += run;
+    }
+  }
+
   Indexed out;
+  std::unordered_map<uint32_t, uint8_t> index;
+  std::vector<int16_t> nearest;
+  if (counts.size() <= 256) {
+    for (auto [c, n] : counts) {
+      index[c] = uint8_t(out.colours.size());
+      out.colours.push_back({GifByteType(c >> 16), GifByteType(c >> 8), GifByteType(c)});
+    }
+  } else {
+    // Too many colours: the 255 most used five-bit buckets, each as its most
+    // used colour (so flat areas such as the LCD stay exact); other colours
+    // take the nearest entry.
+    struct Bucket {
+      uint32_t total = 0, best = 0, best_count = 0;
+    };
+    std::vector<Bucket> buckets(32768);
+    for (auto [c, n] : counts) {
+      Bucket& b = buckets[bucket_of(c)];
+      b.total += n;
+      if (n > b.best_count) b.best = c, b.best_count = n;
+    }
+    std::vector<uint16_t> used;
+    for (uint32_t b = 0; b < 32768; ++b)
+      if (buckets[b].total) used.push_back(uint16_t(b));
+    const size_t kept = std::min<size_t>(used.size(), 255);
+    std::partial_sort(used.begin(), used.begin() + kept, used.end(),
+                      [&](uint16_t a, uint16_t b) { return buckets[a].total > buckets[b].total; });
+    for (size_t i = 0; i < kept; ++i) {
+      const uint32_t c = buckets[used[i]].best;
+      index[c] = uint8_t(i);
+      out.colours.push_back({GifByteType(c >> 16), GifByteType(c >> 8), GifByteType(c)});
+    }
+    nearest.assign(32768, -1);
+  }
+  auto lookup = [&](uint32_t c) {
+    if (auto it = index.find(c); it != index.end()) return it->second;
+    const uint16_t b = bucket_of(c);
+    if (nearest[b] < 0) {
+      const int r = int(c >> 16), g = int(c >> 8 & 0xFF), bl = int(c & 0xFF);
+      int best = 0, best_distance = 1 << 30;
+      for (size_t i = 0; i < out.colours.size(); ++i) {
+        const int dr = r - out.colours[i].Red, dg = g - out.colours[i].Green, db = bl - out.colours[i].Blue;
+        const int d = 2 * dr * dr + 4 * dg * dg + 3 * db * db;
+        if (d < best_distance) best_distance = d, best = int(i);
+      }
+      nearest[b] = int16_t(best);
+    }
+    return uint8_t(nearest[b]);
+  };
   out.pixels.resize(size_t(box.width) * box.height);
-  std::unordered_map<uint32_t, uint8_t> exact;
-  bool fits = true;
-  for (int y = 0; y < box.height && fits; ++y) {
-    const uint8_t* p = rgb + (size_t(box.top + y) * width + box.left) * 3;
+  for (int y = 0; y < box.height; ++y) {
+    const uint8_t* p = row_of(y);
     GifPixelType* o = &out.pixels[size_t(y) * box.width];
     uint32_t last = ~0u;
     uint8_t last_index = 0;
     for (int x = 0; x < box.width; ++x, p += 3) {
       const uint32_t c = colour_at(p);
-      if (c != last) {
-        auto [it, added] = exact.try_emplace(c, uint8_t(exact.size()));
-        if (added && exact.size() > 256) {
-          fits = false;
-          break;
-        }
-        last = c;
-        last_index = it->second;
-      }
+      if (c != last) last = c, last_index = lookup(c);
       o[x] = last_index;
     }
-  }
-  if (fits) {
-    out.colours.resize(exact.size());
-    for (auto [c, i] : exact) out.colours[i] = {GifByteType(c >> 16), GifByteType(c >> 8), GifByteType(c)};
-    return out;
-  }
-
-  // Too many colours: the most used five-bit buckets, each as the mean of
-  // its pixels, and every bucket mapped to the nearest of those.
-  std::vector<uint32_t> count(32768, 0);
-  std::vector<std::array<uint64_t, 3>> sum(32768, {0, 0, 0});
-  for (int y = 0; y < box.height; ++y) {
-    const uint8_t* p = rgb + (size_t(box.top + y) * width + box.left) * 3;
-    for (int x = 0; x < box.width; ++x, p += 3) {
-      const uint16_t b = bucket_of(colour_at(p));
-      ++count[b];
-      sum[b][0] += p[0];
-      sum[b][1] += p[1];
-      sum[b][2] += p[2];
-    }
-  }
-  std::vector<uint16_t> used;
-  for (uint32_t b = 0; b < 32768; ++b)
-    if (count[b]) used.push_back(uint16_t(b));
-  const size_t kept = std::min<size_t>(used.size(), 255);
-  std::partial_sort(used.begin(), used.begin() + kept, used.end(),
-                    [&](uint16_t a, uint16_t b) { return count[a] > count[b]; });
-  for (size_t i = 0; i < kept; ++i) {
-    const uint16_t b = used[i];
-    out.colours.push_back({GifByteType(sum[b][0] / count[b]), GifByteType(sum[b][1] / count[b]),
-                           GifByteType(sum[b][2] / count[b])});
-  }
-  std::vector<int16_t> nearest(32768, -1);
-  auto lookup = [&](uint32_t c) {
-    const uint16_t b = bucket_of(c);
-    if (nearest[b] >= 0) return uint8_t(nearest[b]);
-    const int r = int(c >> 16), g = int(c >> 8 & 0xFF), bl = int(c & 0xFF);
-    int best = 0, best_distance = 1 << 30;
-    for (size_t i = 0; i < out.colours.size(); ++i) {
-      const int dr = r - out.colours[i].Red, dg = g - out.colours[i].Green, db = bl - out.colours[i].Blue;
-      const int d = 2 * dr * dr + 4 * dg * dg + 3 * db * db;
-      if (d < best_distance) best_distance = d, best = int(i);
-    }
-    nearest[b] = int16_t(best);
-    return uint8_t(best);
-  };
-  for (int y = 0; y < box.height; ++y) {
-    const uint8_t* p = rgb + (size_t(box.top + y) * width + box.left) * 3;
-    GifPixelType* o = &out.pixels[size_t(y) * box.width];
-    for (int x = 0; x < box.width; ++x, p += 3) o[x] = lookup(colour_at(p));
   }
   return out;
 }
