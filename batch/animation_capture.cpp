@@ -29,6 +29,7 @@ ShownState AnimationCapture::take() const {
   s.lcd_rgb = lcd_;
   s.lamps = lamps_;
   s.pressed_key = pressed_key_;
+  s.cut_waiting = cut_waiting_;
   s.caption = caption_;
   s.captions = captions_;
   if (painter_) {
@@ -38,17 +39,21 @@ ShownState AnimationCapture::take() const {
   return s;
 }
 
+void AnimationCapture::paint(const ShownState& shown, AnimationPicture& out) const {
+  if (painter_)
+    painter_(shown, out);
+  else
+    paint_lcd(device_, shown, out);
+}
+
 bool AnimationCapture::start(std::string& error) {
   generation_ = device_.lcd_generation();
   lcd_ = device_.lcd_rgb();
   lamps_ = device_.lamps();
   key_presses_ = device_.last_key_press().count;
   tape_columns_ = device_.tape_column_count();
-  const ShownState first = take();
-  if (painter_)
-    painter_(first, pending_);
-  else
-    paint_lcd(device_, first, pending_);
+  cut_waiting_ = device_.cut_waiting();
+  paint(take(), pending_);
   file_ = animation_open(path_, pending_.width, pending_.height, error);
   if (!file_) return false;
   pending_since_ = device_.ticks();
@@ -62,8 +67,7 @@ void AnimationCapture::before(const ScriptToken& token) {
   dirty_ = true;
   // A caption before any time has passed belongs to the frame shown now.
   if (device_.ticks() == pending_since_) {
-    const ShownState now = take();
-    painter_ ? painter_(now, pending_) : paint_lcd(device_, now, pending_);
+    paint(take(), pending_);
     dirty_ = false;
   }
 }
@@ -74,7 +78,9 @@ void AnimationCapture::after_tick() {
     generation_ = device_.lcd_generation();
     std::vector<uint8_t> lcd = device_.lcd_rgb();
     const MirrorLamps lamps = device_.lamps();
-    if (lcd != lcd_ || std::memcmp(&lamps, &lamps_, sizeof lamps) != 0) {
+    const bool lamps_changed = lamps.pt != lamps_.pt || lamps.bold != lamps_.bold || lamps.caps != lamps_.caps ||
+                               lamps.func != lamps_.func || lamps.battery != lamps_.battery;
+    if (lcd != lcd_ || lamps_changed) {
       lcd_ = std::move(lcd);
       lamps_ = lamps;
       dirty_ = true;
@@ -96,6 +102,10 @@ void AnimationCapture::after_tick() {
       tape_columns_ = columns;
       dirty_ = true;
     }
+    if (device_.cut_waiting() != cut_waiting_) {
+      cut_waiting_ = !cut_waiting_;
+      dirty_ = true;
+    }
   }
   if (dirty_ && now - pending_since_ >= kMinFrameTicks && error_.empty()) next_frame(now, error_);
 }
@@ -104,11 +114,7 @@ void AnimationCapture::after_tick() {
 bool AnimationCapture::next_frame(uint64_t until, std::string& error) {
   dirty_ = false;
   AnimationPicture next;
-  const ShownState now = take();
-  if (painter_)
-    painter_(now, next);
-  else
-    paint_lcd(device_, now, next);
+  paint(take(), next);
   if (next.rgb == pending_.rgb) return true;  // a change that shows nothing: held longer
   if (next.width != pending_.width || next.height != pending_.height) {
     error = "a frame of the animation changed its size";

@@ -22,6 +22,7 @@ struct ShownState {
   std::vector<uint8_t> lcd_rgb;  // MIRROR_WIDTH x MIRROR_HEIGHT RGB
   MirrorLamps lamps;
   int pressed_key = -1;          // device key code drawn pressed, -1 none
+  bool cut_waiting = false;      // the Cut switch's lamp: a pause between labels waits for it
   std::string caption;           // UTF-8, "" none
   bool captions = false;         // the script has captions: the picture keeps a place for them
   std::vector<uint8_t> tape_rgb;  // the tape as the Print Output window paints it (device picture only)
@@ -59,6 +60,7 @@ class AnimationCapture {
  private:
   void after_tick();
   ShownState take() const;
+  void paint(const ShownState& shown, AnimationPicture& out) const;
   bool next_frame(uint64_t until, std::string& error);
 
   Session& device_;
@@ -77,6 +79,7 @@ class AnimationCapture {
   uint64_t pressed_at_ = 0;
   std::string caption_;
   size_t tape_columns_ = 0;
+  bool cut_waiting_ = false;
   bool dirty_ = false;
 
   // The frame waiting for its duration.

@@ -6,7 +6,7 @@
 # suite case runs in its "# language:" line's language.
 # usage: animation_test.sh KLX80_BATCH TEMPLATE_IMAGE [KLX80_SHOT]
 set -uo pipefail
-batch=$1 template=$2 shot=${3:-}
+batch=$(realpath "$1") template=$(realpath "$2") shot=${3:+$(realpath "$3")}
 for tool in identify convert compare ffprobe; do
   if ! command -v $tool >/dev/null; then
     echo "SKIP: $tool is not installed (ImageMagick and ffprobe read the animations back)"
@@ -33,6 +33,7 @@ SCRIPT
 run() {
   local name=$1
   shift
+  frames=0 seconds=0
   fresh
   if ! "$batch" --flash image.hex --script demo.txt "$@" 2>err.txt; then
     bad "$name: exit status"; cat err.txt; return

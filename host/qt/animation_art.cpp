@@ -4,18 +4,22 @@
 #include <QPainter>
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "host/files/tape_view.h"
 #include "host/qt/device_art.h"
 #include "host/qt/device_layout.h"
 #include "host/qt/device_window.h"
 #include "host/qt/simulator.h"
+#include "widgets/rocker_switch.h"
 
 namespace {
 constexpr int kGap = 12;          // between the device and the tape
 constexpr int kTapeShown = 400;   // the newest columns of the tape
 constexpr int kCaptionBand = 44;  // under the picture, when the script has captions
 const QColor kBackground(236, 236, 236);
+
+std::unique_ptr<QApplication> own_application;
 
 void ensure_application() {
   if (QCoreApplication::instance()) return;
@@ -24,21 +28,38 @@ void ensure_application() {
   static int argc = 1;
   static char name[] = "klx80-shot";
   static char* argv[] = {name, nullptr};
-  new QApplication(argc, argv);  // lives to the end of the process, as the frames' fonts do
+  own_application = std::make_unique<QApplication>(argc, argv);
   apply_window_font();
 }
 
-// The device window with nothing pressed, its LCD to be drawn over: made once.
-const QImage& device_base() {
-  static QImage base;
-  if (base.isNull()) {
+// The device window with nothing pressed, its LCD to be drawn over, and its
+// Cut switch lit: made once.
+struct DeviceBase {
+  QImage window, lit_switch;
+  QPoint switch_at;
+};
+
+std::unique_ptr<DeviceBase> base_pictures;
+
+const DeviceBase& device_base() {
+  if (!base_pictures) {
     ensure_application();
+    base_pictures = std::make_unique<DeviceBase>();
+    DeviceBase& base = *base_pictures;
     DeviceWindow window;
-    base = window.grab().toImage().convertToFormat(QImage::Format_RGB888);
+    base.window = window.grab().toImage().convertToFormat(QImage::Format_RGB888);
+    window.cutSwitch()->setLit(true);
+    base.lit_switch = window.cutSwitch()->grab().toImage();
+    base.switch_at = window.cutSwitch()->geometry().topLeft();
   }
-  return base;
+  return *base_pictures;
 }
 }  // namespace
+
+void device_frames_done() {
+  base_pictures.reset();
+  own_application.reset();
+}
 
 void paint_caption(QImage& image, const QRect& rect, const QString& text) {
   QPainter p(&image);
@@ -62,13 +83,15 @@ void picture_from_image(const QImage& source, AnimationPicture& out) {
 }
 
 void paint_device_frame(const ShownState& shown, AnimationPicture& out) {
-  const QImage& base = device_base();
+  const DeviceBase& device = device_base();
+  const QImage& base = device.window;
   const int tape_top = layout::kLcdOrigin.y();
   QImage frame(base.width() + kGap + kTapeShown + kGap, base.height() + (shown.captions ? kCaptionBand : 0),
                QImage::Format_RGB888);
   frame.fill(kBackground);
   QPainter p(&frame);
   p.drawImage(0, 0, base);
+  if (shown.cut_waiting) p.drawImage(device.switch_at, device.lit_switch);
 
   // The LCD dot for dot, the lamps over it, the key held down.
   const QImage lcd(shown.lcd_rgb.data(), MIRROR_WIDTH, MIRROR_HEIGHT, MIRROR_WIDTH * 3, QImage::Format_RGB888);

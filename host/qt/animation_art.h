@@ -9,6 +9,9 @@
 
 // Paints one frame. Creates an offscreen application when none exists.
 void paint_device_frame(const ShownState& shown, AnimationPicture& out);
+// Lets go of the pictures and the application the frames made, before the
+// process ends (Qt cannot be torn down by the static destructors).
+void device_frames_done();
 
 // The caption band: text centred in rect, wrapped, on the band's colour.
 void paint_caption(QImage& image, const QRect& rect, const QString& text);

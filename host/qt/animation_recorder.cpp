@@ -22,8 +22,9 @@ AnimationRecorder::AnimationRecorder(QWidget* device_window, QWidget* tape_windo
 }
 
 AnimationRecorder::~AnimationRecorder() {
+  // What was recorded is kept; the windows may be going already, so no new frame.
   QString ignored;
-  if (recording()) stop(ignored);  // what was recorded is kept
+  if (recording()) finish(ignored);
 }
 
 void AnimationRecorder::addActions(QMenu& menu) {
@@ -99,8 +100,12 @@ void AnimationRecorder::sample() {
 
 bool AnimationRecorder::stop(QString& error) {
   if (!recording()) return true;
-  timer_.stop();
   sample();
+  return finish(error);
+}
+
+bool AnimationRecorder::finish(QString& error) {
+  timer_.stop();
   std::unique_ptr<AnimationFile> file = std::move(file_);
   if (!file) return false;  // the last frame failed and said so
   std::string why;
@@ -124,5 +129,5 @@ void AnimationRecorder::askStart() {
 
 void AnimationRecorder::stopAndTell() {
   QString error;
-  if (!stop(error)) QMessageBox::warning(device_, QStringLiteral("Record Animation"), error);
+  if (!stop(error) && !error.isEmpty()) QMessageBox::warning(device_, QStringLiteral("Record Animation"), error);
 }

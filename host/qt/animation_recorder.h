@@ -34,6 +34,8 @@ class AnimationRecorder : public QObject {
 
  private:
   QImage picture() const;
+  // The last frame held a second more, and the file written.
+  bool finish(QString& error);
   void askStart();
   void stopAndTell();
 

@@ -9,7 +9,9 @@
 #include "host/qt/render.h"
 
 int main(int argc, char** argv) {
-  return batch_main(
+  const int status = batch_main(
       argc, argv, [](const std::string& path) { return render_device_png(QString::fromStdString(path)); },
       paint_device_frame);
+  device_frames_done();
+  return status;
 }
