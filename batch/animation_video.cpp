@@ -101,7 +101,8 @@ class VideoFile final : public AnimationFile {
       codec_->qmin = 2;
       codec_->qmax = 24;
       av_dict_set(&options, "deadline", "realtime", 0);
-      av_dict_set(&options, "cpu-used", "8", 0);
+      av_dict_set(&options, "cpu-used", "16", 0);
+      av_dict_set(&options, "static-thresh", "10", 0);  // blocks that did not change are skipped
       av_dict_set(&options, "crf", "6", 0);
     } else if (encoder->id == AV_CODEC_ID_H264) {
       av_dict_set(&options, "preset", "veryfast", 0);
