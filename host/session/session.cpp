@@ -48,7 +48,16 @@ uint16_t letter_vk(char c) { return uint16_t(c >= 'a' && c <= 'z' ? c - 32 : c);
 
 // The one live session; the firmware's state is the process's.
 std::atomic<Session*> live_session{nullptr};
+
+// The last key pressed on the picture; the inputs are the process's too.
+Session::KeyPress last_press;
+void note_press(int tag) {
+  const Session* live = live_session.load();
+  last_press = {tag, live ? live->ticks() : 0, last_press.count + 1};
+}
 }  // namespace
+
+Session::KeyPress Session::last_key_press() { return last_press; }
 
 Session::Session(const SessionOptions& options) : image_path_(options.image_path), settle_bound_(options.settle_bound) {
   if (options.image_bytes.empty()) {
@@ -189,7 +198,7 @@ void Session::let_popup_close() {
 }
 
 void Session::press_key(uint8_t tag) {
-  last_press_ = {tag, ticks_, last_press_.count + 1};
+  note_press(tag);
   if (tag == KEY_CAPS) {
     pc_key(VK_CAPITAL);  // Caps has no picture on the device window
     return;
@@ -320,7 +329,7 @@ bool Session::run_script(const std::string& text, std::string& error) {
 key_input::KeyTaken Session::key_down(uint16_t virtual_key) { return key_input::key_down(virtual_key); }
 void Session::key_up(uint16_t virtual_key) { key_input::key_up(virtual_key); }
 void Session::click_func() {
-  last_press_ = {KEY_FUNC, ticks_, last_press_.count + 1};
+  note_press(KEY_FUNC);
   key_input::func_picture_click();
 }
 

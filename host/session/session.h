@@ -149,13 +149,14 @@ class Session {
   // ticks: an animation capture looks at what is shown then. Empty: none.
   void set_tick_observer(std::function<void()> observer) { tick_observer_ = std::move(observer); }
   // The last key pressed on the device's picture (a key, Func, or a letter
-  // of TEXT:), for pictures that draw it pressed; count grows with each.
+  // of TEXT:) and the live session's tick then, for pictures that draw it
+  // pressed; count grows with each. Kept on the thread that gives the input.
   struct KeyPress {
     int tag = -1;
     uint64_t tick = 0;
     uint64_t count = 0;
   };
-  KeyPress last_key_press() const { return last_press_; }
+  static KeyPress last_key_press();
 
   // ---- Settings ----
   // The language of the device's texts (0 English, 1 Spanish, 2 French,
@@ -241,5 +242,4 @@ class Session {
   std::shared_ptr<const LcdTextReader> screen_;  // built at the first read of the screen's text
   std::unique_ptr<RemoteControl> remote_;
   std::function<void()> tick_observer_;
-  KeyPress last_press_;
 };
