@@ -14,4 +14,5 @@ echo "load: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
 hyperfine -w 1 -r 10 --prepare "cp $build/fontData.hex run.hex" \
   "$batch --animation a.gif --animation-device" "$batch --animation a.webm --animation-device" \
   "$batch --animation a.mp4 --animation-device" "$batch --animation a.gif"
+cp "$build/fontData.hex" run.hex
 "$build/batch/klx80-batch" --flash run.hex --script "$here/animation_workflow.txt" --animation a.gif 2>&1 | tail -1
