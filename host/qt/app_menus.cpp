@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 
+#include "host/qt/animation_recorder.h"
 #include "host/qt/keyboard_map.h"
 #include "host/qt/simulator.h"
 
@@ -54,6 +55,7 @@ void AppMenus::buildFile() {
       QMessageBox::warning(window, window->windowTitle(), QStringLiteral("The device is not running; nothing is recorded."));
   });
   QAction* stop = file_->addAction(QStringLiteral("Stop Recording..."), window, &DeviceWindow::stopRecording);
+  (new AnimationRecorder(window, &sim_.printWindow(), this))->addActions(*file_);
   connect(file_, &QMenu::aboutToShow, this, [record, stop, controller] {
     record->setEnabled(controller->started() && !controller->recording());
     stop->setEnabled(controller->recording());

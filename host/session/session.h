@@ -152,6 +152,26 @@ class Session {
   // Real time at 1x for whatever runs next in the process (after a session).
   static void reset_clock();
   void set_settle_bound(uint32_t ticks) { settle_bound_ = ticks; }
+  // Called after every tick (ticks() already counts it), on the thread that
+  // ticks: an animation capture looks at what is shown then. Empty: none.
+  void set_tick_observer(std::function<void()> observer) { tick_observer_ = std::move(observer); }
+  // The last key pressed on the device's picture (a key, Func, or a letter
+  // of TEXT:) and the live session's tick then, for pictures that draw it
+  // pressed; count grows with each. Kept on the thread that gives the input.
+  struct KeyPress {
+    int tag = -1;
+    uint64_t tick = 0;
+    uint64_t count = 0;
+  };
+  static KeyPress last_key_press();
+
+  // ---- Settings ----
+  // The language of the device's texts (0 English, 1 Spanish, 2 French,
+  // 3 Portuguese, 4 German, 5 Dutch), stored in the device settings as the
+  // Language menu stores it, so the image keeps it. The editor is redrawn at
+  // once; other screens change from their next redraw. False for n > 5.
+  bool set_language(uint8_t n);
+  uint8_t language() const;
 
   // ---- Output ----
   // The firmware's frame buffer as the LCD shows it (LCD_FRAME_BYTES, page
@@ -236,4 +256,5 @@ class Session {
   bool save_problem_told_ = false;
   std::shared_ptr<const LcdTextReader> screen_;  // built at the first read of the screen's text
   std::unique_ptr<RemoteControl> remote_;
+  std::function<void()> tick_observer_;
 };
