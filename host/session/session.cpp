@@ -79,6 +79,7 @@ Session::Session(const SessionOptions& options) : image_path_(options.image_path
   if (options.fresh_inputs) cart_panel_init();
   firmware_start();
   if (!spi_present()) host_ui().warn(flash_image_inspect(options.image_path).message, "Error");
+  if (!options.check_image) return;
   if (std::string problem = spi_image_problem(); !problem.empty()) host_ui().warn(problem, "Error");
 }
 
@@ -109,7 +110,7 @@ void Session::close() {
   closed_ = true;
   remote_.reset();
   firmware_close();
-  spi_flush();
+  spi_close();
   report_save_problem();
   spi_set_memory_image({});
   Session* self = this;
