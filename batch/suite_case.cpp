@@ -92,9 +92,11 @@ Output take_output(Session& device, const std::string& name) {
   return o;
 }
 
-bool write_output(const Output& o, const fs::path& path) {
+// A new golden goes into the repository: packed as small as zlib can.
+bool write_output(const Output& o, const fs::path& path, bool golden) {
   if (o.name == "lcd.png" || o.name == "tape.png")
-    return png_write_rgb(path.string(), o.pixels.width, o.pixels.height, o.pixels.rgb.data());
+    return png_write_rgb(path.string(), o.pixels.width, o.pixels.height, o.pixels.rgb.data(),
+                         golden ? 9 : PNG_LEVEL);
   std::ofstream out(path, std::ios::binary);
   out << o.bytes;
   return bool(out);
@@ -263,7 +265,7 @@ SuiteResult suite_run_case(const SuiteCase& c, const SuiteRun& run, SuiteShared&
     // will look at them.
     std::error_code ec;
     fs::create_directories(out, ec);
-    if (!write_output(o, out / o.name)) {
+    if (!write_output(o, out / o.name, run.rebaseline)) {
       r.messages.push_back("cannot write " + (out / o.name).string());
       ok = false;
       continue;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "host/seam/flash_image.h"
 #include "host/seam/spi_flash.h"
 
 namespace fs = std::filesystem;
@@ -282,4 +283,19 @@ TEST(SpiFlashImageCheck, ShortAndDamagedImagesAreDescribed) {
   fs::remove(path);
   spi_init();
   EXPECT_EQ(spi_image_problem(), "");  // a missing file has its own warning
+}
+
+// The font sum taken word by word equals the byte sum, for every length and
+// for bytes that fill every lane (all 0xFF).
+TEST(SpiFlashImageCheck, FontSumWordByWordEqualsTheByteSum) {
+  std::vector<uint8_t> bytes(FLASH_FONT_SUM_ADDR + 9);
+  for (uint8_t fill : {uint8_t(0), uint8_t(0xFF)}) {
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = fill ? fill : uint8_t(i * 2654435761u >> 13);
+    for (size_t length : {size_t(0), size_t(1), size_t(7), size_t(8), size_t(9), size_t(1031), size_t(8 * 128),
+                          size_t(8 * 129 + 3), size_t(FLASH_FONT_SUM_ADDR)}) {
+      uint32_t expected = 0;
+      for (size_t i = 0; i < length; ++i) expected += bytes[i + 1];
+      EXPECT_EQ(flash_image_byte_sum(bytes.data() + 1, length), expected) << length << " " << int(fill);
+    }
+  }
 }
