@@ -107,15 +107,16 @@ bool write_output(const Output& o, const fs::path& path, bool golden) {
 // flash.hex (any size, damaged, as a user may have one) is copied over the
 // process's scratch file and opened as a user's file is. Neither is synced.
 struct Start {
-  std::vector<uint8_t> bytes;  // the suite's image, or empty
-  std::string path;            // the scratch copy, when bytes is empty
+  const std::vector<uint8_t>* bytes = nullptr;  // the suite's image, or what before.txt left
+  std::vector<uint8_t> left;
+  std::string path;  // the scratch copy, when bytes is null
 };
 
 SessionOptions options_for(const Start& start, SuiteShared& shared) {
   SessionOptions o(start.path);
   o.durability = FlashDurability::Never;
-  if (start.path.empty()) {
-    o.image_bytes = start.bytes;
+  if (start.bytes) {
+    o.image_bytes = *start.bytes;
     o.check_image = !shared.image_checked;
     shared.image_checked = true;
   }
@@ -151,7 +152,10 @@ bool run_device(const SuiteCase& c, Start start, const std::string& image, const
     }
     device.close();
     // Switched off and on again: the next device finds what this one left.
-    if (start.path.empty()) start.bytes = device.image_bytes();
+    if (start.bytes) {
+      start.left = device.image_bytes();
+      start.bytes = &start.left;
+    }
   }
   Session device{options_for(start, shared)};
   if (!run_script(device, keys, error)) return false;
@@ -182,7 +186,7 @@ bool read_image(const fs::path& from, std::vector<uint8_t>& bytes, std::string& 
 bool fresh_image(const SuiteCase& c, const SuiteRun& run, SuiteShared& shared, Start& start, std::string& error) {
   if (!c.own_image && shared.image.empty() && !read_image(run.flash, shared.image, error)) return false;
   if (!c.own_image && shared.image.size() == FLASH_IMAGE_SIZE) {
-    start.bytes = shared.image;
+    start.bytes = &shared.image;
     return true;
   }
   std::vector<uint8_t> own;

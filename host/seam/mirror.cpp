@@ -112,8 +112,7 @@ void set_lamp(bool MirrorLamps::*lamp, bool visible) {
 void mirror_init() {
   Guard g(s.lock);
   std::memset(s.frame, 0, sizeof s.frame);
-  fill(0, 0, MIRROR_WIDTH, MIRROR_HEIGHT, kGreen);
-  s.rgb_stale = false;
+  s.rgb_stale = true;  // all green, when it is read
   s.bars.clear();
   s.background = 0;
   s.cursor_column = 1;

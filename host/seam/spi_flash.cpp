@@ -213,7 +213,9 @@ void spi_init() {
   s.save_problem.clear();
   s.from_memory = !s.memory_image.empty();
   if (!s.from_memory) return load_file();
-  s.image = std::move(s.memory_image);  // served once
+  // Served once. The buffers trade places and keep their storage, so that a
+  // process starting device after device (a suite, a fuzzer) allocates none.
+  std::swap(s.image, s.memory_image);
   s.memory_image.clear();
   s.image.resize(FLASH_IMAGE_SIZE, 0xFF);
   s.present = true;
@@ -273,9 +275,9 @@ void spi_close() {
   close_file();
 }
 
-void spi_set_memory_image(std::vector<uint8_t> bytes) {
+void spi_set_memory_image(const std::vector<uint8_t>& bytes) {
   std::lock_guard lock(s.mutex);
-  s.memory_image = std::move(bytes);
+  s.memory_image = bytes;  // into the storage it had, when large enough
 }
 
 void spi_cut_arm(int64_t operation, bool tear) {

@@ -57,7 +57,7 @@ void spi_close();
 // go to memory and, when a path is set and names a whole writable image, to
 // that file (the whole image at the first change, then each change) as the
 // durability policy says. An empty vector goes back to the file.
-void spi_set_memory_image(std::vector<uint8_t> bytes);
+void spi_set_memory_image(const std::vector<uint8_t>& bytes);
 
 // Power-cut simulation for tests: numbers the writes and erases from 0 on;
 // operation `operation` and all after it are lost, or with `tear` that one

@@ -112,7 +112,7 @@ void Session::close() {
   firmware_close();
   spi_close();
   report_save_problem();
-  spi_set_memory_image({});
+  spi_set_memory_image(std::vector<uint8_t>());
   Session* self = this;
   live_session.compare_exchange_strong(self, nullptr);
 }

@@ -42,14 +42,22 @@ inline void run_tokens(Session& device, const std::vector<ScriptToken>& tokens) 
   }
 }
 
-// Starts the device on the image, settles it and runs the script. With
-// check_image the image's size and font sum are checked as a user's are.
-inline void run_script(std::vector<uint8_t> image, const std::vector<ScriptToken>& tokens, bool check_image) {
-  SessionOptions options("");
-  options.image_bytes = std::move(image);
-  options.durability = FlashDurability::Never;
-  options.check_image = check_image;
-  Session device{options};
+// The options of every input's device: the image in memory, no file, never
+// synced. One set for the process, so that its image's storage is reused.
+inline SessionOptions& options() {
+  static SessionOptions o = [] {
+    SessionOptions made("");
+    made.durability = FlashDurability::Never;
+    return made;
+  }();
+  return o;
+}
+
+// Starts the device on options().image_bytes, settles it and runs the
+// script. With check_image the image's font sum is checked as a user's is.
+inline void run_script(const std::vector<ScriptToken>& tokens, bool check_image) {
+  options().check_image = check_image;
+  Session device{options()};
   device.set_settle_bound(kSettleBound);
   std::string error;
   device.settle(error);

@@ -20,6 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string error;
   if (!script_parse(std::string(reinterpret_cast<const char*>(data), size), tokens, error) || tokens.empty())
     return 0;
-  fuzz_device::run_script(clean, tokens, false);
+  fuzz_device::options().image_bytes = clean;
+  fuzz_device::run_script(tokens, false);
   return 0;
 }
