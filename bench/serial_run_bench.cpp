@@ -5,9 +5,9 @@
 //   pictures (the serial menu refuses runs above 998 labels);
 // - 99 copies of a long banner label, without and with --labels.
 // Reports each process's wall time (manual time) and peak resident memory,
-// with the budget in the label. KLX80_BENCH_KEEP=DIR leaves each run's image
-// and script there (serial999.hex/.txt, banner99.hex/.txt) for whole-process
-// measurements with hyperfine and strace.
+// with the budget in the label. KLX80_BENCH_KEEP=DIR runs nothing and leaves
+// each run's image and script there instead (serial999.hex/.txt,
+// banner99.hex/.txt) for bench/budgets.sh (hyperfine and strace).
 #include <benchmark/benchmark.h>
 
 #include "bench/bench_image.h"
@@ -83,6 +83,9 @@ bool run_batch(benchmark::State& state, const Run& run, bool labels, long& max_r
     const fs::path base = fs::path(keep) / run.name;
     fs::copy_file(bench_image_copy(), base.string() + ".hex", fs::copy_options::overwrite_existing);
     fs::copy_file(script, base.string() + ".txt", fs::copy_options::overwrite_existing);
+    fs::remove(script);
+    state.SkipWithError(("kept in " + std::string(keep) + ", not run").c_str());
+    return false;
   }
   fs::remove_all(dir);
   std::vector<std::string> args = {KLX80_BATCH_EXE, "--flash", bench_image_copy(), "--script", script};
