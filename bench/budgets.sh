@@ -23,8 +23,10 @@ echo "== load: $(cut -d' ' -f1-3 /proc/loadavg), $(nproc) cores; work in $work (
 KLX80_BENCH_KEEP="$work" "${builds[0]}/bench/serial_run_bench" >/dev/null 2>&1 || true
 [ -f serial999.hex ] && [ -f banner99.hex ] || { echo "serial_run_bench left no images" >&2; exit 1; }
 cp "${builds[0]}/fontData.hex" image.hex
-printf 'int main() { return 0; }\n' > trivial.cpp
+printf '#include <iostream>\nint main() { std::cout << ""; }\n' > trivial.cpp
 c++ -O2 -o trivial trivial.cpp
+printf 'int main() { return 0; }\n' > bare.cpp
+c++ -O2 -o bare bare.cpp
 
 # The suite of bench/suite_bench: nine letters differing from case to case, then Print.
 python3 - <<'PY'
@@ -46,7 +48,15 @@ compare() {
   local cmds=()
   for i in "${!builds[@]}"; do cmds+=(-n "$(basename "$(dirname "${builds[$i]}")")/$(basename "${builds[$i]}")" "${builds[$i]}/batch/klx80-batch $args"); done
   echo "== $title"
-  hyperfine -N -w 1 -r "$runs" --prepare "$prepare" "${cmds[@]}" 2>/dev/null | grep -E "Benchmark|Time|Range"
+  hyperfine -N -w 1 -r "$runs" --prepare "sh -c '$prepare'" --export-json run.json "${cmds[@]}" 2>&1 |
+    grep -E "Benchmark|Time|Range|Error"
+  medians
+}
+# The median wall time and mean CPU time of each command of the last run.
+medians() {
+  python3 -c 'import json
+for r in json.load(open("run.json"))["results"]:
+    print("   median %8.1f ms  cpu %7.1f ms  %s" % (r["median"] * 1e3, (r["user"] + r["system"]) * 1e3, r["command"]))'
 }
 syncs() {
   local prepare=$1 args=$2
@@ -54,7 +64,7 @@ syncs() {
     eval "$prepare"
     # shellcheck disable=SC2086
     strace -f -c -e trace=fdatasync -o strace.txt "$b/batch/klx80-batch" $args >/dev/null 2>&1 || true
-    echo "   $b: $(awk '/fdatasync/ {print $4}' strace.txt | head -1) fdatasync"
+    echo "   $b: $(awk '/fdatasync/ {n = $4} END {print n + 0}' strace.txt) fdatasync"
   done
 }
 
@@ -69,8 +79,10 @@ compare "99 banner copies without --labels" "cp banner99.hex run.hex" "--flash r
 compare "99 banner copies with --labels" "cp banner99.hex run.hex; rm -rf labels" \
   "--flash run.hex --script banner99.txt --labels labels"
 echo "== a 3-key run against a trivial program"
-cmds=(-n trivial ./trivial)
+cmds=(-n "trivial (iostream)" ./trivial -n "trivial (bare)" ./bare)
 for b in "${builds[@]}"; do cmds+=(-n "$b" "$b/batch/klx80-batch --flash run.hex --keys 'A B C'"); done
-hyperfine -N -w 3 -r $((runs * 10)) --prepare "cp image.hex run.hex" "${cmds[@]}" 2>/dev/null | grep -E "Benchmark|Time|Range|±.*times"
+hyperfine -N -w 3 -r $((runs * 10)) --prepare "cp image.hex run.hex" --export-json run.json "${cmds[@]}" 2>&1 |
+  grep -E "Benchmark|Time|Range|Error"
+medians
 echo "== load at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
 [ -n "${KEEP_WORK:-}" ] || rm -rf "$work"
