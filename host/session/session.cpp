@@ -48,16 +48,22 @@ uint16_t letter_vk(char c) { return uint16_t(c >= 'a' && c <= 'z' ? c - 32 : c);
 std::atomic<Session*> live_session{nullptr};
 }  // namespace
 
-Session::Session(const SessionOptions& options) : image_path_(options.image_path), settle_bound_(options.settle_bound) {
+std::string Session::refusal(const SessionOptions& options) {
   if (options.image_bytes.empty()) {
     const FlashImageCheck check = flash_image_inspect(options.image_path);
     if ((options.refuse_unusable && check.verdict == FlashImageVerdict::Refused) ||
         (options.refuse_missing && check.verdict == FlashImageVerdict::Missing))
-      throw SessionError(check.message);
+      return check.message;
   } else if (options.image_bytes.size() != FLASH_IMAGE_SIZE) {
-    throw SessionError("the image is " + std::to_string(options.image_bytes.size()) + " bytes, not a flash image of " +
-                       std::to_string(FLASH_IMAGE_SIZE));
+    return "the image is " + std::to_string(options.image_bytes.size()) + " bytes, not a flash image of " +
+           std::to_string(FLASH_IMAGE_SIZE);
   }
+  if (live_session.load()) return "a device is already open in this process; close it first";
+  return "";
+}
+
+Session::Session(const SessionOptions& options) : image_path_(options.image_path), settle_bound_(options.settle_bound) {
+  if (std::string why = refusal(options); !why.empty()) throw SessionError(why);
   Session* none = nullptr;
   if (!live_session.compare_exchange_strong(none, this))
     throw SessionError("a device is already open in this process; close it first");
@@ -316,6 +322,7 @@ bool Session::run_script(const std::string& text, std::string& error) {
 
 key_input::KeyTaken Session::key_down(uint16_t virtual_key) { return key_input::key_down(virtual_key); }
 void Session::key_up(uint16_t virtual_key) { key_input::key_up(virtual_key); }
+uint8_t Session::device_key_for(uint16_t virtual_key) { return key_input::device_key_for(virtual_key); }
 void Session::click_func() { key_input::func_picture_click(); }
 
 void Session::alt_command(uint16_t virtual_key) {
@@ -400,3 +407,10 @@ std::string Session::firmware_version() {
 
 std::vector<uint8_t> Session::image_bytes() const { return spi_contents(); }
 std::string Session::save_problem() const { return spi_save_problem(); }
+uint64_t Session::flash_writes() const { return spi_operations(); }
+
+bool Session::save_working_label() {
+  if (closed_ || prn_engine_busy() || cut_waiting()) return false;
+  sys_shutdown_save();
+  return true;
+}

@@ -88,6 +88,10 @@ class Session {
   static std::unique_ptr<Session> open(const SessionOptions& options, std::string& error);
   // The live session, or nullptr.
   static Session* current();
+  // "" when a session could open with these options now, else the reason the
+  // constructor would throw; for a build that cannot catch (WebAssembly
+  // without exceptions).
+  static std::string refusal(const SessionOptions& options);
   // Closes as closing the device window does, unless close() ran.
   ~Session();
   Session(const Session&) = delete;
@@ -103,6 +107,9 @@ class Session {
   static key_input::KeyTaken key_down(uint16_t virtual_key);
   static void key_up(uint16_t virtual_key);
   static void pc_key(uint16_t virtual_key);
+  // The device key a PC key stands for (Shift gives Func), 0 for none: which
+  // key picture a front end shows pressed.
+  static uint8_t device_key_for(uint16_t virtual_key);
   static void click_func();
   // Alt + key: a service command (VK code of the letter, digit 1 or Delete).
   static void alt_command(uint16_t virtual_key);
@@ -191,13 +198,21 @@ class Session {
   // "1.3": the firmware's own version numbers.
   static std::string firmware_version();
   const std::string& image_path() const { return image_path_; }
-  // The image as the flash holds it now.
+  // The image as the flash holds it now; after close, as the device left it
+  // (the working label journalled) until the next session opens.
   std::vector<uint8_t> image_bytes() const;
   // "" or what went wrong when a save did not reach the image (told once by
   // the HostUi as well).
   std::string save_problem() const;
   // What was wrong with the image at open (missing, damaged fonts, read-only), or "".
   const std::string& open_problem() const { return open_problem_; }
+  // Counts the flash's writes and erases: a front end that keeps the image
+  // elsewhere (the web page's browser storage) copies it when this moves.
+  uint64_t flash_writes() const;
+  // Journals the working label as switching off does, while the device runs
+  // on; false (nothing saved) while a job prints. For a front end that may
+  // be closed without being told (a browser tab).
+  bool save_working_label();
 
   // Closes as the window does: the working label journalled, the worker
   // joined, the image written back by the durability policy.
