@@ -13,6 +13,7 @@
 #include "host/files/png.h"
 #include "host/session/script.h"
 #include "host/files/tape_view.h"
+#include "host/seam/flash_image.h"
 
 namespace fs = std::filesystem;
 
@@ -110,18 +111,42 @@ Output take_output(Session& device, const std::string& name) {
   return o;
 }
 
-bool write_output(const Output& o, const fs::path& path) {
+// A new golden goes into the repository: packed as small as zlib can.
+bool write_output(const Output& o, const fs::path& path, bool golden) {
   if (o.name == "lcd.png" || o.name == "tape.png")
-    return png_write_rgb(path.string(), o.pixels.width, o.pixels.height, o.pixels.rgb.data());
+    return png_write_rgb(path.string(), o.pixels.width, o.pixels.height, o.pixels.rgb.data(),
+                         golden ? 9 : PNG_LEVEL);
   std::ofstream out(path, std::ios::binary);
   out << o.bytes;
   return bool(out);
 }
 
+// Where a case's device starts. The suite's image is read and checked once
+// per process and every case starts from a copy in memory; a case's own
+// flash.hex (any size, damaged, as a user may have one) is copied over the
+// process's scratch file and opened as a user's file is. Neither is synced.
+struct Start {
+  const std::vector<uint8_t>* bytes = nullptr;  // the suite's image, or what before.txt left
+  std::vector<uint8_t> left;
+  std::string path;  // the scratch copy, when bytes is null
+};
+
+SessionOptions options_for(const Start& start, SuiteShared& shared) {
+  SessionOptions o(start.path);
+  o.durability = FlashDurability::Never;
+  if (start.bytes) {
+    o.image_bytes = *start.bytes;
+    o.check_image = !shared.image_checked;
+    shared.image_checked = true;
+  }
+  return o;
+}
+
 // The device part of a case: before.txt, then keys.txt; its outputs kept.
 // False with a message when a script does not parse or run.
-bool run_device(const SuiteCase& c, const std::string& image, const fs::path& out, const std::set<std::string>& wanted,
-                SuiteShared& shared, std::vector<Output>& outputs, std::string& error) {
+bool run_device(const SuiteCase& c, Start start, const std::string& image, const fs::path& out,
+                const std::set<std::string>& wanted, SuiteShared& shared, std::vector<Output>& outputs,
+                std::string& error) {
   std::vector<ScriptToken> before, keys;
   std::error_code ec;
   const bool has_before = fs::exists(c.dir / "before.txt", ec);
@@ -146,13 +171,19 @@ bool run_device(const SuiteCase& c, const std::string& image, const fs::path& ou
     fs::create_directories(out, ec);
   }
   if (has_before) {
-    Session device{SessionOptions(image)};
+    Session device{options_for(start, shared)};
     if (!run_script(device, before, error)) {
       error = "before.txt: " + error;
       return false;
     }
+    device.close();
+    // Switched off and on again: the next device finds what this one left.
+    if (start.bytes) {
+      start.left = device.image_bytes();
+      start.bytes = &start.left;
+    }
   }
-  Session device{SessionOptions(image)};
+  Session device{options_for(start, shared)};
   if (!run_script(device, keys, error, language)) return false;
   // Every case on the suite's image has the same fonts: one set of tables.
   if (wanted.count("state.json") && !c.own_image) {
@@ -164,32 +195,40 @@ bool run_device(const SuiteCase& c, const std::string& image, const fs::path& ou
   return true;
 }
 
-// The image a case starts from, written over the process's scratch copy (a
-// rewrite in place, no new file per case).
-bool fresh_image(const SuiteCase& c, const SuiteRun& run, SuiteShared& shared, std::string& error) {
-  std::vector<uint8_t> own;
-  const std::vector<uint8_t>* bytes = &shared.image;
-  if (c.own_image || shared.image.empty()) {
-    std::string text;
-    const fs::path from = c.own_image ? c.dir / "flash.hex" : fs::path(run.flash);
-    if (!golden::read_file(from, text)) {
-      error = "cannot read the flash image " + from.string();
-      return false;
-    }
-    std::vector<uint8_t>& target = c.own_image ? own : shared.image;
-    target.assign(text.begin(), text.end());
-    bytes = &target;
+bool read_image(const fs::path& from, std::vector<uint8_t>& bytes, std::string& error) {
+  std::string text;
+  if (!golden::read_file(from, text)) {
+    error = "cannot read the flash image " + from.string();
+    return false;
   }
+  bytes.assign(text.begin(), text.end());
+  return true;
+}
+
+// The image a case starts from: the suite's (read once) in memory, or its
+// own written over the process's scratch copy (a rewrite in place, no new
+// file per case). An image of the suite that is no whole flash image goes
+// the scratch way too, so that the device meets it as a user would.
+bool fresh_image(const SuiteCase& c, const SuiteRun& run, SuiteShared& shared, Start& start, std::string& error) {
+  if (!c.own_image && shared.image.empty() && !read_image(run.flash, shared.image, error)) return false;
+  if (!c.own_image && shared.image.size() == FLASH_IMAGE_SIZE) {
+    start.bytes = &shared.image;
+    return true;
+  }
+  std::vector<uint8_t> own;
+  if (c.own_image && !read_image(c.dir / "flash.hex", own, error)) return false;
+  const std::vector<uint8_t>& bytes = c.own_image ? own : shared.image;
   std::fstream f(run.scratch_image, std::ios::binary | std::ios::in | std::ios::out);
   if (!f) f.open(run.scratch_image, std::ios::binary | std::ios::out | std::ios::trunc);
-  f.write(reinterpret_cast<const char*>(bytes->data()), std::streamsize(bytes->size()));
+  f.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   f.close();
   std::error_code ec;
-  if (f && fs::file_size(run.scratch_image, ec) != bytes->size()) fs::resize_file(run.scratch_image, bytes->size(), ec);
+  if (f && fs::file_size(run.scratch_image, ec) != bytes.size()) fs::resize_file(run.scratch_image, bytes.size(), ec);
   if (!f || ec) {
     error = "cannot write the case's copy of the flash image " + run.scratch_image;
     return false;
   }
+  start.path = run.scratch_image;
   return true;
 }
 }  // namespace
@@ -239,7 +278,10 @@ SuiteResult suite_run_case(const SuiteCase& c, const SuiteRun& run, SuiteShared&
   }
   const fs::path out = fs::path(run.work) / c.name;
   std::vector<Output> outputs;
-  if (!fresh_image(c, run, shared, error) || !run_device(c, run.scratch_image, out, wanted, shared, outputs, error)) {
+  Start from;
+  const std::string image = c.own_image ? (c.dir / "flash.hex").string() : run.flash;
+  if (!fresh_image(c, run, shared, from, error) ||
+      !run_device(c, std::move(from), image, out, wanted, shared, outputs, error)) {
     r.messages.push_back(error);
     return finish(false);
   }
@@ -253,7 +295,7 @@ SuiteResult suite_run_case(const SuiteCase& c, const SuiteRun& run, SuiteShared&
     // will look at them.
     std::error_code ec;
     fs::create_directories(out, ec);
-    if (!write_output(o, out / o.name)) {
+    if (!write_output(o, out / o.name, run.rebaseline)) {
       r.messages.push_back("cannot write " + (out / o.name).string());
       ok = false;
       continue;

@@ -17,7 +17,7 @@ struct SuiteCase {
 struct SuiteRun {
   std::string flash;          // the suite's image
   std::string work;           // outputs go to <work>/<case name>/
-  std::string scratch_image;  // where this process copies each case's image
+  std::string scratch_image;  // where this process copies a case's own image
   bool rebaseline = false;
 };
 
@@ -28,12 +28,14 @@ struct SuiteResult {
   std::vector<std::string> messages;  // why it failed, where its diff went
 };
 
-// What the cases of one process share: the suite's image as read once, and
-// the screen text's glyph tables of its fonts.
+// What the cases of one process share: the suite's image as read once (and
+// checked by the first case that starts from it), and the screen text's
+// glyph tables of its fonts.
 struct SuiteShared {
   SuiteShared();
   ~SuiteShared();
   std::vector<uint8_t> image;
+  bool image_checked = false;
   std::shared_ptr<const LcdTextReader> screen;
 };
 

@@ -31,6 +31,7 @@ inline const std::string& bench_image_copy() {
 // The state the editor and menu benchmarks start from: fonts from the image,
 // LCD and keys fresh, 3/4-inch tape loaded, an empty label with its defaults.
 inline void bench_start_with_empty_label() {
+  spi_set_durability(FlashDurability::Never);  // a copy thrown away at exit
   spi_set_path(bench_image_copy());
   spi_init();
   font_init();

@@ -56,6 +56,7 @@ LabelRecord* label(uint8_t type, uint8_t size, std::initializer_list<const char*
 }
 
 void report(benchmark::State& state, uint64_t columns) {
+  state.SetLabel("budget >= 2,000,000 columns/s");
   state.counters["columns/s"] = benchmark::Counter(double(columns), benchmark::Counter::kIsRate);
   state.counters["columns"] = double(columns) / double(state.iterations());
 }
@@ -115,7 +116,9 @@ BENCHMARK(BM_Code128Block)->Unit(benchmark::kMicrosecond);
 void BM_HeadlessThreeCopyJob(benchmark::State& state) {
   uint64_t simulated_ms = 0;
   for (auto _ : state) {
-    Session device{SessionOptions(bench_image_copy())};
+    SessionOptions options(bench_image_copy());
+    options.durability = FlashDurability::Never;
+    Session device{options};
     const uint64_t start = host_clock_now_ms();
     cart_set_id(3);
     std::string error;

@@ -18,13 +18,10 @@ namespace {
 struct ImageForBench {
   std::string path;
   explicit ImageForBench(bool sync) {
+    spi_set_durability(sync ? FlashDurability::SyncEachSave : FlashDurability::Never);
     path = test_font_image::install("save_bench");
-    spi_set_sync(sync);
   }
-  ~ImageForBench() {
-    spi_set_sync(true);
-    std::remove(path.c_str());
-  }
+  ~ImageForBench() { std::remove(path.c_str()); }
 };
 
 // Two records that differ, saved in turn so that every save writes.

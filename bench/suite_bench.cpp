@@ -51,6 +51,7 @@ fs::path make_suite(const fs::path& root) {
 }
 
 void BM_Suite1000Cases(benchmark::State& state) {
+  state.SetLabel(state.range(0) == 1 ? "budget <= 4 s with 1 job, 0 fdatasync" : "budget <= 2 s with 2 jobs, 0 fdatasync");
   const fs::path root = fs::temp_directory_path() / ("klx80-bench-suite-" + std::to_string(getpid()));
   fs::remove_all(root);
   const fs::path suite = make_suite(root);

@@ -24,6 +24,7 @@ struct Layout {
   bool bilevel;
   const uint8_t* rows;
   size_t row_bytes;
+  int level;
 };
 
 void append_to_string(png_structp png, png_bytep data, png_size_t length) {
@@ -48,7 +49,7 @@ bool write_stream(FILE* file, std::string* memory, const Layout& l) {
     png_set_write_fn(png, memory, append_to_string, flush_nothing);
   // Unfiltered rows pack these few-coloured dot pictures best.
   png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
-  png_set_compression_level(png, 9);
+  png_set_compression_level(png, l.level);
   png_set_IHDR(png, info, png_uint_32(l.width), png_uint_32(l.height), l.bilevel ? 1 : 8,
                l.bilevel ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
@@ -75,20 +76,20 @@ std::string encode(const Layout& l) {
 }
 }  // namespace
 
-bool png_write_rgb(const std::string& path, int width, int height, const uint8_t* rgb) {
-  return write_file(path, {width, height, false, rgb, size_t(width) * 3});
+bool png_write_rgb(const std::string& path, int width, int height, const uint8_t* rgb, int level) {
+  return write_file(path, {width, height, false, rgb, size_t(width) * 3, level});
 }
 
-bool png_write_bilevel(const std::string& path, int width, int height, const uint8_t* rows) {
-  return write_file(path, {width, height, true, rows, (size_t(width) + 7) / 8});
+bool png_write_bilevel(const std::string& path, int width, int height, const uint8_t* rows, int level) {
+  return write_file(path, {width, height, true, rows, (size_t(width) + 7) / 8, level});
 }
 
 std::string png_encode_rgb(int width, int height, const uint8_t* rgb) {
-  return encode({width, height, false, rgb, size_t(width) * 3});
+  return encode({width, height, false, rgb, size_t(width) * 3, PNG_LEVEL});
 }
 
 std::string png_encode_bilevel(int width, int height, const uint8_t* rows) {
-  return encode({width, height, true, rows, (size_t(width) + 7) / 8});
+  return encode({width, height, true, rows, (size_t(width) + 7) / 8, PNG_LEVEL});
 }
 
 bool png_read_rgb(const std::string& path, int& width, int& height, std::string& rgb) {

@@ -6,12 +6,19 @@
 #include <cstdint>
 #include <string>
 
+// The zlib level the pictures are written at. These few-coloured dot
+// pictures pack nearly as small at 1 as at 9 and take a fraction of the
+// time (bench/png_bench measures the levels), and a long label run writes
+// thousands of them.
+constexpr int PNG_LEVEL = 1;
+
 // rgb: height rows of width RGB pixels. Returns false (and writes nothing)
 // when the file cannot be written.
-bool png_write_rgb(const std::string& path, int width, int height, const uint8_t* rgb);
+bool png_write_rgb(const std::string& path, int width, int height, const uint8_t* rgb, int level = PNG_LEVEL);
 // A black and white picture at one bit a pixel: height rows of (width + 7) / 8
 // bytes, bit 7 of a byte first, a set bit black (the rows of a P4 PBM).
-bool png_write_bilevel(const std::string& path, int width, int height, const uint8_t* rows);
+bool png_write_bilevel(const std::string& path, int width, int height, const uint8_t* rows,
+                       int level = PNG_LEVEL);
 
 // The same pictures as the bytes of a PNG file, for a caller that keeps them
 // in memory; empty when the picture is empty or too large.

@@ -1,25 +1,46 @@
 #include "host/files/tape_pbm.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <fstream>
 
 #include "host/files/output_file.h"
 #include "host/seam/tape.h"
 
+namespace {
+// Transposes an 8 x 8 bit block, row 0 in the top byte and column 0 in bit 7
+// of each byte: rows become columns.
+uint64_t transpose8(uint64_t x) {
+  uint64_t t = (x ^ (x >> 7)) & 0x00AA00AA00AA00AAull;
+  x ^= t ^ (t << 7);
+  t = (x ^ (x >> 14)) & 0x0000CCCC0000CCCCull;
+  x ^= t ^ (t << 14);
+  t = (x ^ (x >> 28)) & 0x00000000F0F0F0F0ull;
+  return x ^ t ^ (t << 28);
+}
+}  // namespace
+
 std::string tape_pbm() {
-  const size_t width = tape_column_count();
+  std::vector<TapeColumn> columns;
+  const size_t width = tape_copy_columns(0, TAPE_MAX_COLUMNS, columns);
+  columns.resize(width);
   const std::string header = "P4\n" + std::to_string(width) + " " + std::to_string(TAPE_DOTS) + "\n";
-  std::vector<TapeColumn> columns(width);
-  for (size_t i = 0; i < width; ++i) tape_column(i, columns[i]);
   // Each picture row is packed 8 columns a byte, leftmost column in bit 7,
-  // 1 = black. Stored column byte j bit 7 first is picture row 8j.
+  // 1 = black. Stored column byte j bit 7 first is picture rows 8j..8j+7, so
+  // eight columns' byte j, transposed, are those eight rows' byte.
   const size_t row_bytes = (width + 7) / 8;
   std::string out = header;
   out.resize(header.size() + row_bytes * TAPE_DOTS, '\0');
   char* bits = out.data() + header.size();
-  for (int row = 0; row < TAPE_DOTS; ++row) {
-    const uint8_t mask = uint8_t(0x80 >> (row % 8));
-    for (size_t x = 0; x < width; ++x)
-      if (columns[x][row / 8] & mask) bits[row * row_bytes + x / 8] |= char(0x80 >> (x % 8));
+  for (size_t block = 0; block < row_bytes; ++block) {
+    const size_t x0 = block * 8, n = std::min<size_t>(8, width - x0);
+    for (int j = 0; j < TAPE_COLUMN_BYTES; ++j) {
+      uint64_t x = 0;
+      for (size_t k = 0; k < n; ++k) x |= uint64_t(columns[x0 + k][j]) << (56 - 8 * k);
+      if (!x) continue;
+      x = transpose8(x);
+      for (int r = 0; r < 8; ++r) bits[size_t(8 * j + r) * row_bytes + block] = char(x >> (56 - 8 * r));
+    }
   }
   return out;
 }

@@ -7,6 +7,8 @@
 #include <thread>
 #include <vector>
 
+#include "host/seam/tape.h"
+
 namespace {
 struct Clock {
   std::atomic<bool> virtual_mode{false};
@@ -41,6 +43,7 @@ void virtual_sleep(std::unique_lock<std::mutex>& lock, uint32_t ms, bool (*has_w
 }
 
 void sleep_through_clock(uint32_t ms, bool (*has_work)()) {
+  tape_publish();  // what this thread printed is on the tape before anyone else runs
   if (!s.virtual_mode) {
     real_sleep(ms);
     return;

@@ -4,6 +4,7 @@
 // match their sum. A file that fails is never extended or rewritten; a file
 // that is no image at all (a device node, a huge file) is refused.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -31,6 +32,8 @@ struct FlashImageCheck {
 FlashImageCheck flash_image_inspect(const std::string& path);
 // The above, plus the font sum read from the file.
 FlashImageCheck flash_image_check(const std::string& path);
+// The 32-bit sum of the bytes (the font data's check).
+uint32_t flash_image_byte_sum(const uint8_t* bytes, size_t length);
 // "" or a line saying that the font data do not match their sum at 0xEFFFC.
 std::string flash_image_font_problem(const std::string& path, const std::vector<uint8_t>& bytes);
 // Reads a file that flash_image_inspect accepted; false when it cannot.

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstring>
 #include <mutex>
+#include <vector>
 
 namespace {
 constexpr uint8_t kGreen[3] = {156, 180, 145};  // normal LCD background
@@ -24,6 +25,15 @@ struct Mirror {
   uint8_t blink = 0;
   MirrorLamps lamps;
   std::atomic<uint64_t> generation{0};
+  // The picture is painted when someone reads it, not at every load: a
+  // headless run loads the LCD thousands of times and reads it once. Until
+  // then rgb is stale and the cursor bars drawn since the load wait here.
+  bool rgb_stale = false;
+  struct Bar {
+    int x, top, bottom;
+    const uint8_t* colour;
+  };
+  std::vector<Bar> bars;
 } s;
 
 void fill(int x0, int y0, int x1, int y1, const uint8_t colour[3]) {
@@ -41,10 +51,9 @@ int painted_columns(int page) { return page == 7 ? 56 : 132; }
 void changed() { s.generation++; }
 
 // Paints dot row by dot row: each row of 132 dots becomes one 264-pixel row,
-// copied twice for the double height.
-void redraw_locked() {
+// copied twice for the double height; then the cursor bars drawn since.
+void paint_locked() {
   const uint8_t* bg = s.background ? kGrey : kGreen;
-  for (int c = 57; c < 132; ++c) s.frame[6 * 132 + c] &= 0x80;  // the mirror's own copy
   for (int row = 0; row < 64; ++row) {
     int page = row / 8;
     uint8_t mask = uint8_t(0x80 >> (row % 8));
@@ -58,6 +67,16 @@ void redraw_locked() {
     }
     std::memcpy(out + MIRROR_WIDTH * 3, out, MIRROR_WIDTH * 3);
   }
+  for (const Mirror::Bar& b : s.bars) fill(b.x, b.top, b.x + 2, b.bottom, b.colour);
+  s.bars.clear();
+  s.rgb_stale = false;
+}
+
+// A new picture: painted when it is read.
+void redraw_locked() {
+  for (int c = 57; c < 132; ++c) s.frame[6 * 132 + c] &= 0x80;  // the mirror's own copy
+  s.rgb_stale = true;
+  s.bars.clear();
   changed();
 }
 
@@ -68,7 +87,15 @@ void toggle_cursor_locked() {
   int x = s.cursor_column < 2 ? 2 : 2 * s.cursor_column - 2;
   int top = 32 * s.cursor_line + 2;
   int bottom = 32 * s.cursor_line + 30;
-  if (x + 2 <= MIRROR_WIDTH && bottom <= MIRROR_HEIGHT) fill(x, top, x + 2, bottom, colour);
+  if (x + 2 <= MIRROR_WIDTH && bottom <= MIRROR_HEIGHT) {
+    // A picture not yet painted takes the bar when it is; an idle device
+    // blinks for hours without a load, so a long queue is painted now.
+    if (s.rgb_stale && s.bars.size() >= 64) paint_locked();
+    if (s.rgb_stale)
+      s.bars.push_back({x, top, bottom, colour});
+    else
+      fill(x, top, x + 2, bottom, colour);
+  }
   s.cursor_phase = !s.cursor_phase;
   changed();
 }
@@ -85,7 +112,8 @@ void set_lamp(bool MirrorLamps::*lamp, bool visible) {
 void mirror_init() {
   Guard g(s.lock);
   std::memset(s.frame, 0, sizeof s.frame);
-  fill(0, 0, MIRROR_WIDTH, MIRROR_HEIGHT, kGreen);
+  s.rgb_stale = true;  // all green, when it is read
+  s.bars.clear();
   s.background = 0;
   s.cursor_column = 1;
   s.cursor_line = 0;
@@ -171,6 +199,7 @@ void mirror_show_battery(uint8_t level) {
 
 void mirror_copy_rgb(uint8_t* out) {
   Guard g(s.lock);
+  if (s.rgb_stale) paint_locked();
   std::memcpy(out, s.rgb, sizeof s.rgb);
 }
 

@@ -1,12 +1,15 @@
 // The simulated flash chip. The device opened the image file for every access;
-// here the file is read once at spi_init and reads are served from that copy,
-// while writes and erases still go to the file at once (and to the copy), so
-// the file stays the flash's true contents between runs.
+// here the file is opened once, when the device starts, and read whole; reads
+// are served from that copy. Writes and erases change the copy and go to the
+// file at once through the same descriptor (one pwrite each), so the file
+// stays the flash's true contents between runs. When they reach the disk is
+// the durability policy: each save (the desktop program), once when the
+// device is switched off (a batch run), or never (suite cases, fuzzing,
+// benchmarks).
 //
 // It is a NOR part: programming can only clear bits (the stored byte is the
 // old byte AND the new one), and only an erase sets a whole sector back to
-// 0xFF. Each write reaches the disk (fdatasync) before the call returns, so
-// the order of the firmware's writes is the order a power cut sees.
+// 0xFF. The order of the firmware's writes is the order a power cut sees.
 #include "host/seam/spi_flash.h"
 
 #include <fcntl.h>
@@ -28,14 +31,17 @@ struct Flash {
   std::mutex mutex;            // the flash mutex: one access at a time
   std::vector<uint8_t> image;  // the whole flash, loaded at spi_init
   bool present = false;
-  bool writable = false;       // a usable 1 MiB image that opened for writing
+  bool writable = false;       // changes go to the file through fd
+  int fd = -1;                 // the image file, open for the life of the device
+  bool whole_pending = false;  // a memory image: the file gets it whole at the first change
+  bool dirty = false;          // written since the last sync
   std::string save_problem;    // why a change could not be saved, first time only
   std::atomic<bool> save_failed{false};
   std::atomic<uint64_t> opens{0};
+  std::atomic<uint64_t> syncs{0};
   std::atomic<uint64_t> operations{0};  // writes and erases since spi_cut_arm
   int64_t cut_at = -1;                  // operation at which the power fails; -1 never
   bool cut_tears = false;
-  bool sync = true;
   FlashDurability durability = FlashDurability::SyncEachSave;
   std::vector<uint8_t> memory_image;  // served instead of the file when not empty
   bool from_memory = false;           // the image in use came from memory
@@ -46,28 +52,65 @@ void note_save_failure(const std::string& why) {
   s.save_problem = "Changes cannot be saved to " + s.path + ": " + why;
 }
 
-// Writes the bytes of memory at [address, address + length) to the file and
-// waits until they are on the disk.
-void write_through(uint32_t address, size_t length) {
-  s.opens++;
-  int fd = ::open(s.path.c_str(), O_WRONLY | O_CLOEXEC);
-  if (fd < 0) {
-    note_save_failure(std::strerror(errno));
-    return;
-  }
-  const uint8_t* p = s.image.data() + address;
-  size_t done = 0;
-  while (done < length) {
-    ssize_t n = ::pwrite(fd, p + done, length - done, off_t(address + done));
+void close_file() {
+  if (s.fd >= 0) ::close(s.fd);
+  s.fd = -1;
+  s.writable = false;
+}
+
+bool write_all(const uint8_t* p, size_t length, off_t at) {
+  for (size_t done = 0; done < length;) {
+    ssize_t n = ::pwrite(s.fd, p + done, length - done, at + off_t(done));
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
+    if (n <= 0) {
+      note_save_failure(std::strerror(n < 0 ? errno : EIO));
+      return false;
+    }
     done += size_t(n);
   }
-  if (done < length)
-    note_save_failure(std::strerror(errno ? errno : EIO));
-  else if (s.sync && ::fdatasync(fd) != 0)
+  return true;
+}
+
+// A file deleted (or replaced by another) while the device runs takes no
+// more changes: they would land in a file nobody can open again.
+bool file_still_there(bool by_path) {
+  struct stat open_file {}, named {};
+  if (::fstat(s.fd, &open_file) != 0 || open_file.st_nlink == 0) {
+    note_save_failure(std::strerror(ENOENT));
+    return false;
+  }
+  if (!by_path) return true;
+  if (::stat(s.path.c_str(), &named) != 0) {
     note_save_failure(std::strerror(errno));
-  ::close(fd);
+    return false;
+  }
+  if (named.st_dev != open_file.st_dev || named.st_ino != open_file.st_ino) {
+    note_save_failure("the file was replaced by another one");
+    return false;
+  }
+  return true;
+}
+
+void sync_locked() {
+  if (s.fd < 0 || !s.dirty) return;
+  s.dirty = false;
+  s.syncs++;
+  if (::fdatasync(s.fd) != 0) note_save_failure(std::strerror(errno));
+}
+
+// Writes the bytes of memory at [address, address + length) to the file;
+// with SyncEachSave waits until they are on the disk.
+void write_through(uint32_t address, size_t length) {
+  const bool each = s.durability == FlashDurability::SyncEachSave;
+  if (s.save_failed || !file_still_there(each)) return;
+  if (s.whole_pending) {
+    address = 0;
+    length = s.image.size();
+    s.whole_pending = false;
+  }
+  if (!write_all(s.image.data() + address, length, off_t(address))) return;
+  s.dirty = true;
+  if (each) sync_locked();
 }
 
 // One program or erase operation. A power cut (tests only) stops every
@@ -82,8 +125,62 @@ void operate(const uint8_t* source, uint32_t address, size_t length, bool erase)
   if (!s.present || address >= s.image.size()) return;
   length = std::min<size_t>(length, s.image.size() - address);
   uint8_t* at = s.image.data() + address;
-  for (size_t i = 0; i < length; ++i) at[i] = erase ? 0xFF : uint8_t(at[i] & source[i]);
+  if (erase)
+    std::memset(at, 0xFF, length);
+  else
+    for (size_t i = 0; i < length; ++i) at[i] = uint8_t(at[i] & source[i]);
   if (s.writable && length > 0) write_through(address, length);
+}
+
+// Opens the image file once: read whole, and kept open for writing when it
+// is a whole, writable image.
+void load_file() {
+  FlashImageCheck check = flash_image_inspect(s.path);
+  // A path that is missing, unreadable, not a regular file or far too large is
+  // as good as missing: nothing is read from it and nothing written there.
+  if (check.verdict == FlashImageVerdict::Missing || check.verdict == FlashImageVerdict::Refused) return;
+  s.opens++;
+  int fd = check.writable ? ::open(s.path.c_str(), O_RDWR | O_CLOEXEC) : -1;
+  if (fd < 0) {
+    check.writable = false;
+    fd = ::open(s.path.c_str(), O_RDONLY | O_CLOEXEC);
+  }
+  if (fd < 0) return;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || uint64_t(st.st_size) > FLASH_IMAGE_REFUSE_SIZE) {
+    ::close(fd);
+    return;
+  }
+  s.image.resize(size_t(st.st_size));
+  size_t done = 0;
+  while (done < s.image.size()) {
+    ssize_t n = ::pread(fd, s.image.data() + done, s.image.size() - done, off_t(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += size_t(n);
+  }
+  s.image.resize(done);  // a file that shrank meanwhile reads as what it holds
+  s.present = true;
+  // Only a whole image is written to; a short or long one is served as a
+  // 1 MiB flash (missing bytes erased) and left as it is on the disk.
+  s.writable = check.writable && s.image.size() == FLASH_IMAGE_SIZE;
+  if (s.writable)
+    s.fd = fd;
+  else
+    ::close(fd);
+  s.image.resize(FLASH_IMAGE_SIZE, 0xFF);
+}
+
+// A memory image with a path: the file there takes the image's changes when
+// it is a whole, writable image; it is not read.
+void open_for_write_back() {
+  if (s.path.empty()) return;
+  const FlashImageCheck check = flash_image_inspect(s.path);
+  if (!check.writable) return;
+  s.opens++;
+  s.fd = ::open(s.path.c_str(), O_WRONLY | O_CLOEXEC);
+  s.writable = s.fd >= 0;
+  s.whole_pending = s.writable;
 }
 }  // namespace
 
@@ -106,35 +203,23 @@ bool spi_writable() {
 
 void spi_init() {
   std::lock_guard lock(s.mutex);
+  if (s.durability != FlashDurability::Never) sync_locked();  // a device not switched off first
+  close_file();
   s.image.clear();
   s.present = false;
-  s.writable = false;
+  s.dirty = false;
+  s.whole_pending = false;
   s.save_failed = false;
   s.save_problem.clear();
-  if (!s.memory_image.empty()) {
-    // An image handed over as bytes: served from memory, never written to a file.
-    s.image = s.memory_image;
-    s.present = true;
-    s.from_memory = true;
-    s.writable = false;
-    s.image.resize(FLASH_IMAGE_SIZE, 0xFF);
-    return;
-  }
-  s.from_memory = false;
-  s.opens++;
-  FlashImageCheck check = flash_image_inspect(s.path);
-  // A path that is missing, unreadable, not a regular file or far too large is
-  // as good as missing: nothing is read from it and nothing written there.
-  if (check.verdict == FlashImageVerdict::Missing || check.verdict == FlashImageVerdict::Refused) return;
-  if (!flash_image_read(s.path, s.image)) {
-    s.image.clear();
-    return;
-  }
-  s.present = true;
-  // Only a whole image is written to; a short or long one is served as a
-  // 1 MiB flash (missing bytes erased) and left as it is on the disk.
-  s.writable = check.writable && s.image.size() == FLASH_IMAGE_SIZE;
+  s.from_memory = !s.memory_image.empty();
+  if (!s.from_memory) return load_file();
+  // Served once. The buffers trade places and keep their storage, so that a
+  // process starting device after device (a suite, a fuzzer) allocates none.
+  std::swap(s.image, s.memory_image);
+  s.memory_image.clear();
   s.image.resize(FLASH_IMAGE_SIZE, 0xFF);
+  s.present = true;
+  open_for_write_back();
 }
 
 std::string spi_image_problem() {
@@ -158,6 +243,7 @@ void spi_write(const uint8_t* source, uint32_t address, uint16_t length) { opera
 void spi_erase_sector(uint32_t address) { operate(nullptr, address, SPI_SECTOR_SIZE, true); }
 
 uint64_t spi_file_opens() { return s.opens; }
+uint64_t spi_syncs() { return s.syncs; }
 
 std::string spi_save_problem() {
   if (!s.save_failed) return "";
@@ -165,15 +251,9 @@ std::string spi_save_problem() {
   return s.save_problem;
 }
 
-void spi_set_sync(bool sync) {
-  std::lock_guard lock(s.mutex);
-  s.sync = sync;
-}
-
 void spi_set_durability(FlashDurability durability) {
   std::lock_guard lock(s.mutex);
   s.durability = durability;
-  s.sync = durability == FlashDurability::SyncEachSave;
 }
 
 FlashDurability spi_durability() {
@@ -183,16 +263,21 @@ FlashDurability spi_durability() {
 
 void spi_flush() {
   std::lock_guard lock(s.mutex);
-  if (!s.writable || s.durability == FlashDurability::Never) return;
-  int fd = ::open(s.path.c_str(), O_WRONLY | O_CLOEXEC);
-  if (fd < 0) return;
-  if (::fdatasync(fd) != 0) note_save_failure(std::strerror(errno));
-  ::close(fd);
+  if (s.fd < 0 || s.durability == FlashDurability::Never) return;
+  // The changes were written to this file; one that is gone by now kept none.
+  if (s.dirty && !s.save_failed && !file_still_there(true)) return;
+  sync_locked();
 }
 
-void spi_set_memory_image(std::vector<uint8_t> bytes) {
+void spi_close() {
+  spi_flush();
   std::lock_guard lock(s.mutex);
-  s.memory_image = std::move(bytes);
+  close_file();
+}
+
+void spi_set_memory_image(const std::vector<uint8_t>& bytes) {
+  std::lock_guard lock(s.mutex);
+  s.memory_image = bytes;  // into the storage it had, when large enough
 }
 
 void spi_cut_arm(int64_t operation, bool tear) {

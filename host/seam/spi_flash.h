@@ -1,8 +1,10 @@
 // The serial flash chip, backed by the image file "fontData.hex": byte n of
-// the file is flash address n. Reads are served from memory; every write and
-// erase goes through to the file at once and reaches the disk before the call
-// returns, so the file is always current. A NOR part: a write only clears
-// bits (old AND new); an erase sets a whole sector to 0xFF.
+// the file is flash address n. The file is opened once when the device starts
+// and kept open until it is switched off (spi_close). Reads are served from
+// memory; every write and erase goes through to the file at once, so the file
+// is always current, and reaches the disk as the durability policy says. A
+// NOR part: a write only clears bits (old AND new); an erase sets a whole
+// sector to 0xFF.
 // A missing image stays missing: reads leave their destination as it was and
 // writes do nothing (no file is ever created by the firmware's writes). An
 // image that is not exactly 1 MiB, or is write-protected, is read as it stands
@@ -28,29 +30,34 @@ bool spi_writable();
 // 0xEFFFC), or "" when it looks whole or no image is loaded.
 std::string spi_image_problem();
 
-// Number of times the image file has been opened (reads must never open it).
+// Number of times the image file has been opened: once per spi_init (reads
+// and writes never open it).
 uint64_t spi_file_opens();
+// Number of times the image's changes were made to reach the disk (fdatasync).
+uint64_t spi_syncs();
 
 // "" or one line saying that a write did not reach the file (disk full, file
-// gone); set by the first failure after spi_init.
+// gone, replaced by another file); set by the first failure after spi_init.
 std::string spi_save_problem();
-// Whether each write waits for the disk (fdatasync); on by default.
-void spi_set_sync(bool sync);
 
 // When the image's changes reach the disk. The desktop program holds a
 // person's real data and syncs each save before it reports it saved; a batch
 // run syncs once when it ends (the journals are cut-safe, so a crash mid-run
 // leaves the old or the new state); suite cases, fuzzing and benchmarks never.
+// SyncEachSave until a device sets another.
 enum class FlashDurability { SyncEachSave, SyncAtClose, Never };
 void spi_set_durability(FlashDurability durability);
 FlashDurability spi_durability();
-// Makes every change so far durable (SyncAtClose does it at close).
+// Makes every change so far durable (unless the policy is Never).
 void spi_flush();
+// The device is switched off: spi_flush, then the file is let go.
+void spi_close();
 
-// The next spi_init serves these bytes instead of reading the file; changes
-// go to memory and, when a path is set and is a whole writable image, to the
-// file as the durability policy says. An empty vector goes back to the file.
-void spi_set_memory_image(std::vector<uint8_t> bytes);
+// The next spi_init (that one only) serves these bytes instead of reading the file; changes
+// go to memory and, when a path is set and names a whole writable image, to
+// that file (the whole image at the first change, then each change) as the
+// durability policy says. An empty vector goes back to the file.
+void spi_set_memory_image(const std::vector<uint8_t>& bytes);
 
 // Power-cut simulation for tests: numbers the writes and erases from 0 on;
 // operation `operation` and all after it are lost, or with `tear` that one

@@ -33,6 +33,11 @@ enum class TapeEvent {
 using TapeListener = void (*)(TapeEvent event, void* context);
 void tape_set_listener(TapeListener listener, void* context);
 
+// The columns this thread has printed and not yet handed over join the list
+// (the sink takes them in batches). The host clock calls it before the
+// thread waits; every reader below calls it for its own thread.
+void tape_publish();
+
 size_t tape_column_count();
 // Columns dropped from the start of the current tape since it began.
 uint64_t tape_dropped_columns();

@@ -98,7 +98,10 @@ Session::Session(const SessionOptions& options) : image_path_(options.image_path
   spi_set_durability(options.durability);
   if (options.fresh_inputs) cart_panel_init();
   firmware_start();
-  open_problem_ = spi_present() ? spi_image_problem() : flash_image_inspect(options.image_path).message;
+  if (!spi_present())
+    open_problem_ = flash_image_inspect(options.image_path).message;
+  else if (options.check_image)
+    open_problem_ = spi_image_problem();
   if (options.warn_at_open && !open_problem_.empty()) host_ui().warn(open_problem_, "Error");
 }
 
@@ -139,9 +142,9 @@ void Session::close() {
   closed_ = true;
   remote_.reset();
   firmware_close();
-  spi_flush();
+  spi_close();
   report_save_problem();
-  spi_set_memory_image({});
+  spi_set_memory_image(std::vector<uint8_t>());
   if (owns_history_) tape_history_enable(false);
   Session* self = this;
   live_session.compare_exchange_strong(self, nullptr);

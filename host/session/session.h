@@ -47,7 +47,13 @@ struct SessionOptions {
   std::vector<uint8_t> image_bytes;
   SessionClock clock = SessionClock::Virtual;
   uint32_t speed = 1;  // RealTime only: 1, 4, 16 ...
+  // When the image's changes reach the disk: SyncEachSave for a person's
+  // own image (the desktop program), SyncAtClose for a batch run, Never for
+  // copies that are thrown away (suite cases, fuzzing, benchmarks).
   FlashDurability durability = FlashDurability::SyncAtClose;
+  // Check the image (its size, protection, the font data's sum) at open, for
+  // open_problem(). Many devices started from one image checked once say false.
+  bool check_image = true;
   // The host's inputs start as in a fresh process (material 3 in the media
   // panel, the battery dial at its start voltage). The desktop program keeps
   // its panel's own choice across restarts and says false.

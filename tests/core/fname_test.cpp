@@ -76,14 +76,14 @@ TEST_F(FileName, LeftRemovesTheLastCharacter) {
 
 TEST_F(FileName, EnterOnAnEmptyNameAsksForOneAndWritesNothing) {
   start(2);
-  const uint64_t opens = spi_file_opens();  // every flash write opens the image file
+  const uint64_t writes = spi_operations();  // every flash write and erase counts
   press(KEY_ENTER);
   EXPECT_EQ(messages(), std::vector<int>{kEnterName});
   close_popup();
   settle();
   EXPECT_EQ(ui_get_mode(), MODE_FILE_NAME);  // drawn anew
   EXPECT_EQ(name(), "-----------");
-  EXPECT_EQ(spi_file_opens(), opens);
+  EXPECT_EQ(spi_operations(), writes);
   const LabelRecord rec = stored(2);
   EXPECT_FALSE(lbl_checksum_ok(&rec));
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "host/seam/mirror.h"
 
@@ -141,4 +142,24 @@ TEST_F(Mirror, BatteryLevelsShowOutlineAndBars) {
   EXPECT_EQ(mirror_lamps().battery, 2);
   mirror_show_battery(7);
   EXPECT_EQ(mirror_lamps().battery, 0);
+}
+
+// The picture is painted when read: cursor bars drawn since the last load,
+// at moving places and any number of them, show as if painted at once.
+TEST_F(Mirror, BarsDrawnBeforeAReadShowAsIfPaintedAtOnce) {
+  for (int toggles : {1, 2, 65, 130}) {
+    std::vector<uint8_t> pictures[2];
+    for (int read_each = 0; read_each < 2; ++read_each) {
+      mirror_init();
+      for (size_t i = 0; i < LCD_FRAME_BYTES; ++i) frame[i] = uint8_t(i * 37);
+      mirror_load(frame);
+      for (int n = 0; n < toggles; ++n) {
+        mirror_cursor_set(uint8_t(n % 4), uint8_t(n * 7 % 60));
+        mirror_cursor_toggle();
+        if (read_each) mirror_rgb();
+      }
+      pictures[read_each].assign(mirror_rgb(), mirror_rgb() + MIRROR_RGB_BYTES);
+    }
+    EXPECT_EQ(pictures[0], pictures[1]) << toggles;
+  }
 }

@@ -34,9 +34,9 @@ TEST_F(WorkingLabelJournal, ClosingTwiceWithoutAChangeWritesOnce) {
   LabelRecord r = record_with('A');
   nvm_save_working_label(&r);
   EXPECT_TRUE(lbl_checksum_ok(&r));  // the save stores the checksum in the record
-  uint64_t opens = spi_file_opens();
+  uint64_t writes = spi_operations();
   nvm_save_working_label(&r);
-  EXPECT_EQ(spi_file_opens(), opens);
+  EXPECT_EQ(spi_operations(), writes);
   EXPECT_EQ(marker(0), NVM_MARK_WRITTEN);
   EXPECT_EQ(marker(1), NVM_MARK_FREE);
 

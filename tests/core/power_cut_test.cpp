@@ -40,12 +40,17 @@ class PowerCut : public ::testing::Test {
 
   void SetUp() override {
     path = test_font_image::install("power_cut");
-    spi_set_sync(false);  // a temporary file; the cost of the sync is measured in bench/
   }
   void TearDown() override {
     spi_cut_arm(-1, false);
-    spi_set_sync(true);
     std::remove(path.c_str());
+  }
+
+  // A temporary file: never synced (what a cut leaves is the flash's own).
+  SessionOptions options() const {
+    SessionOptions o(path);
+    o.durability = FlashDurability::Never;
+    return o;
   }
 
   void put_image(const Bytes& image) {
@@ -66,7 +71,7 @@ class PowerCut : public ::testing::Test {
   template <typename Step>
   void run(const std::vector<std::string>& sessions, Step step, int64_t cut_at = -1) {
     for (const std::string& session : sessions) {
-      Session device{SessionOptions(path)};
+      Session device{options()};
       std::string error;
       device.settle(error);
       for (const ScriptToken& t : tokens(session)) {
@@ -84,7 +89,7 @@ class PowerCut : public ::testing::Test {
   Stored restart_on(const Bytes& image) {
     spi_cut_arm(-1, false);
     put_image(image);
-    Session device{SessionOptions(path)};
+    Session device{options()};
     std::string error;
     device.settle(error);
     Stored s;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "host/seam/flash_image.h"
 #include "host/seam/spi_flash.h"
 
 namespace fs = std::filesystem;
@@ -36,6 +37,8 @@ class SpiFlash : public ::testing::Test {
     spi_set_path(image.string());
   }
   void TearDown() override {
+    spi_set_durability(FlashDurability::SyncEachSave);
+    spi_set_memory_image({});
     spi_set_path("fontData.hex");
     spi_init();
     fs::remove_all(dir);
@@ -145,14 +148,96 @@ TEST_F(SpiFlash, ImagesOfTheWrongSizeAreReadButNeverWritten) {
   }
 }
 
-TEST_F(SpiFlash, ReadsNeverOpenTheFile) {
-  make_image();
-  uint64_t before = spi_file_opens();
-  uint8_t buffer[256];
-  for (uint32_t a = 0; a < 0x100000; a += 4096) spi_read(buffer, a, sizeof buffer);
-  EXPECT_EQ(spi_file_opens(), before);
-  spi_erase_sector(0xF0000);
-  EXPECT_EQ(spi_file_opens(), before + 1);  // writes go through to the file
+// The file is opened once per start; reads and writes use that one open.
+// When changes reach the disk is the policy's: each write, once at close, never.
+TEST_F(SpiFlash, OneOpenPerStartAndSyncsAsThePolicySays) {
+  struct Row {
+    FlashDurability policy;
+    uint64_t syncs_after_writes, syncs_after_close;
+  };
+  for (const Row& row : {Row{FlashDurability::SyncEachSave, 3, 3}, Row{FlashDurability::SyncAtClose, 0, 1},
+                         Row{FlashDurability::Never, 0, 0}}) {
+    spi_set_durability(row.policy);
+    const uint64_t opens = spi_file_opens();
+    make_image();
+    EXPECT_EQ(spi_file_opens(), opens + 1);
+    const uint64_t syncs = spi_syncs();
+    uint8_t buffer[256];
+    for (uint32_t a = 0; a < 0x100000; a += 4096) spi_read(buffer, a, sizeof buffer);
+    const uint8_t data[2] = {0x12, 0x34};
+    spi_erase_sector(0xF0000);
+    spi_write(data, 0xF0000, 2);
+    spi_write(data, 0xF0010, 2);
+    EXPECT_EQ(spi_file_opens(), opens + 1);
+    EXPECT_EQ(spi_syncs() - syncs, row.syncs_after_writes);
+    spi_close();
+    EXPECT_EQ(spi_syncs() - syncs, row.syncs_after_close);
+    const std::vector<uint8_t> file = file_bytes(image);
+    EXPECT_EQ(file[0xF0011], 0x34);  // written through whatever the policy
+    EXPECT_EQ(file[0xF0012], 0xFF);
+    EXPECT_EQ(spi_save_problem(), "");
+  }
+}
+
+// A file deleted or replaced while the device runs takes no changes that
+// nobody could read again, and the user is told; the device runs on.
+TEST_F(SpiFlash, AnImageFileGoneOrReplacedMeanwhileIsASaveProblem) {
+  struct Row {
+    FlashDurability policy;
+    bool replace;              // moved aside and another file put at the path, else deleted
+    bool told_at_write;        // else at close
+    const char* says;
+  };
+  for (const Row& row : {Row{FlashDurability::SyncAtClose, false, true, "No such file"},
+                         Row{FlashDurability::SyncEachSave, false, true, "No such file"},
+                         Row{FlashDurability::SyncEachSave, true, true, "replaced by another"},
+                         Row{FlashDurability::SyncAtClose, true, false, "replaced by another"}}) {
+    spi_set_durability(row.policy);
+    make_image();
+    if (row.replace) {
+      fs::rename(image, dir / "moved.hex");
+      write_file(image, std::vector<uint8_t>(0x100000, 0x5A));
+    } else {
+      fs::remove(image);
+    }
+    spi_erase_sector(0xF0000);
+    EXPECT_EQ(spi_save_problem().empty(), !row.told_at_write) << row.says;
+    spi_close();
+    EXPECT_NE(spi_save_problem().find(row.says), std::string::npos) << spi_save_problem();
+    uint8_t back = 0;
+    spi_read(&back, 0xF0000, 1);
+    EXPECT_EQ(back, 0xFF);  // the running device keeps the change
+    if (row.replace) {
+      EXPECT_EQ(file_bytes(image), std::vector<uint8_t>(0x100000, 0x5A));
+    }
+  }
+}
+
+// Bytes in memory: a path names the file they are written back to (whole at
+// the first change), no path keeps every change in memory.
+TEST_F(SpiFlash, AMemoryImageWritesBackOnlyWhereAPathNamesAWholeImage) {
+  std::vector<uint8_t> bytes(0x100000, 0x11);
+  for (bool with_path : {true, false}) {
+    write_file(image, std::vector<uint8_t>(0x100000, 0x22));
+    spi_set_path(with_path ? image.string() : "");
+    spi_set_memory_image(bytes);
+    spi_init();
+    uint8_t back = 0;
+    spi_read(&back, 0x1234, 1);
+    EXPECT_EQ(back, 0x11);
+    EXPECT_EQ(spi_writable(), with_path);
+    const uint8_t zero[1] = {0};
+    spi_write(zero, 0xF0000, 1);
+    spi_close();
+    std::vector<uint8_t> expected(0x100000, 0x22);
+    if (with_path) {
+      expected = bytes;
+      expected[0xF0000] = 0;
+    }
+    EXPECT_EQ(file_bytes(image), expected) << with_path;
+    EXPECT_EQ(spi_contents()[0xF0000], 0);
+  }
+  spi_set_memory_image({});
 }
 
 TEST_F(SpiFlash, TemplateIsInstalledOnlyWhereNoImageExists) {
@@ -198,4 +283,19 @@ TEST(SpiFlashImageCheck, ShortAndDamagedImagesAreDescribed) {
   fs::remove(path);
   spi_init();
   EXPECT_EQ(spi_image_problem(), "");  // a missing file has its own warning
+}
+
+// The font sum taken word by word equals the byte sum, for every length and
+// for bytes that fill every lane (all 0xFF).
+TEST(SpiFlashImageCheck, FontSumWordByWordEqualsTheByteSum) {
+  std::vector<uint8_t> bytes(FLASH_FONT_SUM_ADDR + 9);
+  for (uint8_t fill : {uint8_t(0), uint8_t(0xFF)}) {
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = fill ? fill : uint8_t(i * 2654435761u >> 13);
+    for (size_t length : {size_t(0), size_t(1), size_t(7), size_t(8), size_t(9), size_t(1031), size_t(8 * 128),
+                          size_t(8 * 129 + 3), size_t(FLASH_FONT_SUM_ADDR)}) {
+      uint32_t expected = 0;
+      for (size_t i = 0; i < length; ++i) expected += bytes[i + 1];
+      EXPECT_EQ(flash_image_byte_sum(bytes.data() + 1, length), expected) << length << " " << int(fill);
+    }
+  }
 }

@@ -11,6 +11,7 @@
 
 #include "firmware/print/cutter.h"
 #include "host/seam/clock.h"
+#include "host/files/tape_pbm.h"
 
 namespace {
 
@@ -198,3 +199,52 @@ TEST_F(TapeTest, AppendWhilePaintingIsSafe) {
 }
 
 }  // namespace
+
+// The PBM rows hold, dot for dot, the stored columns (8 x 8 blocks turned
+// over), for widths that fill and that leave a part of a byte.
+TEST_F(TapeTest, PbmRowsHoldEveryStoredDot) {
+  for (size_t width : {size_t(1), size_t(7), size_t(8), size_t(9), size_t(301)}) {
+    tape_init();
+    for (size_t x = 0; x < width; ++x) {
+      uint8_t column[16];
+      for (int k = 0; k < 16; ++k) column[k] = uint8_t((x * 131 + k * 29) * 0x9E37 >> 5);
+      tape_add_column(column);
+    }
+    const std::string pbm = tape_pbm();
+    const std::string header = "P4\n" + std::to_string(width) + " 128\n";
+    ASSERT_EQ(pbm.compare(0, header.size(), header), 0);
+    const size_t row_bytes = (width + 7) / 8;
+    ASSERT_EQ(pbm.size(), header.size() + row_bytes * 128);
+    const auto* bits = reinterpret_cast<const uint8_t*>(pbm.data() + header.size());
+    int wrong = 0;
+    for (size_t x = 0; x < row_bytes * 8; ++x) {
+      TapeColumn c{};
+      if (x < width) tape_column(x, c);
+      for (int row = 0; row < 128; ++row) {
+        const bool stored = c[row / 8] & (0x80 >> (row % 8));
+        const bool shown = bits[row * row_bytes + x / 8] & (0x80 >> (x % 8));
+        wrong += stored != shown;
+      }
+    }
+    EXPECT_EQ(wrong, 0) << width;
+  }
+}
+
+// Columns printed on another thread are handed over in batches, all of them
+// by the time that thread ends (or waits on the clock).
+TEST_F(TapeTest, ColumnsFromThePrintingThreadAreAllHandedOver) {
+  for (size_t count : {size_t(3), size_t(256), size_t(1000)}) {
+    tape_init();
+    std::thread printer([count] {
+      for (size_t i = 0; i < count; ++i) add_engine_column({{15, uint8_t(i)}});
+    });
+    printer.join();
+    EXPECT_EQ(tape_column_count(), count);
+    TapeColumn last;
+    ASSERT_TRUE(tape_column(count - 1, last));
+    uint8_t reversed = 0;  // engine byte 15 is stored byte 0, bits reversed
+    for (int b = 0; b < 8; ++b)
+      if ((count - 1) >> b & 1) reversed |= uint8_t(0x80 >> b);
+    EXPECT_EQ(last[0], reversed);
+  }
+}

@@ -1,14 +1,9 @@
 // What both fuzz targets share: a quiet device (warnings are expected for
-// damaged images and would flood the fuzzer's log), a flash image file in
-// memory-backed storage, and a key script run within a tick budget so that
-// every input ends in a fraction of a second.
+// damaged images and would flood the fuzzer's log), a flash image held in
+// memory (no file, never synced), and a key script run within a tick budget
+// so that every input ends in a fraction of a second.
 #pragma once
-#include <unistd.h>
-
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -35,24 +30,6 @@ inline void install_quiet_ui() {
   host_ui_install(&ui);
 }
 
-// /dev/shm when there is one: the image is rewritten for every input. One
-// image per process, removed when the process exits.
-inline std::string image_path(const char* name) {
-  static std::string path;
-  std::filesystem::path dir = std::filesystem::is_directory("/dev/shm") ? std::filesystem::path("/dev/shm")
-                                                                         : std::filesystem::temp_directory_path();
-  path = (dir / ("klx80_fuzz_" + std::string(name) + "_" + std::to_string(::getpid()) + ".hex")).string();
-  std::atexit([] { std::remove(path.c_str()); });
-  return path;
-}
-
-inline bool write_image(const std::string& path, const std::vector<uint8_t>& image) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  bool ok = std::fwrite(image.data(), 1, image.size(), f) == image.size();
-  return std::fclose(f) == 0 && ok;
-}
-
 // Runs tokens on the device until they end or the budget is spent. SNAP
 // tokens are skipped: a fuzzed file name must not write anywhere.
 inline void run_tokens(Session& device, const std::vector<ScriptToken>& tokens) {
@@ -65,9 +42,22 @@ inline void run_tokens(Session& device, const std::vector<ScriptToken>& tokens) 
   }
 }
 
-// Starts the device on the image at path, settles it and runs the script.
-inline void run_script(const std::string& path, const std::vector<ScriptToken>& tokens) {
-  Session device{SessionOptions(path)};
+// The options of every input's device: the image in memory, no file, never
+// synced. One set for the process, so that its image's storage is reused.
+inline SessionOptions& options() {
+  static SessionOptions o = [] {
+    SessionOptions made("");
+    made.durability = FlashDurability::Never;
+    return made;
+  }();
+  return o;
+}
+
+// Starts the device on options().image_bytes, settles it and runs the
+// script. With check_image the image's font sum is checked as a user's is.
+inline void run_script(const std::vector<ScriptToken>& tokens, bool check_image) {
+  options().check_image = check_image;
+  Session device{options()};
   device.set_settle_bound(kSettleBound);
   std::string error;
   device.settle(error);

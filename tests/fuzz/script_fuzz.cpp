@@ -11,18 +11,16 @@
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   fuzz_device::install_quiet_ui();
-  spi_set_sync(false);  // the image lives in memory-backed storage
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::vector<uint8_t> clean = test_font_image::build();
-  static const std::string path = fuzz_device::image_path("script");
   std::vector<ScriptToken> tokens;
   std::string error;
   if (!script_parse(std::string(reinterpret_cast<const char*>(data), size), tokens, error) || tokens.empty())
     return 0;
-  if (!fuzz_device::write_image(path, clean)) return 0;
-  fuzz_device::run_script(path, tokens);
+  fuzz_device::options().image_bytes = clean;
+  fuzz_device::run_script(tokens, false);
   return 0;
 }

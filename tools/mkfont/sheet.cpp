@@ -31,7 +31,8 @@ class Canvas {
         p[0] = c.r, p[1] = c.g, p[2] = c.b;
       }
   }
-  bool save(const std::string& path) const { return png_write_rgb(path, w_, h_, rgb_.data()); }
+  // Kept in the repository: packed as small as zlib can.
+  bool save(const std::string& path) const { return png_write_rgb(path, w_, h_, rgb_.data(), 9); }
 
  private:
   int w_, h_;
