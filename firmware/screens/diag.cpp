@@ -41,10 +41,12 @@ struct Diag {
   // An Alt command typed while the device prints, kept for the end of the job
   // (plus one; 0 = none).
   std::atomic<uint8_t> pending{0};
-  // Alt+Delete's command 0 must return to the editor even when the last
-  // command seen was 0 already (as after start-up): without being new it
-  // would leave the device in mode 13, where no task takes a key.
-  std::atomic<bool> zero_is_new{false};
+  // A typed Alt command is new even when it equals the last command seen
+  // (the same key twice, or Alt+Delete's 0 right after start-up): without
+  // being new it would leave the device in mode 13 with nothing run and no
+  // task taking a key. A command written by the print engine is new only
+  // when it differs.
+  std::atomic<bool> typed{false};
   // Tick only.
   uint8_t last_command = 0;
   uint8_t is_new = 1;
@@ -438,7 +440,7 @@ void start_pending() {
   if (!pending || device_printing()) return;
   d.pending = 0;
   d.command = uint8_t(pending - 1);
-  if (d.command == 0) d.zero_is_new = true;
+  d.typed = true;
   ui_set_mode(MODE_DIAG);
 }
 }  // namespace
@@ -454,7 +456,7 @@ void diag_init() {
   d.speed_test = 1;
   d.offset = 0;
   d.pending = 0;
-  d.zero_is_new = false;
+  d.typed = false;
   d.flash_block = kFlashBlocks;
   nvm_load_device_settings(d.settings);
 }
@@ -463,7 +465,7 @@ void diag_task() {
   start_pending();
   if (ui_get_mode() != MODE_DIAG) return;
   const uint8_t command = d.command;
-  d.is_new = command != d.last_command || (command == 0 && d.zero_is_new.exchange(false));
+  d.is_new = d.typed.exchange(false) || command != d.last_command;
   d.last_command = command;
   if (d.is_new) on_entry(command);
   if (ui_get_mode() == MODE_DIAG && d.command == command) every_tick(command);
@@ -489,7 +491,7 @@ void diag_alt_command(uint8_t command) {
     return;
   }
   d.command = command;
-  if (command == 0) d.zero_is_new = true;
+  d.typed = true;
   ui_set_mode(MODE_DIAG);
 }
 

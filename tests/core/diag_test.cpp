@@ -9,6 +9,7 @@
 #include "firmware/editor/message_ids.h"
 #include "firmware/kernel/key_codes.h"
 #include "firmware/nvm/nvm.h"
+#include "firmware/print/cutter.h"
 #include "firmware/print/engine.h"
 #include "firmware/print/samples.h"
 #include "firmware/print/test_prints.h"
@@ -84,11 +85,32 @@ TEST_F(Diag, SameCommandTwiceRunsItsEntryOnce) {
   alt('A');
   lcd_clear_text();
   lcd_flush();
-  alt('A');  // not new: the page is not drawn again
+  diag_set_command(1);  // written again, not typed: the page is not drawn again
+  settle();
   EXPECT_FALSE(top_line_inked());
-  alt('B');
-  alt('A');
+  alt('A');  // typed again: a new command
   EXPECT_TRUE(top_line_inked());
+}
+
+// An Alt command typed twice runs twice: the second print starts and the
+// device comes back to a keyboard that takes keys.
+TEST_F(Diag, RepeatedAltCommandRunsAgain) {
+  for (const uint16_t vk : {'X', 'G', 'L', 'J', 'Y', 'P', 'Q', 'R', 'T', 'U'}) {
+    SCOPED_TRACE(std::string("Alt+") + char(vk));
+    for (int round = 0; round < 2; ++round) {
+      const uint64_t before = prn_columns_sent();
+      alt(vk);
+      // Prints that have no job yet say so: only the popup changes.
+      const bool unbuilt = device->popup_showing() && msg_popup_current() == MSG_NOT_AVAILABLE;
+      while (prn_waiting_cut() || cut_waiting()) key(KEY_DELETE);
+      EXPECT_TRUE(vk == 'T' || unbuilt || prn_columns_sent() > before) << "round " << round;
+    }
+    while (device->popup_showing()) device->tick(20);
+    ASSERT_EQ(ui_get_mode(), MODE_EDITOR);
+    lbl_clear_text();
+    key(KEY_A);
+    EXPECT_EQ(line_text(0), "A");
+  }
 }
 
 TEST_F(Diag, FuncXLeavesToTheEditorOrToTheNextTestOfTheCycle) {
