@@ -77,9 +77,16 @@ bool device_printing() {
   return ui_is_printing_mode(ui_get_mode()) || prn_engine_busy() || prn_waiting_cut() || prn_printing_active();
 }
 
+// The stored device settings, or the factory ones when none are stored
+// (after the service erase) or they are not the device's.
+void load_settings() {
+  if (!nvm_load_device_settings(d.settings) || d.settings[PRN_SET_MAGIC] != PRN_SETTINGS_MAGIC)
+    prn_factory_settings(d.settings);
+}
+
 void info_page() {
   uint8_t counters[NVM_COUNTER_BYTES] = {};
-  nvm_load_device_settings(d.settings);
+  load_settings();
   const bool have_counters = nvm_load_counters(counters);
   const uint32_t cuts = have_counters ? uint32_t(counters[0]) | uint32_t(counters[1]) << 8 |
                                             uint32_t(counters[2]) << 16 | uint32_t(counters[3]) << 24
@@ -255,6 +262,7 @@ void grade_prompt_entry() {
 void grade_prompt() {
   const uint8_t key = take_key();
   if (key < KEY_A || key > KEY_D) return;
+  load_settings();  // what the menus stored meanwhile (the language) stays
   d.settings[PRN_SET_HEAD_GRADE] = uint8_t(key + 38);  // "A".."D"
   nvm_save_device_settings(d.settings);
   ui_set_mode(MODE_HEAD_DIAG);
@@ -286,6 +294,7 @@ void offset_choice() {
   const uint8_t key = take_key();
   if (!key) return;
   if (key == KEY_ENTER) {
+    load_settings();
     d.settings[PRN_SET_HEAD_OFFSET] = uint8_t(d.offset);
     nvm_save_device_settings(d.settings);
     d.offset = 0;
@@ -458,7 +467,13 @@ void diag_init() {
   d.pending = 0;
   d.typed = false;
   d.flash_block = kFlashBlocks;
-  nvm_load_device_settings(d.settings);
+  load_settings();
+}
+
+void diag_erase_settings() {
+  nvm_erase_device_settings();
+  prn_use_factory_settings();
+  prn_factory_settings(d.settings);
 }
 
 void diag_task() {
