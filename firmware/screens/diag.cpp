@@ -63,6 +63,20 @@ struct Diag {
 } d;
 
 void diag_hw_hook(uint8_t, uint8_t) {}  // the sensor supply; nothing in the simulator
+
+// What the tests lit or started ends: the sensor supply, the display test's
+// phase, the flash check, the grey background, and a Func lamp the lamp walk
+// left lit shows the Func state again.
+void leave_tests() {
+  diag_hw_hook(0, 0);
+  diag_hw_hook(1, 0);
+  prn_hw_hook1(100);
+  d.lcd_phase = 2;
+  d.lamp_first = 0;
+  d.flash_block = kFlashBlocks;
+  mirror_set_background(0);
+  lcd_set_func_indicator(func_is_active());
+}
 uint8_t sensor_read(int) { return 0; }  // no sensor behind the eight inputs
 
 // Takes the waiting key (0 when none).
@@ -142,6 +156,7 @@ void display_test_entry() {
 void lamp_walk() {
   if (!kbd_get_key()) return;
   diag_check_exit();
+  if (d.command != 4) return;  // left: the key was the exit, not a step
   kbd_clear_key();
   switch (d.lamp_step) {
     case 0:
@@ -345,6 +360,7 @@ void on_entry(uint8_t command) {
   }
   switch (command) {
     case 0:
+      leave_tests();  // Esc may leave a test that Func+X did not end
       ui_set_mode(MODE_EDITOR);
       break;
     case 1:
@@ -489,14 +505,8 @@ void diag_task() {
 void diag_check_exit() {
   if (!func_is_active() || kbd_get_key() != KEY_X) return;
   kbd_clear_key();
-  diag_hw_hook(0, 0);
-  diag_hw_hook(1, 0);
-  prn_hw_hook1(100);
   func_after_key();
-  d.lcd_phase = 2;
-  d.lamp_first = 0;
-  d.flash_block = kFlashBlocks;
-  mirror_set_background(0);
+  leave_tests();
   d.command = d.cycle_pos != 0 ? 10 : 0;
 }
 

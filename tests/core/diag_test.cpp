@@ -129,6 +129,28 @@ TEST_F(Diag, FuncXLeavesToTheEditorOrToTheNextTestOfTheCycle) {
   EXPECT_EQ(diag_command(), 1);  // the information page comes next
 }
 
+// Leaving the display and lamp test, by Func+X at any step of the lamp walk
+// or by Esc, gives the editor its own lamps and background back.
+TEST_F(Diag, LeavingTheLampTestRestoresTheLampsAndTheBackground) {
+  const char* scripts[] = {
+      "ALT+D TICKS:450 A B FUNC X",    // Func+X where the next step would light Func
+      "ALT+D TICKS:450 A B C FUNC X",  // Func+X while the walk has Func lit
+      "ALT+D TICKS:450 A ESC",
+      "ALT+D TICKS:100 ESC",  // all dots on
+  };
+  for (const char* script : scripts) {
+    SCOPED_TRACE(script);
+    std::string error;
+    ASSERT_TRUE(device->run_script(script, error)) << error;
+    ASSERT_EQ(ui_get_mode(), MODE_EDITOR);
+    EXPECT_EQ(device->lamps().func, func_is_active());
+    const std::vector<uint8_t> rgb = device->lcd_rgb();
+    const size_t corner = (MIRROR_WIDTH - 1) * 3;  // top right: no ink in the editor
+    EXPECT_EQ(std::vector<uint8_t>(rgb.begin() + corner, rgb.begin() + corner + 3),
+              (std::vector<uint8_t>{156, 180, 145}));
+  }
+}
+
 // The font area carries its byte sum after it: OK with the sum written,
 // "Fail" once one byte of the area changes.
 TEST_F(Diag, FlashCheckComparesTheFontAreaWithItsSum) {
