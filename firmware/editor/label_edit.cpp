@@ -259,6 +259,12 @@ uint8_t lbl_max_line_length() {
   return std::min(longest, LBL_MAX_CHARS);
 }
 
+uint8_t lbl_print_refusal() {
+  const LabelRecord& r = rec();
+  if (r.barcode_type != 0 && cart_get_id() != CART_TAPE_3_4_IN) return MSG_MEDIA_ONLY;
+  return prn_label_fits(&r) ? 0 : MSG_CANNOT_FIT;
+}
+
 // A barcode field only on a one-line Banner Landscape label on 3/4-inch tape.
 bool lbl_barcode_begin(uint8_t kind) {
   LabelRecord& r = rec();
