@@ -520,6 +520,27 @@ void diag_alt_command(uint8_t command) {
   ui_set_mode(MODE_DIAG);
 }
 
+bool diag_draw_pending() {
+  if (ui_get_mode() != MODE_DIAG) return false;
+  const uint8_t command = d.command;
+  return d.typed || command != d.last_command || (command == 11 && d.step <= 11);
+}
+
+bool diag_keeps_key() {
+  const uint8_t key = kbd_get_key();
+  if (ui_get_mode() != MODE_DIAG || key == 0 || diag_draw_pending()) return false;
+  if (func_is_active() && key == KEY_X) return false;  // the exit, taken on the next tick
+  switch (d.command) {
+    case 1:  // the counter-reset sequence takes every key
+    case 4:  // the lamp walk takes keys (the two display phases keep them until then)
+    case 15:
+    case 16:
+      return false;
+    default:
+      return true;
+  }
+}
+
 void diag_set_command(uint8_t command) { d.command = command; }
 uint8_t diag_command() { return d.command; }
 void diag_set_speed_test(uint8_t on) { d.speed_test = on; }

@@ -19,7 +19,14 @@ void diag_alt_command(uint8_t command);
 void diag_erase_settings();
 void diag_set_speed_test(uint8_t on);
 uint8_t diag_get_speed_test();
-int8_t diag_offset();  // the head offset being chosen (command 16)
+int8_t diag_offset();
+// A service screen is about to draw (the sensor page counts ticks before it
+// draws its first frame).
+bool diag_draw_pending();
+// The waiting key stays in the register for good: the service screen shown
+// takes no key but Func+X (the keyboard test, the flash check, the sensor
+// page, a command that has ended).
+bool diag_keeps_key();  // the head offset being chosen (command 16)
 
 void msg_browser_init();
 void msg_browser_task();

@@ -124,6 +124,8 @@ void msg_popup_task() {
   }
 }
 
+bool msg_popup_draw_pending() { return ui_get_mode() == MODE_POPUP && p.dirty != 0; }
+
 bool msg_popup_timed() { return ui_get_mode() == MODE_POPUP && p.timed != 0; }
 
 int msg_popup_current() { return ui_get_mode() == MODE_POPUP ? int(p.message) : -1; }
