@@ -117,7 +117,6 @@ void text_widen(uint16_t* cells, const uint8_t* bytes, uint8_t n) {
 
 bool char_is_letter(uint16_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-namespace {
 // Characters a serial ending at `position` of `line` may take: at most three,
 // never reaching back into the barcode field of line 0.
 int serial_window(const LabelRecord* r, uint8_t line, uint8_t position) {
@@ -129,7 +128,6 @@ int serial_window(const LabelRecord* r, uint8_t line, uint8_t position) {
   }
   return len;
 }
-}  // namespace
 
 uint16_t ser_value_at(uint8_t position, uint8_t cls) {
   const LabelRecord* r = lbl_record();

@@ -6,10 +6,14 @@
 #include "host/seam/tape.h"
 
 std::string tape_pbm() {
-  const size_t width = tape_column_count();
+  std::vector<TapeColumn> columns(tape_column_count());
+  for (size_t i = 0; i < columns.size(); ++i) tape_column(i, columns[i]);
+  return tape_pbm_of(columns);
+}
+
+std::string tape_pbm_of(const std::vector<TapeColumn>& columns) {
+  const size_t width = columns.size();
   const std::string header = "P4\n" + std::to_string(width) + " " + std::to_string(TAPE_DOTS) + "\n";
-  std::vector<TapeColumn> columns(width);
-  for (size_t i = 0; i < width; ++i) tape_column(i, columns[i]);
   // Each picture row is packed 8 columns a byte, leftmost column in bit 7,
   // 1 = black. Stored column byte j bit 7 first is picture row 8j.
   const size_t row_bytes = (width + 7) / 8;
