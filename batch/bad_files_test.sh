@@ -69,6 +69,7 @@ check "1-byte image" 0 "1 bytes, not a flash image" "$work/one.hex" -- --flash "
 check "0xF0000-byte image" 0 "983040 bytes, not a flash image" "$work/short.hex" -- --flash "$work/short.hex" --keys "TEXT:A"
 check "device node as image" 2 "character device" /dev/zero -- --flash /dev/zero --keys "TEXT:A"
 truncate -s 20M "$work/huge.hex"
+check "device node as script" 2 "script file: '/dev/zero' is a character device" /dev/zero -- --flash "$work/image.hex" --script /dev/zero
 check "20 MiB image" 2 "far too large" "$work/huge.hex" -- --flash "$work/huge.hex"
 check "--lcd-png names the image" 2 "names the flash image" "$work/image.hex" -- --flash "$work/image.hex" --lcd-png "$work/image.hex"
 check "--tape-pbm names the script" 2 "names the script" "$work/keys.txt" -- --flash "$work/image.hex" --script "$work/keys.txt" --tape-pbm "$work/keys.txt"

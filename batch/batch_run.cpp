@@ -14,10 +14,13 @@
 #include "batch/suite.h"
 #include "host/seam/flash_image.h"
 #include "host/session/session.h"
+#include "host/files/input_file.h"
 #include "host/files/output_file.h"
 #include "host/session/script.h"
 
 namespace {
+// A key script is typed text: a few megabytes are far more than any run types.
+constexpr uint64_t kScriptLimit = 16u << 20;
 const char kUsage[] =
     "usage: klx80-batch [--flash PATH] [--keys \"TOKENS\"]... [--script FILE] [--lcd-png FILE]\n"
     "                   [--tape-png FILE] [--tape-pbm FILE] [--device-png FILE] [--labels DIR] [--state]\n"
@@ -84,7 +87,8 @@ int batch_main(int argc, char** argv, DevicePictureWriter write_device_png, Devi
     } else if (arg == "--script") {
       if (!value(v)) return bad_arguments("--script needs a file");
       std::string text;
-      if (!golden::read_file(v, text)) return bad_arguments("cannot read script file '" + v + "'");
+      std::string why;
+      if (!input_file_read(v, text, why, kScriptLimit)) return bad_arguments("cannot read script file: " + why);
       o.script_files.push_back(v);
       o.script += text + "\n";
     } else if (arg == "--lcd-png") {

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "host/files/input_file.h"
 #include "host/files/png.h"
 
 namespace fs = std::filesystem;
@@ -13,14 +14,8 @@ namespace fs = std::filesystem;
 namespace golden {
 
 bool read_file(const std::string& path, std::string& out) {
-  std::error_code ec;
-  if (fs::is_directory(path, ec)) return false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream all;
-  all << in.rdbuf();
-  out = all.str();
-  return true;
+  std::string error;
+  return input_file_read(path, out, error);
 }
 
 namespace {

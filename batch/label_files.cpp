@@ -25,10 +25,10 @@ bool write_bytes(const std::string& path, const char* data, size_t size) {
   return std::fclose(f) == 0 && written;
 }
 
-// The current tape as a P4 PBM and as a PNG of the same bits.
-bool write_label(const std::string& pbm_path, const std::string& png_path) {
-  const size_t width = tape_column_count();
-  const std::string pbm = tape_pbm();
+// These columns as a P4 PBM and as a PNG of the same bits.
+bool write_label(const std::vector<TapeColumn>& columns, const std::string& pbm_path, const std::string& png_path) {
+  const size_t width = columns.size();
+  const std::string pbm = tape_pbm_of(columns);
   const size_t bits = (width + 7) / 8 * TAPE_DOTS;
   const auto* rows = reinterpret_cast<const uint8_t*>(pbm.data() + pbm.size() - bits);
   return write_bytes(pbm_path, pbm.data(), pbm.size()) && png_write_bilevel(png_path, int(width), TAPE_DOTS, rows);
@@ -63,14 +63,17 @@ void LabelFiles::on_tape(TapeEvent event, void* self) {
   if (event == TapeEvent::Ended) static_cast<LabelFiles*>(self)->label_ended();
 }
 
-// On the worker thread, as the engine ends the label: the tape holds just it.
+// On the worker thread, as the engine ends the label: the tape ends with it
+// (a sample run prints all its labels on one tape).
 void LabelFiles::label_ended() {
   const TapeLabel facts = tape_label_facts();
-  Entry e{entries_.size() + 1, tape_column_count(), facts.label_type, facts.cartridge, facts.copy, facts.serial};
+  std::vector<TapeColumn> columns;
+  tape_copy_columns(tape_ended_label_first(), TAPE_MAX_COLUMNS, columns);
+  Entry e{entries_.size() + 1, columns.size(), facts.label_type, facts.cartridge, facts.copy, facts.serial};
   const fs::path base(dir_);
   const std::string png = (base / numbered(e.number, "png")).string();
   const std::string pbm = (base / numbered(e.number, "pbm")).string();
-  if (failed_.empty() && !write_label(pbm, png)) failed_ = pbm + "' or '" + png;
+  if (failed_.empty() && !write_label(columns, pbm, png)) failed_ = pbm + "' or '" + png;
   entries_.push_back(std::move(e));
 }
 

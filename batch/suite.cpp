@@ -44,7 +44,7 @@ SuiteResult from_json(const ordered_json& j) {
 
 SuiteRun run_for(const SuiteOptions& o, int worker) {
   return SuiteRun{o.flash, o.work, (fs::path(o.work) / (".image-" + std::to_string(worker) + ".hex")).string(),
-                  o.rebaseline};
+                  o.rebaseline, o.dir};
 }
 
 void run_here(const SuiteOptions& o, const std::vector<SuiteCase>& cases, std::vector<SuiteResult>& results) {

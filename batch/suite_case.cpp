@@ -8,12 +8,12 @@
 #include <sstream>
 
 #include "batch/golden.h"
+#include "host/seam/flash_image.h"
 #include "host/session/session.h"
 #include "host/files/output_file.h"
 #include "host/files/png.h"
 #include "host/session/script.h"
 #include "host/files/tape_view.h"
-#include "host/seam/flash_image.h"
 
 namespace fs = std::filesystem;
 
@@ -196,6 +196,19 @@ bool run_device(const SuiteCase& c, Start start, const std::string& image, const
 }
 
 bool read_image(const fs::path& from, std::vector<uint8_t>& bytes, std::string& error) {
+  // A case's own image that is none (a folder, a device, a link to nothing)
+  // fails the case: running it on the suite's image would pass it wrongly.
+  const FlashImageCheck check = flash_image_inspect(from.string());
+  if (check.verdict == FlashImageVerdict::Refused || check.verdict == FlashImageVerdict::Missing) {
+    std::error_code ec;
+    if (fs::is_symlink(from, ec) && !fs::exists(from, ec))
+      error = "the flash image " + from.string() + " is a link that leads to no file";
+    else if (fs::is_directory(from, ec))
+      error = "the flash image " + from.string() + " is a directory";
+    else
+      error = "cannot use the flash image: " + check.message;
+    return false;
+  }
   std::string text;
   if (!golden::read_file(from, text)) {
     error = "cannot read the flash image " + from.string();
@@ -233,6 +246,25 @@ bool fresh_image(const SuiteCase& c, const SuiteRun& run, SuiteShared& shared, S
 }
 }  // namespace
 
+namespace {
+// Anything named flash.hex in a case folder is meant as its image, even a
+// link that leads nowhere.
+bool names_image(const fs::path& dir) {
+  std::error_code ec;
+  return fs::symlink_status(dir / "flash.hex", ec).type() != fs::file_type::not_found;
+}
+
+// Where a rebaseline would write: the golden's own file (through links) must
+// lie in the suite's folder.
+bool leads_out(const fs::path& golden, const std::string& suite) {
+  std::error_code ec;
+  const fs::path target = fs::weakly_canonical(golden, ec), root = fs::weakly_canonical(suite, ec);
+  if (ec) return true;
+  const auto [root_end, target_end] = std::mismatch(root.begin(), root.end(), target.begin(), target.end());
+  return root_end != root.end();
+}
+}  // namespace
+
 SuiteShared::SuiteShared() = default;
 SuiteShared::~SuiteShared() = default;
 std::vector<SuiteCase> suite_find_cases(const std::string& dir) {
@@ -242,7 +274,7 @@ std::vector<SuiteCase> suite_find_cases(const std::string& dir) {
   if (fs::is_regular_file(fs::path(dir) / "keys.txt", ec)) {
     const fs::path path = fs::path(dir).lexically_normal();
     const fs::path name = path.has_filename() ? path.filename() : path.parent_path().filename();
-    return {SuiteCase{name.empty() ? "case" : name.string(), path, fs::is_regular_file(path / "flash.hex", ec)}};
+    return {SuiteCase{name.empty() ? "case" : name.string(), path, names_image(path)}};
   }
   for (fs::recursive_directory_iterator it(dir, fs::directory_options::skip_permission_denied, ec), end;
        !ec && it != end; it.increment(ec)) {
@@ -253,7 +285,7 @@ std::vector<SuiteCase> suite_find_cases(const std::string& dir) {
     // where its outputs go below the work folder, never outside it.
     c.name = it->path().lexically_relative(dir).lexically_normal().generic_string();
     if (c.name.empty() || c.name == "." || c.name.rfind("..", 0) == 0) continue;
-    c.own_image = fs::is_regular_file(it->path() / "flash.hex", ec);
+    c.own_image = names_image(it->path());
     cases.push_back(std::move(c));
   }
   std::sort(cases.begin(), cases.end(), [](const SuiteCase& a, const SuiteCase& b) { return a.name < b.name; });
@@ -271,11 +303,13 @@ SuiteResult suite_run_case(const SuiteCase& c, const SuiteRun& run, SuiteShared&
   };
   std::string keys, error;
   golden::read_file(c.dir / "keys.txt", keys);
-  const std::set<std::string> wanted = outputs_of(c.dir, keys);
-  if (wanted.empty()) {
+  std::set<std::string> wanted = outputs_of(c.dir, keys);
+  if (wanted.empty() && !run.rebaseline) {
     r.messages.push_back("no goldens and no \"# outputs:\" line");
     return finish(false);
   }
+  // A new case rebaselined without saying what it records: the screen and the state.
+  if (wanted.empty()) wanted = {"lcd.png", "state.json"};
   const fs::path out = fs::path(run.work) / c.name;
   std::vector<Output> outputs;
   Start from;
@@ -294,6 +328,11 @@ SuiteResult suite_run_case(const SuiteCase& c, const SuiteRun& run, SuiteShared&
     // Differs, or is to become the golden: through the files, as a person
     // will look at them.
     std::error_code ec;
+    if (run.rebaseline && !run.suite.empty() && leads_out(expected, run.suite)) {
+      r.messages.push_back("cannot rebaseline " + expected.string() + ": it leads out of the suite folder " + run.suite);
+      ok = false;
+      continue;
+    }
     fs::create_directories(out, ec);
     if (!write_output(o, out / o.name, run.rebaseline)) {
       r.messages.push_back("cannot write " + (out / o.name).string());

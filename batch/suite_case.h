@@ -11,7 +11,7 @@ class LcdTextReader;
 struct SuiteCase {
   std::string name;  // its folder below the suite, with '/'
   std::filesystem::path dir;
-  bool own_image = false;  // the folder holds flash.hex
+  bool own_image = false;  // the folder holds something named flash.hex (it must be an image)
 };
 
 struct SuiteRun {
@@ -19,6 +19,7 @@ struct SuiteRun {
   std::string work;           // outputs go to <work>/<case name>/
   std::string scratch_image;  // where this process copies a case's own image
   bool rebaseline = false;
+  std::string suite;  // the suite's folder: a rebaseline writes nothing outside it
 };
 
 struct SuiteResult {

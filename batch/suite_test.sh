@@ -46,6 +46,39 @@ done
 "$batch" --flash "$image" --suite "$suite/new" --work "$work/again" >"$work/stdout" 2>&1 || fail "after rebaseline"
 [ "$(tail -n1 "$work/stdout")" = "1 passed, 0 failed" ] || fail "after rebaseline: $(tail -n1 "$work/stdout")"
 
+# A case's own flash.hex that is no image fails the case with the reason.
+bad=$work/bad_images
+for kind in dir dangling device; do
+  mkdir -p "$bad/$kind" && cp "$goldens"/editor_hello_world/{keys.txt,lcd.png,state.json} "$bad/$kind/"
+done
+mkdir "$bad/dir/flash.hex"
+ln -s nowhere.hex "$bad/dangling/flash.hex"
+ln -s /dev/zero "$bad/device/flash.hex"
+"$batch" --flash "$image" --suite "$bad" --work "$work/bad-out" >"$work/stdout" 2>&1
+[ "$(tail -n1 "$work/stdout")" = "0 passed, 3 failed" ] || fail "own images that are none: $(cat "$work/stdout")"
+grep -q "^FAIL dir: .*is a directory" "$work/stdout" && grep -q "^FAIL dangling: .*leads to no file" "$work/stdout" &&
+  grep -q "^FAIL device: .*character device" "$work/stdout" || fail "own images: $(cat "$work/stdout")"
+
+# --rebaseline writes nothing through a golden or a case folder that leads
+# out of the suite; a new case without goldens or "# outputs:" records the
+# screen and the state.
+outside=$work/outside
+mkdir -p "$outside" "$work/links/golden_link" "$work/links/plain"
+cp -r "$goldens/editor_hello_world" "$outside/case"
+echo keep >"$outside/lcd.png"
+printf 'TEXT:A\n' >"$work/links/golden_link/keys.txt"
+ln -s "$outside/lcd.png" "$work/links/golden_link/lcd.png"
+ln -s "$outside/case" "$work/links/folder_link"
+printf 'TEXT:HI\n' >"$work/links/plain/keys.txt"
+before=$(cat "$outside"/case/* | sha256sum)
+"$batch" --flash "$image" --suite "$work/links" --work "$work/links-out" --rebaseline >"$work/stdout" 2>&1
+[ "$(cat "$outside/lcd.png")" = keep ] && [ "$(cat "$outside"/case/* | sha256sum)" = "$before" ] ||
+  fail "rebaseline wrote outside the suite"
+grep -q "^FAIL folder_link: .*leads out of the suite" "$work/stdout" &&
+  grep -q "^FAIL golden_link: .*leads out of the suite" "$work/stdout" || fail "links out: $(cat "$work/stdout")"
+[ -s "$work/links/plain/lcd.png" ] && [ -s "$work/links/plain/state.json" ] &&
+  grep -q "rebaselined .*plain/state.json" "$work/stdout" || fail "new case: $(cat "$work/stdout")"
+
 "$batch" --flash "$image" --suite "$suite" --work "$suite/out" >"$work/stdout" 2>&1
 [ $? = 2 ] && grep -q "lies in the suite" "$work/stdout" || fail "work folder inside the suite accepted"
 # The project's goldens in reverse order in one process: a case must find the

@@ -59,10 +59,10 @@ void print_key() {
     ed_open_menu(MENU_COPIES);
   } else if (prn_get_repeat_flag()) {
     ui_set_mode(MODE_ENDLESS_GLYPHS);
-  } else if (prn_label_fits(lbl_record())) {
-    ui_set_mode(MODE_PRINT);
+  } else if (const uint8_t refusal = lbl_print_refusal()) {
+    msg_popup_show(refusal, 1);
   } else {
-    msg_popup_show(MSG_CANNOT_FIT, 1);
+    ui_set_mode(MODE_PRINT);
   }
 }
 

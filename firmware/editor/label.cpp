@@ -37,8 +37,9 @@ void lbl_make_consistent(LabelRecord* r) {
   clamp(r->last_line, LBL_MAX_LINES - 1);
   clamp(r->current_line, r->last_line);
   for (LabelLine& ln : r->lines) clamp(ln.length, LBL_MAX_CHARS);
-  LabelLine& cur = r->lines[r->current_line];
-  clamp(cur.cursor, cur.length);
+  // The cursor may stand past the text (a block sample's serial steps a
+  // number hidden beyond it); editing puts it back at the text's end.
+  for (LabelLine& ln : r->lines) clamp(ln.cursor, LBL_MAX_CHARS);
   const uint8_t len0 = r->lines[0].length;
   clamp(r->barcode_start, len0);
   clamp(r->barcode_length, uint8_t(len0 - r->barcode_start));

@@ -111,6 +111,10 @@ uint8_t lbl_max_line_length();
 uint16_t lbl_length_dots(uint8_t margins);
 uint16_t lbl_record_length_dots(const LabelRecord* record, uint8_t margins);
 bool lbl_barcode_begin(uint8_t kind);
+// Why the label cannot be printed now (the message to show), or 0: a barcode
+// field with a cartridge other than the 3/4-inch tape (put in after the field
+// was made: its bars would run off the tape), or a label that does not fit.
+uint8_t lbl_print_refusal();
 void lbl_barcode_clear();
 
 // Brings a record that breaks the model's invariants (hand-edited flash,

@@ -19,6 +19,8 @@ void lbl_refuse(uint8_t message_id) { msg_popup_show(message_id, 1); }
 LabelRecord& rec() {
   LabelRecord& r = *lbl_record();
   lbl_make_consistent(&r);
+  LabelLine& ln = r.lines[r.current_line];
+  if (ln.cursor > ln.length) ln.cursor = ln.length;
   return r;
 }
 
@@ -255,6 +257,12 @@ uint8_t lbl_max_line_length() {
   uint8_t longest = 0;
   for (int i = 0; i <= r.last_line && i < LBL_MAX_LINES; ++i) longest = std::max(longest, r.lines[i].length);
   return std::min(longest, LBL_MAX_CHARS);
+}
+
+uint8_t lbl_print_refusal() {
+  const LabelRecord& r = rec();
+  if (r.barcode_type != 0 && cart_get_id() != CART_TAPE_3_4_IN) return MSG_MEDIA_ONLY;
+  return prn_label_fits(&r) ? 0 : MSG_CANNOT_FIT;
 }
 
 // A barcode field only on a one-line Banner Landscape label on 3/4-inch tape.

@@ -77,13 +77,13 @@ bool main_enter() {
 }
 
 bool copies_enter() {
-  if (prn_label_fits(lbl_record())) {
+  if (const uint8_t refusal = lbl_print_refusal()) {
+    menu_close();
+    msg_popup_show(refusal, 1);
+  } else {
     lbl_set_copies(st.work_copies);
     menu_close();
     ui_set_mode(MODE_PRINT);
-  } else {
-    menu_close();
-    msg_popup_show(MSG_CANNOT_FIT, 1);
   }
   return false;
 }

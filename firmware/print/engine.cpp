@@ -258,6 +258,14 @@ void prn_factory_settings(uint8_t record[10]) {
   record[PRN_SET_MAGIC] = PRN_SETTINGS_MAGIC;
 }
 
+void prn_use_factory_settings() {
+  uint8_t record[10] = {};
+  prn_factory_settings(record);
+  for (int i = 0; i < 10; ++i) e.settings[i] = record[i];
+  prn_hw_hook3(prn_energy_for(record[PRN_SET_HEAD_GRADE], int8_t(record[PRN_SET_HEAD_OFFSET])));
+  prn_hw_hook1(record[PRN_SET_HW_LEVEL]);
+}
+
 void prn_init() {
   e.printing_active = 0;
   e.display_sync = 0;

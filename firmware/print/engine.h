@@ -92,6 +92,9 @@ void prn_get_settings(uint8_t out[10]);
 // Writes the factory values into bytes 0, 2 and 4..8 of a settings record
 // (bytes 1 and 3 keep what they hold; the sum is the store's business).
 void prn_factory_settings(uint8_t record[10]);
+// The engine works with the factory settings from now on, whatever the
+// flash holds (the service erase leaves no settings there).
+void prn_use_factory_settings();
 
 // Head energy: 15 steps; the index for a grade "A".."D" and an offset -4..4
 // is 10 - 2 x (grade - "A") + offset, kept within the table.

@@ -102,10 +102,17 @@ void prn_print_block_label() {
   const bool was_auto = prn_choose_auto_size(r, fits_label);
 
   if (r->rotation == 1) prn_rotated_prepare(r);
-  int pad = 0;
+  // Blank columns before and after the text of a cell. When the rest of the
+  // pitch beside the text is odd, the dot left over goes before the text:
+  // every cell is exactly one pitch long, so the tenth cell still faces the
+  // tenth terminal.
+  int pad = 0, pad_after = 0;
   if (pitch > 0) {
     const uint16_t c = r->rotation == 0 ? lbl_record_length_dots(r, 2) : prn_text_block_height(r);
-    if (c <= pitch) pad = (pitch - c + 1) / 2;
+    if (c <= pitch) {
+      pad = (pitch - c + 1) / 2;
+      pad_after = pitch - c - pad;
+    }
   }
 
   LabelRecord* saved = prn_scratch_record();
@@ -132,7 +139,7 @@ void prn_print_block_label() {
         prn_raster_record(r, 0, lbl_max_line_length(), 1);
       else
         prn_rotated_emit(r);
-      prn_feed(int16_t(pad));
+      prn_feed(int16_t(pad_after));
       if (serial) {
         // The serial no longer steps: no further cell. The pauses still show;
         // "Cannot Fit" follows the job.

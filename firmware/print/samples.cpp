@@ -72,9 +72,10 @@ void block_sample(LabelRecord* r, uint8_t type, const char* text, uint8_t length
                   uint8_t spacing) {
   set_fields(r, 1, type, 0, 0);
   set_line(r, 0, text, length);
-  // The stored cursor 7 stands past a shortened line: it is kept at the
-  // line's end so that no later edit or serial step reaches the cells beyond.
-  r->lines[0].cursor = std::min<uint8_t>(7, length);
+  // The cursor stays at 7 even past a shortened line: the block's serial
+  // then steps the number hidden behind the text, which prints the same in
+  // every cell. The first edit puts the cursor back at the text's end.
+  r->lines[0].cursor = 7;
   r->rotation = rotation;
   r->spacing_choice = spacing;
   r->block_count = 10;

@@ -62,8 +62,13 @@ bool ser_increment_text() {
     ln.cells[i] = wrap;
   }
 
-  // Every character of the run carried over: the run grows by one in front.
+  // Every character of the run carried over: the run grows by one in front,
+  // unless it lies hidden past the text, where nothing can be inserted.
   const uint8_t run_start = uint8_t(i + 1);
+  if (col > ln.length) {
+    for (int k = run_start; k < col; ++k) ln.cells[k] = largest;
+    return false;
+  }
   ln.cursor = run_start;
   if (!lbl_insert_char_quiet(fresh)) {
     for (int k = run_start; k < col; ++k) ln.cells[k] = largest;
@@ -112,7 +117,6 @@ void text_widen(uint16_t* cells, const uint8_t* bytes, uint8_t n) {
 
 bool char_is_letter(uint16_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-namespace {
 // Characters a serial ending at `position` of `line` may take: at most three,
 // never reaching back into the barcode field of line 0.
 int serial_window(const LabelRecord* r, uint8_t line, uint8_t position) {
@@ -124,7 +128,6 @@ int serial_window(const LabelRecord* r, uint8_t line, uint8_t position) {
   }
   return len;
 }
-}  // namespace
 
 uint16_t ser_value_at(uint8_t position, uint8_t cls) {
   const LabelRecord* r = lbl_record();
@@ -187,7 +190,9 @@ bool is_digit(uint16_t c) { return c >= '0' && c <= '9'; }
 
 LabelLine& current_line(LabelRecord* r) {
   lbl_make_consistent(r);
-  return r->lines[r->current_line];
+  LabelLine& ln = r->lines[r->current_line];
+  if (ln.cursor > ln.length) ln.cursor = ln.length;
+  return ln;
 }
 
 // Replaces the `count` characters before the cursor by `n` new ones through

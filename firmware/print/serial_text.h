@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+struct LabelRecord;
+
 // Writes exactly n decimal digits of value (value mod 10^n), leading zeros
 // included, and a zero byte at buf[n]; returns n.
 uint8_t num_format_fixed(uint16_t value, uint8_t* buf, uint8_t n);
@@ -52,6 +54,9 @@ bool char_is_letter(uint16_t code);
 // current line: at most three characters, and never reaching back into a
 // barcode field of the line.
 uint16_t ser_value_at(uint8_t position, uint8_t cls);
+// How many characters a serial ending at `position` of `line` may take: at
+// most three, never reaching back into the barcode field of line 0.
+int serial_window(const LabelRecord* r, uint8_t line, uint8_t position);
 // Writes the end text of a 12-byte serial block (the layout of the label
 // record's bytes 430..441) as its start plus its increment; false, leaving
 // the text alone, when that passes 999 (digits) or ZZZ (letters).

@@ -41,10 +41,12 @@ struct Diag {
   // An Alt command typed while the device prints, kept for the end of the job
   // (plus one; 0 = none).
   std::atomic<uint8_t> pending{0};
-  // Alt+Delete's command 0 must return to the editor even when the last
-  // command seen was 0 already (as after start-up): without being new it
-  // would leave the device in mode 13, where no task takes a key.
-  std::atomic<bool> zero_is_new{false};
+  // A typed Alt command is new even when it equals the last command seen
+  // (the same key twice, or Alt+Delete's 0 right after start-up): without
+  // being new it would leave the device in mode 13 with nothing run and no
+  // task taking a key. A command written by the print engine is new only
+  // when it differs.
+  std::atomic<bool> typed{false};
   // Tick only.
   uint8_t last_command = 0;
   uint8_t is_new = 1;
@@ -61,6 +63,20 @@ struct Diag {
 } d;
 
 void diag_hw_hook(uint8_t, uint8_t) {}  // the sensor supply; nothing in the simulator
+
+// What the tests lit or started ends: the sensor supply, the display test's
+// phase, the flash check, the grey background, and a Func lamp the lamp walk
+// left lit shows the Func state again.
+void leave_tests() {
+  diag_hw_hook(0, 0);
+  diag_hw_hook(1, 0);
+  prn_hw_hook1(100);
+  d.lcd_phase = 2;
+  d.lamp_first = 0;
+  d.flash_block = kFlashBlocks;
+  mirror_set_background(0);
+  lcd_set_func_indicator(func_is_active());
+}
 uint8_t sensor_read(int) { return 0; }  // no sensor behind the eight inputs
 
 // Takes the waiting key (0 when none).
@@ -75,9 +91,16 @@ bool device_printing() {
   return ui_is_printing_mode(ui_get_mode()) || prn_engine_busy() || prn_waiting_cut() || prn_printing_active();
 }
 
+// The stored device settings, or the factory ones when none are stored
+// (after the service erase) or they are not the device's.
+void load_settings() {
+  if (!nvm_load_device_settings(d.settings) || d.settings[PRN_SET_MAGIC] != PRN_SETTINGS_MAGIC)
+    prn_factory_settings(d.settings);
+}
+
 void info_page() {
   uint8_t counters[NVM_COUNTER_BYTES] = {};
-  nvm_load_device_settings(d.settings);
+  load_settings();
   const bool have_counters = nvm_load_counters(counters);
   const uint32_t cuts = have_counters ? uint32_t(counters[0]) | uint32_t(counters[1]) << 8 |
                                             uint32_t(counters[2]) << 16 | uint32_t(counters[3]) << 24
@@ -133,6 +156,7 @@ void display_test_entry() {
 void lamp_walk() {
   if (!kbd_get_key()) return;
   diag_check_exit();
+  if (d.command != 4) return;  // left: the key was the exit, not a step
   kbd_clear_key();
   switch (d.lamp_step) {
     case 0:
@@ -253,6 +277,7 @@ void grade_prompt_entry() {
 void grade_prompt() {
   const uint8_t key = take_key();
   if (key < KEY_A || key > KEY_D) return;
+  load_settings();  // what the menus stored meanwhile (the language) stays
   d.settings[PRN_SET_HEAD_GRADE] = uint8_t(key + 38);  // "A".."D"
   nvm_save_device_settings(d.settings);
   ui_set_mode(MODE_HEAD_DIAG);
@@ -284,6 +309,7 @@ void offset_choice() {
   const uint8_t key = take_key();
   if (!key) return;
   if (key == KEY_ENTER) {
+    load_settings();
     d.settings[PRN_SET_HEAD_OFFSET] = uint8_t(d.offset);
     nvm_save_device_settings(d.settings);
     d.offset = 0;
@@ -334,6 +360,7 @@ void on_entry(uint8_t command) {
   }
   switch (command) {
     case 0:
+      leave_tests();  // Esc may leave a test that Func+X did not end
       ui_set_mode(MODE_EDITOR);
       break;
     case 1:
@@ -438,7 +465,7 @@ void start_pending() {
   if (!pending || device_printing()) return;
   d.pending = 0;
   d.command = uint8_t(pending - 1);
-  if (d.command == 0) d.zero_is_new = true;
+  d.typed = true;
   ui_set_mode(MODE_DIAG);
 }
 }  // namespace
@@ -454,16 +481,22 @@ void diag_init() {
   d.speed_test = 1;
   d.offset = 0;
   d.pending = 0;
-  d.zero_is_new = false;
+  d.typed = false;
   d.flash_block = kFlashBlocks;
-  nvm_load_device_settings(d.settings);
+  load_settings();
+}
+
+void diag_erase_settings() {
+  nvm_erase_device_settings();
+  prn_use_factory_settings();
+  prn_factory_settings(d.settings);
 }
 
 void diag_task() {
   start_pending();
   if (ui_get_mode() != MODE_DIAG) return;
   const uint8_t command = d.command;
-  d.is_new = command != d.last_command || (command == 0 && d.zero_is_new.exchange(false));
+  d.is_new = d.typed.exchange(false) || command != d.last_command;
   d.last_command = command;
   if (d.is_new) on_entry(command);
   if (ui_get_mode() == MODE_DIAG && d.command == command) every_tick(command);
@@ -472,14 +505,8 @@ void diag_task() {
 void diag_check_exit() {
   if (!func_is_active() || kbd_get_key() != KEY_X) return;
   kbd_clear_key();
-  diag_hw_hook(0, 0);
-  diag_hw_hook(1, 0);
-  prn_hw_hook1(100);
   func_after_key();
-  d.lcd_phase = 2;
-  d.lamp_first = 0;
-  d.flash_block = kFlashBlocks;
-  mirror_set_background(0);
+  leave_tests();
   d.command = d.cycle_pos != 0 ? 10 : 0;
 }
 
@@ -489,8 +516,29 @@ void diag_alt_command(uint8_t command) {
     return;
   }
   d.command = command;
-  if (command == 0) d.zero_is_new = true;
+  d.typed = true;
   ui_set_mode(MODE_DIAG);
+}
+
+bool diag_draw_pending() {
+  if (ui_get_mode() != MODE_DIAG) return false;
+  const uint8_t command = d.command;
+  return d.typed || command != d.last_command || (command == 11 && d.step <= 11);
+}
+
+bool diag_keeps_key() {
+  const uint8_t key = kbd_get_key();
+  if (ui_get_mode() != MODE_DIAG || key == 0 || diag_draw_pending()) return false;
+  if (func_is_active() && key == KEY_X) return false;  // the exit, taken on the next tick
+  switch (d.command) {
+    case 1:  // the counter-reset sequence takes every key
+    case 4:  // the lamp walk takes keys (the two display phases keep them until then)
+    case 15:
+    case 16:
+      return false;
+    default:
+      return true;
+  }
 }
 
 void diag_set_command(uint8_t command) { d.command = command; }

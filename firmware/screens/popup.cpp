@@ -8,9 +8,11 @@
 // popup.
 #include "firmware/screens/popup.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 
+#include "firmware/display/font.h"
 #include "firmware/display/lcd.h"
 #include "firmware/editor/messages.h"
 #include "firmware/kernel/kernel.h"
@@ -45,7 +47,14 @@ void draw(uint8_t id) {
     char buffer[kLineChars + 1];
     std::memcpy(buffer, text + lines[i].offset, lines[i].length);
     buffer[lines[i].length] = 0;
-    lcd_put_text(lines[i].line, lines[i].x, buffer, 0);
+    // Centring counts 9 dots a character; a line of wider letters would run
+    // past the screen's right edge (and plain text drops a character that
+    // starts at column 119 or later). Such a line moves left until it ends
+    // at the edge and is drawn up to the edge, so every letter shows.
+    int width = 0;
+    for (size_t k = 0; k < lines[i].length; ++k) width += font_glyph_width(1, 0, uint8_t(buffer[k]));
+    const int x = std::max(0, std::min<int>(lines[i].x, LCD_COLUMNS - width));
+    lcd_put_text_window(lines[i].line, x, LCD_COLUMNS, buffer, 0);
   }
   lcd_flush();
 }
@@ -114,6 +123,8 @@ void msg_popup_task() {
     draw(p.message);
   }
 }
+
+bool msg_popup_draw_pending() { return ui_get_mode() == MODE_POPUP && p.dirty != 0; }
 
 bool msg_popup_timed() { return ui_get_mode() == MODE_POPUP && p.timed != 0; }
 

@@ -35,6 +35,8 @@ int msg_popup_current();
 // True while the popup showing closes by itself (false for the "Cut or Print"
 // pause, which waits for its caller).
 bool msg_popup_timed();
+// The popup shows and is not drawn yet (it draws on its next tick).
+bool msg_popup_draw_pending();
 size_t msg_popup_history_count();
 uint8_t msg_popup_history_at(size_t index);
 void msg_popup_history_reset();

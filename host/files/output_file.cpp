@@ -30,6 +30,8 @@ bool write_in_place(const fs::path& p, const std::function<bool(FILE*)>& fill) {
 }
 }  // namespace
 
+std::string output_file_target(const std::string& path) { return resolve_links(path).string(); }
+
 bool output_file_write(const std::string& path, const std::function<bool(FILE*)>& fill) {
   const fs::path target = resolve_links(path);
   struct stat st {};

@@ -11,6 +11,10 @@
 // fill writes the content to the stream and returns false on failure.
 bool output_file_write(const std::string& path, const std::function<bool(FILE*)>& fill);
 
+// The name that finally holds (or will hold) the data at path: a chain of
+// symbolic links followed to its end, even when that end does not exist yet.
+std::string output_file_target(const std::string& path);
+
 // True when the two paths name the same file (through links and different
 // spellings), as far as can be told; a path that does not exist names no
 // existing file but may still equal the other by its spelling.

@@ -24,6 +24,11 @@ std::string tape_pbm() {
   std::vector<TapeColumn> columns;
   const size_t width = tape_copy_columns(0, TAPE_MAX_COLUMNS, columns);
   columns.resize(width);
+  return tape_pbm_of(columns);
+}
+
+std::string tape_pbm_of(const std::vector<TapeColumn>& columns) {
+  const size_t width = columns.size();
   const std::string header = "P4\n" + std::to_string(width) + " " + std::to_string(TAPE_DOTS) + "\n";
   // Each picture row is packed 8 columns a byte, leftmost column in bit 7,
   // 1 = black. Stored column byte j bit 7 first is picture rows 8j..8j+7, so

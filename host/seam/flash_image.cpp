@@ -123,7 +123,8 @@ FlashImageCheck flash_image_check(const std::string& path) {
 
 bool flash_image_read(const std::string& path, std::vector<uint8_t>& bytes) {
   bytes.clear();
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking: a pipe put in the file's place meanwhile must not hang the open.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return false;
   struct stat st {};
   bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && uint64_t(st.st_size) <= FLASH_IMAGE_REFUSE_SIZE;

@@ -114,7 +114,7 @@ bool alt_command(uint16_t virtual_key) {
     if (virtual_key == VK_DELETE_KEY) {
       // Both settings copies go: the next start-up writes the factory
       // settings. The editor the command returns to says so.
-      nvm_erase_device_settings();
+      diag_erase_settings();
       ed_show_status_note(kSettingsErasedNote);
     }
     diag_alt_command(a.command);

@@ -25,8 +25,11 @@ std::string label_serial_text(const LabelRecord* r) {
   int end = ln.cursor <= LBL_MAX_CHARS ? ln.cursor : LBL_MAX_CHARS;
   if (end == 0) return "";
   const uint8_t cls = block ? class_of(ln.cells[end - 1]) : r->serial_class;
+  // A block's serial steps the whole run; a label's takes the characters its
+  // serial may (never digits of a barcode field before it).
+  const int first = block ? 0 : end - serial_window(r, line, uint8_t(end - 1));
   int start = end;
-  while (start > 0 && in_class(ln.cells[start - 1], cls)) --start;
+  while (start > first && in_class(ln.cells[start - 1], cls)) --start;
   std::string text;
   for (int i = start; i < end; ++i) text += char(ln.cells[i]);
   return text;

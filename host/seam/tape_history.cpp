@@ -23,6 +23,8 @@ struct History {
   // Absolute column (dropped + kept on the device's tape) where the next label
   // starts: a sample run keeps one tape for several labels.
   uint64_t label_start = 0;
+  // Where the label that ended last started (absolute, as label_start).
+  uint64_t ended_start = 0;
   std::atomic<bool> enabled{false};
   std::atomic<uint64_t> generation{0};
 } s;
@@ -45,6 +47,7 @@ void tape_history_clear() {
   s.next_number = 1;
   s.tape = 0;
   s.label_start = 0;
+  s.ended_start = 0;
   ++s.generation;
 }
 
@@ -52,6 +55,7 @@ void tape_history_tape_begun() {
   std::lock_guard lock(s.mutex);
   ++s.tape;
   s.label_start = 0;
+  s.ended_start = 0;
 }
 
 TapeLabel tape_label_facts() {
@@ -64,18 +68,29 @@ TapeLabel tape_label_facts() {
   return label;
 }
 
-void tape_history_label_ended() {
-  if (!s.enabled) return;
-  // On the worker thread as the engine ends the label: the record and the
-  // copy count still describe the label just printed.
-  TapeLabel label = tape_label_facts();
-
+size_t tape_ended_label_first() {
   const uint64_t dropped = tape_dropped_columns();
+  std::lock_guard lock(s.mutex);
+  return size_t(s.ended_start > dropped ? s.ended_start - dropped : 0);
+}
+
+void tape_history_label_ended() {
+  // On the worker thread as the engine ends the label: the record and the
+  // copy count still describe the label just printed, and the tape holds it
+  // at its end. Where it starts is known even without a history.
+  const uint64_t dropped = tape_dropped_columns();
+  const size_t stored = tape_column_count();
   uint64_t start;
   {
     std::lock_guard lock(s.mutex);
     start = s.label_start;
+    s.ended_start = start;
+    if (!s.enabled) {
+      s.label_start = dropped + stored;
+      return;
+    }
   }
+  TapeLabel label = tape_label_facts();
   const uint64_t first = start > dropped ? start - dropped : 0;
   const size_t count = tape_copy_columns(size_t(first), TAPE_MAX_COLUMNS, label.columns);
 

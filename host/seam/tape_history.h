@@ -42,6 +42,10 @@ void tape_history_clear();
 // previous label of the same tape ended).
 void tape_history_tape_begun();
 void tape_history_label_ended();
+// For a listener of the tape's Ended event (worker thread): the index on the
+// current tape of the first column of the label that just ended (a sample
+// run keeps one tape for many labels; its labels follow one another).
+size_t tape_ended_label_first();
 
 size_t tape_history_count();
 // Labels dropped from the start of the history to keep it within its bound.

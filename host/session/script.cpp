@@ -8,6 +8,7 @@
 #include "host/seam/keys.h"
 
 namespace {
+constexpr size_t kTextLimit = 10000;
 const std::map<std::string, uint8_t>& named_keys() {
   static const std::map<std::string, uint8_t> keys = {
       {"MENU", KEY_MENU},   {"LABEL", KEY_LABEL}, {"FONT", KEY_FONT}, {"DELETE", KEY_DELETE},
@@ -62,6 +63,13 @@ bool parse_token(const std::string& word, ScriptToken& t, std::string& why) {
     if (arg.empty() ||
         arg.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_") != std::string::npos) {
       why = "TEXT: takes letters, digits and _ for a space";
+      return false;
+    }
+    // Each character is a key the device takes and settles after: a label
+    // holds 200 of them, and a text far beyond that only types refusals.
+    if (arg.size() > kTextLimit) {
+      why = "TEXT: types at most " + std::to_string(kTextLimit) + " characters (this one has " +
+            std::to_string(arg.size()) + ")";
       return false;
     }
     t.kind = ScriptToken::Text;
@@ -138,8 +146,10 @@ bool script_parse(const std::string& script, std::vector<ScriptToken>& tokens, s
       ScriptToken t{};
       std::string why;
       if (!parse_token(word, t, why)) {
-        error = "unknown token '" + word + "'";
-        if (!why.empty()) error = "bad token '" + word + "': " + why;
+        // A long word is named by its start.
+        const std::string named = word.size() > 40 ? word.substr(0, 40) + "..." : word;
+        error = "unknown token '" + named + "'";
+        if (!why.empty()) error = "bad token '" + named + "': " + why;
         if (line_no > 1) error += " (line " + std::to_string(line_no) + ")";
         return false;
       }

@@ -15,6 +15,7 @@
 #include "firmware/nvm/nvm.h"
 #include "firmware/print/cutter.h"
 #include "firmware/print/engine.h"
+#include "firmware/screens/diag.h"
 #include "firmware/screens/popup.h"
 #include "host/seam/adc.h"
 #include "host/seam/cartridge.h"
@@ -179,11 +180,15 @@ void Session::tick(uint32_t count) {
 bool Session::settled() const {
   // The cut pause takes only Print and Delete (at its next 100 ms poll); any
   // other key stays in the register until the job ends, as on the device.
+  // A service screen that takes no key but Func+X keeps any other for good.
   uint8_t key = kbd_get_key();
-  bool key_done = (key == 0 || (cut_waiting() && key != KEY_PRINT && key != KEY_DELETE)) && key_input::queued() == 0;
+  bool key_done = (key == 0 || (cut_waiting() && key != KEY_PRINT && key != KEY_DELETE) || diag_keeps_key()) &&
+                  key_input::queued() == 0;
+  // Something due to be drawn (a popup opened by the print engine, a service
+  // page counting ticks to its first frame) is drawn before the screen is read.
+  const bool draw_due = ed_redraw_pending() || msg_popup_draw_pending() || diag_draw_pending();
   // In exact timing a material change under way is part of what must end.
-  return key_done && !frame_changed_ && !ed_redraw_pending() && !prn_engine_busy() &&
-         !(exact_ && cart_panel_busy());
+  return key_done && !frame_changed_ && !draw_due && !prn_engine_busy() && !(exact_ && cart_panel_busy());
 }
 
 bool Session::settle(std::string& error) {

@@ -9,6 +9,7 @@
 #include "firmware/editor/message_ids.h"
 #include "firmware/kernel/key_codes.h"
 #include "firmware/nvm/nvm.h"
+#include "firmware/print/cutter.h"
 #include "firmware/print/engine.h"
 #include "firmware/print/samples.h"
 #include "firmware/print/test_prints.h"
@@ -84,11 +85,32 @@ TEST_F(Diag, SameCommandTwiceRunsItsEntryOnce) {
   alt('A');
   lcd_clear_text();
   lcd_flush();
-  alt('A');  // not new: the page is not drawn again
+  diag_set_command(1);  // written again, not typed: the page is not drawn again
+  settle();
   EXPECT_FALSE(top_line_inked());
-  alt('B');
-  alt('A');
+  alt('A');  // typed again: a new command
   EXPECT_TRUE(top_line_inked());
+}
+
+// An Alt command typed twice runs twice: the second print starts and the
+// device comes back to a keyboard that takes keys.
+TEST_F(Diag, RepeatedAltCommandRunsAgain) {
+  for (const uint16_t vk : {'X', 'G', 'L', 'J', 'Y', 'P', 'Q', 'R', 'T', 'U'}) {
+    SCOPED_TRACE(std::string("Alt+") + char(vk));
+    for (int round = 0; round < 2; ++round) {
+      const uint64_t before = prn_columns_sent();
+      alt(vk);
+      // Prints that have no job yet say so: only the popup changes.
+      const bool unbuilt = device->popup_showing() && msg_popup_current() == MSG_NOT_AVAILABLE;
+      while (prn_waiting_cut() || cut_waiting()) key(KEY_DELETE);
+      EXPECT_TRUE(vk == 'T' || unbuilt || prn_columns_sent() > before) << "round " << round;
+    }
+    while (device->popup_showing()) device->tick(20);
+    ASSERT_EQ(ui_get_mode(), MODE_EDITOR);
+    lbl_clear_text();
+    key(KEY_A);
+    EXPECT_EQ(line_text(0), "A");
+  }
 }
 
 TEST_F(Diag, FuncXLeavesToTheEditorOrToTheNextTestOfTheCycle) {
@@ -105,6 +127,28 @@ TEST_F(Diag, FuncXLeavesToTheEditorOrToTheNextTestOfTheCycle) {
   key_input::func_picture_click();
   key(KEY_X);
   EXPECT_EQ(diag_command(), 1);  // the information page comes next
+}
+
+// Leaving the display and lamp test, by Func+X at any step of the lamp walk
+// or by Esc, gives the editor its own lamps and background back.
+TEST_F(Diag, LeavingTheLampTestRestoresTheLampsAndTheBackground) {
+  const char* scripts[] = {
+      "ALT+D TICKS:450 A B FUNC X",    // Func+X where the next step would light Func
+      "ALT+D TICKS:450 A B C FUNC X",  // Func+X while the walk has Func lit
+      "ALT+D TICKS:450 A ESC",
+      "ALT+D TICKS:100 ESC",  // all dots on
+  };
+  for (const char* script : scripts) {
+    SCOPED_TRACE(script);
+    std::string error;
+    ASSERT_TRUE(device->run_script(script, error)) << error;
+    ASSERT_EQ(ui_get_mode(), MODE_EDITOR);
+    EXPECT_EQ(device->lamps().func, func_is_active());
+    const std::vector<uint8_t> rgb = device->lcd_rgb();
+    const size_t corner = (MIRROR_WIDTH - 1) * 3;  // top right: no ink in the editor
+    EXPECT_EQ(std::vector<uint8_t>(rgb.begin() + corner, rgb.begin() + corner + 3),
+              (std::vector<uint8_t>{156, 180, 145}));
+  }
 }
 
 // The font area carries its byte sum after it: OK with the sum written,
@@ -158,10 +202,10 @@ TEST_F(Diag, AltCommandWaitsWhilePrinting) {
   EXPECT_EQ(diag_command(), 1);
 }
 
-TEST_F(Diag, SamplesKeepTheirShortLengthsAndACursorWithinTheLine) {
+TEST_F(Diag, SamplesKeepTheirShortLengthsAndTheirCursor) {
   prn_load_sample(25);
   EXPECT_EQ(line_text(0), "Term");
-  EXPECT_EQ(lbl_record()->lines[0].cursor, 4);
+  EXPECT_EQ(lbl_record()->lines[0].cursor, 7);
   EXPECT_EQ(lbl_record()->lines[0].cells[5], '1');  // copied past the length
   prn_load_sample(12);
   EXPECT_EQ(line_text(3).size(), 27u);

@@ -288,3 +288,40 @@ TEST(ServiceErase, SaysErasedOnTheStatusLineAndTheNextStartHasFactorySettings) {
   fs::remove(image);
 #endif
 }
+
+// After Alt+Delete the device works with the factory settings at once: the
+// information page shows them, and a head set-up made afterwards is kept.
+TEST(ServiceErase, TheSettingsInUseAreTheFactoryOnesAtOnce) {
+#ifndef KLX80_BUILT_IMAGE
+  GTEST_SKIP() << "the font image builder is not part of this build";
+#else
+  namespace fs = std::filesystem;
+  const fs::path image = fs::temp_directory_path() / ("klx80-erase-use-" + std::to_string(getpid()) + ".hex");
+  struct Case {
+    const char* keys;
+    const char* page[2];  // the information page's first two lines
+  };
+  const Case cases[] = {
+      {"ALT+DELETE ALT+A", {"PH:C   Cid:3", "Offset: 0"}},
+      {"ALT+DELETE ALT+A ESC ALT+1 B TICKS:300 RIGHT ENTER TICKS:300 ALT+A", {"PH:B   Cid:3", "Offset: 1"}},
+  };
+  for (const Case& c : cases) {
+    fs::copy_file(KLX80_BUILT_IMAGE, image, fs::copy_options::overwrite_existing);
+    Session device{SessionOptions(image.string())};
+    uint8_t settings[10];
+    prn_factory_settings(settings);
+    settings[PRN_SET_HEAD_GRADE] = 'D';
+    settings[PRN_SET_LEAD] = 40;
+    nvm_save_device_settings(settings);
+    prn_init();
+    std::string error;
+    ASSERT_TRUE(device.run_script(std::string("CART:3 ") + c.keys, error)) << error;
+    const std::vector<std::string> lines = device.lcd_text();
+    EXPECT_EQ(lines[0], c.page[0]) << c.keys;
+    EXPECT_EQ(lines[1], c.page[1]) << c.keys;
+    prn_get_settings(settings);
+    EXPECT_EQ(settings[PRN_SET_LEAD], 78) << c.keys;
+  }
+  fs::remove(image);
+#endif
+}

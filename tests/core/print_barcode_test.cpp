@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "firmware/print/barcode.h"
+#include "firmware/editor/message_ids.h"
 #include "firmware/print/engine.h"
+#include "firmware/screens/popup.h"
 #include "print_test_util.h"
 
 using namespace print_test;
@@ -117,3 +119,23 @@ TEST_F(BarcodeBlock, LabelPutsTheBlockBetweenGapsAndTheTextAroundIt) {
 }
 
 }  // namespace
+
+// A barcode label is refused on a narrower cartridge put in after the field
+// was made, with the barcode menu's own message, however the print is asked for.
+TEST_F(BarcodeBlock, NarrowerCartridgeRefusesThePrintWithTheMediaMessage) {
+  for (const char* print : {"PRINT", "FUNC PRINT ENTER"}) {
+    SCOPED_TRACE(print);
+    std::string error;
+    lbl_clear_text();
+    lbl_set_defaults();
+    ASSERT_TRUE(device->run_script("CART:3 LABEL UP ENTER FUNC 2 ENTER TEXT:12 CART:1", error)) << error;
+    ASSERT_NE(lbl_record()->barcode_type, 0);
+    const uint64_t before = prn_columns_sent();
+    msg_popup_history_reset();
+    ASSERT_TRUE(device->run_script(print, error)) << error;
+    EXPECT_EQ(prn_columns_sent(), before);
+    ASSERT_GE(msg_popup_history_count(), 1u);
+    EXPECT_EQ(msg_popup_history_at(msg_popup_history_count() - 1), MSG_MEDIA_ONLY);
+    device->tick(110);
+  }
+}

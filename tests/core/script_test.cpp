@@ -54,6 +54,10 @@ TEST(Script, BadTokensAreNamedInOneLine) {
   EXPECT_NE(parse_error("TEXT:A-B").find("'TEXT:A-B'"), std::string::npos);
   EXPECT_NE(parse_error("ALT+?").find("'ALT+?'"), std::string::npos);
   EXPECT_NE(parse_error("SNAP:").find("'SNAP:'"), std::string::npos);
+  // A huge TEXT: is refused at once, named by its start only.
+  const std::string huge = parse_error("TEXT:" + std::string(1 << 20, 'A'));
+  EXPECT_NE(huge.find("at most 10000 characters"), std::string::npos) << huge.substr(0, 200);
+  EXPECT_LT(huge.size(), 200u);
   for (const auto& e : {parse_error("A FOO"), parse_error("CART:99")}) EXPECT_EQ(e.find('\n'), std::string::npos);
 }
 

@@ -8,6 +8,7 @@
 
 #include "firmware/editor/label.h"
 #include "firmware/print/engine.h"
+#include "firmware/print/serial_text.h"
 
 namespace {
 // A label of n columns whose every column carries the byte mark.
@@ -115,3 +116,46 @@ TEST(TapeLabelTypeName, NamesEveryKindOfType) {
   for (auto [type, name] : cases) EXPECT_EQ(tape_label_type_name(type), name) << int(type);
 }
 }  // namespace
+
+// Where the label that just ended starts on its tape, for the tape's Ended
+// listeners, with the history kept or not: a sample run's labels follow one
+// another on one tape.
+TEST_F(TapeHistoryTest, TheEndedLabelStartsAfterTheOneBeforeOnItsTape) {
+  for (const bool enabled : {false, true}) {
+    tape_history_enable(enabled);
+    const struct {
+      size_t columns;
+      bool new_tape;
+      size_t first;
+    } steps[] = {{5, true, 0}, {7, false, 5}, {2, false, 12}, {3, true, 0}};
+    for (const auto& s : steps) {
+      print_label(s.columns, 1, s.new_tape);
+      EXPECT_EQ(tape_ended_label_first(), s.first) << (enabled ? "kept" : "not kept");
+    }
+  }
+}
+
+// The serial a label's facts name: the characters its serial steps (three at
+// most), never digits of a barcode field before it.
+TEST_F(TapeHistoryTest, SerialTextIsWhatTheSerialSteps) {
+  const struct {
+    const char* text;
+    uint8_t barcode_length;  // a field from column 0; 0 for none
+    const char* serial;
+  } cases[] = {{"123", 2, "3"}, {"A12", 0, "12"}, {"1234", 0, "234"}, {"AB", 0, "AB"}, {"12AB", 2, "AB"}};
+  for (const auto& c : cases) {
+    lbl_clear_text();
+    LabelRecord* r = lbl_record();
+    r->label_type = 1;
+    r->serial_print = 1;
+    r->serial_class = c.serial[0] >= 'A' ? SER_CLASS_UPPER : SER_CLASS_DIGITS;
+    LabelLine& ln = r->lines[0];
+    for (ln.length = 0; c.text[ln.length]; ++ln.length) ln.cells[ln.length] = uint8_t(c.text[ln.length]);
+    ln.cursor = ln.length;
+    r->barcode_type = c.barcode_length ? 1 : 0;
+    r->barcode_start = 0;
+    r->barcode_length = c.barcode_length;
+    EXPECT_EQ(tape_label_facts().serial, c.serial) << c.text;
+  }
+  lbl_clear_text();
+}

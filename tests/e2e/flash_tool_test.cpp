@@ -2,6 +2,7 @@
 // the .bak it keeps, refusals that leave the image byte for byte as it was,
 // and labels that come back out as they went in.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -118,4 +119,55 @@ TEST_F(FlashTool, LabelsGoInAndComeBackOutAndTheOldImageIsKept) {
   ASSERT_EQ(run("reset-settings fontData.hex", &out), 0) << out;
   ASSERT_EQ(run("new fontData.hex --force", &out), 0) << out;
   EXPECT_EQ(read_file(image), read_file(KLX80_E2E_IMAGE));
+}
+
+// Files that are no image or must not be replaced: a link is written
+// through (and stays a link), a read-only image, a pipe, a device node and an
+// endless device are refused by their type, quickly, with nothing replaced.
+TEST_F(FlashTool, SpecialFilesAreRefusedOrWrittenThroughNeverReplaced) {
+  fs::create_symlink("fontData.hex", dir / "link.hex");
+  fs::copy_file(image, dir / "ro.hex");
+  fs::permissions(dir / "ro.hex", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
+  const std::string before = read_file(image), ro_before = read_file(dir / "ro.hex");
+  const struct {
+    const char* args;
+    int status;
+    const char* says;
+  } cases[] = {
+      {"reset-settings ro.hex", 1, "read-only; nothing written"},
+      {"fifo info", 1, "is a pipe"},
+      {"reset-settings fifo", 1, "is a pipe"},
+      {"/dev/zero info", 1, "character device"},
+      {"import-labels fontData.hex /dev/zero", 1, "character device"},
+      {"export-labels fontData.hex /dev/full", 1, "cannot write"},
+      {"reset-settings link.hex", 0, ""},
+  };
+  for (const auto& c : cases) {
+    std::string out;
+    EXPECT_EQ(run(c.args, &out), c.status) << c.args << ": " << out;
+    EXPECT_NE(out.find(c.says), std::string::npos) << c.args << ": " << out;
+  }
+  EXPECT_TRUE(fs::is_character_file("/dev/full"));
+  EXPECT_TRUE(fs::is_fifo(dir / "fifo"));
+  EXPECT_TRUE(fs::is_symlink(dir / "link.hex"));
+  EXPECT_EQ(read_file(dir / "ro.hex"), ro_before);
+  EXPECT_TRUE(fs::exists(dir / "fontData.hex.bak"));  // the change went through the link
+  EXPECT_FALSE(fs::exists(dir / "link.hex.bak"));
+}
+
+// The settings' language is named in UTF-8, not in the device's font codes.
+TEST_F(FlashTool, InfoNamesTheLanguageInUtf8) {
+  std::string bytes = read_file(image);
+  for (const uint32_t at : {0xFD000u, 0xFF000u}) {  // the settings record and its backup
+    const uint8_t record[9] = {1, 0, 100, 0, 'C', 0, 78, 78, 0xA4};  // Spanish
+    uint8_t sum = 0;
+    for (int i = 0; i < 9; ++i) bytes[at + i] = char(record[i]);
+    for (int i = 0; i < 9; ++i) sum = uint8_t(sum + uint8_t(bytes[at + i]));
+    bytes[at + 9] = char(sum);
+  }
+  write("fontData.hex", bytes);
+  std::string out;
+  ASSERT_EQ(run("fontData.hex info", &out), 0) << out;
+  EXPECT_NE(out.find("language 1 (Espa\xC3\xB1ol)"), std::string::npos) << out;
 }

@@ -165,6 +165,40 @@ TEST_P(SampleTape, OnTheThreeQuarterInchTape) {
 }
 INSTANTIATE_TEST_SUITE_P(Samples, SampleTape, ::testing::Range(1, PRN_SAMPLE_COUNT + 1));
 
+// The block samples: each cell starts exactly one pitch after the one before
+// (the tape stays in step with the block however many cells it has), and the
+// sample whose number is hidden behind its text prints that text in every cell.
+TEST_F(PrintedTape, BlockSampleCellsKeepThePitch) {
+  struct Case {
+    uint8_t sample;
+    size_t pitch;
+    bool same_cells;
+  };
+  for (const Case& c : {Case{23, 122, false}, Case{24, 41, false}, Case{25, 41, true}}) {
+    SCOPED_TRACE("sample " + std::to_string(c.sample));
+    prn_load_sample(c.sample);
+    print();
+    // Cells: runs of ink apart by more than the gaps between letters.
+    std::vector<std::vector<TapeColumn>> cells;
+    std::vector<size_t> starts;
+    size_t last_ink = 0;
+    for (size_t i = 0; i < tape_column_count(); ++i) {
+      TapeColumn col{};
+      ASSERT_TRUE(tape_column(i, col));
+      if (col == TapeColumn{}) continue;
+      if (cells.empty() || i - last_ink > 20) cells.emplace_back(), starts.push_back(i);
+      cells.back().resize(i - starts.back() + 1);
+      cells.back().back() = col;
+      last_ink = i;
+    }
+    ASSERT_EQ(cells.size(), 10u);
+    for (size_t k = 1; k < cells.size(); ++k) {
+      EXPECT_EQ(starts[k] - starts[k - 1], c.pitch) << "cell " << k;
+      EXPECT_TRUE(!c.same_cells || cells[k] == cells[0]) << "cell " << k;
+    }
+  }
+}
+
 // The flash check on an image whose font area no longer matches its sum
 // (one byte cleared, as a flash write can) ends in "Fail".
 TEST_F(PrintedTape, FlashCheckFailsOnADamagedImage) {

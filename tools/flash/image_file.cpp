@@ -9,6 +9,10 @@
 #include <fstream>
 #include <system_error>
 
+#include <sys/stat.h>
+
+#include "host/files/output_file.h"
+#include "host/seam/flash_image.h"
 #include "host/seam/spi_flash.h"
 
 namespace fs = std::filesystem;
@@ -31,6 +35,23 @@ bool write_durably(const std::string& path, const std::vector<uint8_t>& bytes, s
   ::close(fd);
   if (!ok) error = "cannot write '" + path + "'";
   return ok;
+}
+
+// A change may replace the image only when it is a regular file that may be
+// written: a device node or a pipe is never replaced, and an image without
+// write permission is protected on purpose (the device saves nothing to it).
+bool may_replace(const std::string& target, std::string& error) {
+  struct stat st {};
+  if (::stat(target.c_str(), &st) != 0) return errno == ENOENT;  // a new file
+  if (!S_ISREG(st.st_mode)) {
+    error = "'" + target + "' is not a regular file; nothing written";
+    return false;
+  }
+  if ((st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0) {
+    error = "'" + target + "' is read-only; nothing written";
+    return false;
+  }
+  return true;
 }
 
 bool sync_file(const std::string& path) {
@@ -81,28 +102,26 @@ std::string image_problem(const std::vector<uint8_t>& image) {
 }
 
 bool image_read(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
-  std::error_code ec;
-  if (fs::is_directory(path, ec)) {
-    error = "'" + path + "' is a directory, not a flash image";
+  // Type and size first: a pipe or a device node is never opened, a huge file never read.
+  const FlashImageCheck check = flash_image_inspect(path);
+  if (check.verdict == FlashImageVerdict::Refused || check.verdict == FlashImageVerdict::Missing) {
+    struct stat st {};
+    error = ::stat(path.c_str(), &st) != 0 ? "cannot open '" + path + "'" : check.message;
     return false;
   }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = "cannot open '" + path + "'";
-    return false;
-  }
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (in.bad()) {
+  if (!flash_image_read(path, bytes)) {
     error = "cannot read '" + path + "'";
     return false;
   }
   return true;
 }
 
-bool image_rewrite(const std::string& path, const std::function<bool(std::string&)>& change,
+bool image_rewrite(const std::string& image, const std::function<bool(std::string&)>& change,
                    const std::function<bool(std::string&)>& verify, std::string& error) {
+  // Through a link to the image it names; the link stays a link.
+  const std::string path = output_file_target(image);
   std::vector<uint8_t> bytes;
-  if (!image_read(path, bytes, error)) return false;
+  if (!image_read(path, bytes, error) || !may_replace(path, error)) return false;
   const std::string problem = image_problem(bytes);
   if (!problem.empty()) {
     error = "'" + path + "' is damaged: " + problem + "; nothing written";
@@ -138,7 +157,9 @@ bool image_rewrite(const std::string& path, const std::function<bool(std::string
   return swap_in(path, fresh, error) || abandon();
 }
 
-bool image_replace_with(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
+bool image_replace_with(const std::string& image, const std::vector<uint8_t>& bytes, std::string& error) {
+  const std::string path = output_file_target(image);
+  if (!may_replace(path, error)) return false;
   const std::string fresh = new_file_beside(path);
   if (!write_durably(fresh, bytes, error) || !swap_in(path, fresh, error)) {
     std::error_code ec;

@@ -24,6 +24,13 @@ std::string shown(uint16_t code) {
   return "{" + std::to_string(code) + "}";
 }
 
+// A firmware text (font codes) as the characters it shows.
+std::string text_shown(const char* text) {
+  std::string out;
+  for (; *text; ++text) out += shown(uint8_t(*text));
+  return out;
+}
+
 std::string line_text(const LabelLine& line) {
   std::string out = "\"";
   for (int k = 0; k < line.length && k < LBL_MAX_CHARS; ++k) out += shown(line.cells[k]);
@@ -64,7 +71,7 @@ void print_settings() {
   const uint8_t language = r[0] <= 5 ? r[0] : 0;
   std::printf(
       "settings   language %u (%s), head grade %c, head offset %+d, lead %u dots, trail %u dots, level %u%s%s\n", r[0],
-      msg_text_in(LANG_ENGLISH, uint8_t(12 + language)), r[4] >= 32 && r[4] < 127 ? r[4] : '?', int(int8_t(r[5])), r[6],
+      text_shown(msg_text_in(LANG_ENGLISH, uint8_t(12 + language))).c_str(), r[4] >= 32 && r[4] < 127 ? r[4] : '?', int(int8_t(r[5])), r[6],
       r[7], r[2], r[8] == 0xA4 ? "" : " (not marked valid: the device replaces them)",
       r == backup ? " (from the backup copy; the primary is damaged)" : "");
 }

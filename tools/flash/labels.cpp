@@ -12,6 +12,8 @@
 
 #include <unistd.h>
 
+#include "host/files/input_file.h"
+#include "host/files/output_file.h"
 #include "firmware/editor/label.h"
 #include "firmware/nvm/nvm.h"
 #include "firmware/print/engine.h"
@@ -40,15 +42,11 @@ bool same_file(const std::string& a, const std::string& b) {
 }
 
 bool parse_import(const std::string& path, Import& out, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  std::error_code ec;
-  if (!in || fs::is_directory(path, ec)) {
-    error = "cannot read '" + path + "'";
-    return false;
-  }
+  std::string text;
+  if (!input_file_read(path, text, error)) return false;
   json doc;
   try {
-    doc = json::parse(in);
+    doc = json::parse(text);
   } catch (const json::parse_error& e) {
     error = "'" + path + "' is not valid JSON: " + e.what();
     return false;
@@ -139,22 +137,12 @@ int flash_export_labels(const std::string& image, const std::string& json_path) 
   }
   doc["files"] = files;
 
-  const std::string fresh = json_path + ".new-" + std::to_string(::getpid());
-  {
-    std::ofstream out(fresh, std::ios::binary | std::ios::trunc);
-    out << doc.dump(2, ' ', /*ensure_ascii=*/true) << "\n";
-    if (!out.flush()) {
-      std::error_code ec;
-      fs::remove(fresh, ec);
-      return flash_fail("cannot write '" + json_path + "'");
-    }
-  }
-  std::error_code ec;
-  fs::rename(fresh, json_path, ec);
-  if (ec) {
-    fs::remove(fresh, ec);
-    return flash_fail("cannot write '" + json_path + "'");
-  }
+  // Through a link to its target; a device node or a pipe is written, never replaced.
+  const std::string text = doc.dump(2, ' ', /*ensure_ascii=*/true) + "\n";
+  const bool written = output_file_write(json_path, [&](FILE* f) {
+    return std::fwrite(text.data(), 1, text.size(), f) == text.size();
+  });
+  if (!written) return flash_fail("cannot write '" + json_path + "'");
   return 0;
 }
 
