@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "klx80: started from a fresh image; the damaged one is kept as %s\n",
                  rescue.kept_as.toLocal8Bit().constData());
 
-  QtHostUi ui;
+  QtHostUi ui(QtHostUi::kIdleMinutesMs);
   host_ui_install(&ui);
   int status = 0;
   {

@@ -34,8 +34,15 @@ TapeSourceBar::TapeSourceBar(QWidget* parent) : QWidget(parent) {
   info_ = new QLabel(this);
   info_->setObjectName(QStringLiteral("HistoryInfo"));
   QFont small = info_->font();
-  small.setPointSizeF(small.pointSizeF() * 0.85);
+  // The program's font is set in pixels; its point size then reads -1.
+  if (small.pixelSize() > 0)
+    small.setPixelSize(qMax(1, qRound(small.pixelSize() * 0.85)));
+  else
+    small.setPointSizeF(small.pointSizeF() * 0.85);
   info_->setFont(small);
+  // A click leaves the keyboard with the device; Tab still reaches them.
+  for (QWidget* w : std::initializer_list<QWidget*>{earlier_, later_, source_box_, zoom_box_, save_})
+    w->setFocusPolicy(Qt::TabFocus);
 
   // One row, so that the window stays clear of the media panel below it.
   auto* row = new QHBoxLayout(this);
