@@ -7,7 +7,6 @@
 #include <cerrno>
 
 ImageLock::Result ImageLock::acquire(const std::string& path, Mode mode) {
-  release();
   // Read access is enough for flock; a write-protected image can be locked too.
   // O_NONBLOCK: a FIFO at the path must not hang the start.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -22,6 +21,7 @@ ImageLock::Result ImageLock::acquire(const std::string& path, Mode mode) {
     // A file system without locks gives nothing to check against: go on.
     return busy ? Result::InUse : Result::NoFile;
   }
+  release();
   fd_ = fd;
   return Result::Locked;
 }

@@ -19,8 +19,18 @@ class ImageLock {
   ~ImageLock() { release(); }
   ImageLock(const ImageLock&) = delete;
   ImageLock& operator=(const ImageLock&) = delete;
+  // Takes over the other's lock (the one held here is let go).
+  ImageLock& operator=(ImageLock&& other) noexcept {
+    if (this != &other) {
+      release();
+      fd_ = other.fd_;
+      other.fd_ = -1;
+    }
+    return *this;
+  }
 
-  // Takes the lock without waiting; a lock held before is let go first.
+  // Takes the lock without waiting; a lock held before is let go once the
+  // new one is taken (and kept when it is not).
   Result acquire(const std::string& path, Mode mode);
   void release();
   bool held() const { return fd_ >= 0; }

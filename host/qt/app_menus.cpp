@@ -7,8 +7,10 @@
 #include <QMenuBar>
 #include <QMessageBox>
 
+#include "host/files/image_lock.h"
 #include "host/qt/keyboard_map.h"
 #include "host/qt/simulator.h"
+#include "host/seam/spi_flash.h"
 
 namespace {
 void reopen(QWidget* window) {
@@ -119,8 +121,26 @@ void AppMenus::tell(const QString& text, bool problem) {
 }
 
 bool AppMenus::openImage(const QString& path) {
+  // One program per image: the lock moves with the device.
+  ImageLock lock;
+  if (sim_.imageLock() && lock.acquire(path.toStdString(), ImageLock::Mode::Exclusive) == ImageLock::Result::InUse) {
+    tell(QStringLiteral("The flash image was not opened: %1 is open in another KLX80 program.").arg(path), true);
+    return false;
+  }
+  // A read-only run served its image from memory; the one opened is the user's own.
+  const bool read_only = sim_.deviceWindow().readOnly();
+  std::vector<uint8_t> kept_bytes;
+  if (read_only) {
+    kept_bytes = spi_contents();
+    spi_set_memory_image({});
+  }
   QString error;
-  if (sim_.controller().openImage(path, error)) return true;
+  if (sim_.controller().openImage(path, error)) {
+    if (sim_.imageLock()) *sim_.imageLock() = std::move(lock);
+    sim_.deviceWindow().setReadOnly(false);
+    return true;
+  }
+  if (read_only) spi_set_memory_image(std::move(kept_bytes));
   tell(QStringLiteral("The flash image was not opened: %1").arg(error), true);
   return false;
 }
@@ -135,6 +155,9 @@ void AppMenus::askOpenImage() {
 bool AppMenus::resetImage() {
   QString kept, error;
   const bool done = sim_.controller().resetToFreshImage(fresh_image_, kept, error);
+  // The old file moved aside with the lock on it: the fresh one is locked now.
+  if (done && sim_.imageLock())
+    sim_.imageLock()->acquire(sim_.controller().imagePath().toStdString(), ImageLock::Mode::Exclusive);
   if (!done)
     tell(QStringLiteral("The image was not reset: %1").arg(error), true);
   else if (!kept.isEmpty())

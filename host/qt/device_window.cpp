@@ -26,6 +26,8 @@
 
 namespace {
 const QString kTitle = QStringLiteral("KLX80 Label Printer Demo");
+// The recording lamp, in the picture's free top left corner.
+constexpr QRect kRecLamp{6, 6, 44, 16};
 }  // namespace
 
 DeviceWindow::DeviceWindow(DeviceController* controller, QWidget* parent)
@@ -54,9 +56,10 @@ DeviceWindow::DeviceWindow(DeviceController* controller, QWidget* parent)
   placeChildren();
 
   if (live_) {
-    connect(controller_, &DeviceController::speedChanged, this, [this](uint32_t factor) {
-      // Real time is the plain title; any other speed says so.
-      setWindowTitle(factor == 1 ? kTitle : kTitle + QStringLiteral(" - ") + DeviceController::speedName(factor));
+    connect(controller_, &DeviceController::speedChanged, this, &DeviceWindow::updateTitle);
+    connect(controller_, &DeviceController::recordingChanged, this, [this] {
+      updateTitle();
+      update(toWindow(kRecLamp));
     });
     connect(controller_, &DeviceController::frontRequested, this, &DeviceWindow::bringToFront);
     // The Cut switch lights while a pause between labels waits for it.
@@ -67,6 +70,26 @@ DeviceWindow::DeviceWindow(DeviceController* controller, QWidget* parent)
 }
 
 DeviceWindow::~DeviceWindow() = default;
+
+void DeviceWindow::updateTitle() {
+  // Real time is the plain title; any other state says so.
+  QStringList states;
+  if (live_ && controller_->speed() != 1) states << DeviceController::speedName(controller_->speed());
+  if (live_ && controller_->recording()) states << QStringLiteral("REC");
+  states << extra_states_;
+  if (read_only_) states << QStringLiteral("read-only");
+  setWindowTitle(states.isEmpty() ? kTitle : kTitle + QStringLiteral(" - ") + states.join(QStringLiteral(", ")));
+}
+
+void DeviceWindow::setReadOnly(bool read_only) {
+  read_only_ = read_only;
+  updateTitle();
+}
+
+void DeviceWindow::setTitleStates(const QStringList& states) {
+  extra_states_ = states;
+  updateTitle();
+}
 
 int DeviceWindow::pictureTop() const { return menu_bar_ ? menu_bar_->sizeHint().height() : 0; }
 
@@ -140,6 +163,20 @@ void DeviceWindow::paintEvent(QPaintEvent* event) {
   }
   p.drawImage(layout::kLcdOrigin, lcd);  // scaled dot for dot: no smoothing
   device_art::paint_lamps(p, mirror_lamps());
+  if (live_ && controller_->recording()) {
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(230, 20, 20));
+    p.drawEllipse(QRectF(kRecLamp.left() + 2, kRecLamp.top() + 3, 10, 10));
+    p.setPen(QColor(230, 20, 20));
+    QFont font = p.font();
+    font.setBold(true);
+    font.setPixelSize(11);
+    p.setFont(font);
+    p.drawText(kRecLamp.adjusted(16, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("REC"));
+    p.restore();
+  }
   if (const layout::Key* key = pressed_tag_ >= 0 ? layout::key_with_tag(uint8_t(pressed_tag_)) : nullptr) {
     // A held key sinks: its cap darkened, its top edge shadowed.
     QRectF cap = device_art::keycap_rect(*key);
