@@ -9,6 +9,7 @@
 
 #include "host/files/image_lock.h"
 #include "host/qt/keyboard_map.h"
+#include "host/qt/window_places.h"
 #include "host/qt/simulator.h"
 #include "host/seam/spi_flash.h"
 
@@ -111,7 +112,9 @@ void AppMenus::chooseSize(qreal choice) {
   size_choice_ = choice;
   for (QAction* a : sizes_->actions()) a->setChecked(a->data().toReal() == choice);
   DeviceWindow& window = sim_.deviceWindow();
-  window.setScale(choice == kFitScreen ? window.fitScale() : choice);
+  // A size larger than the screen is drawn at the largest that fits.
+  window.setScale(choice == kFitScreen ? window.fitScale() : qMin(choice, window.fitScale()));
+  if (window.isVisible()) keep_on_screen(&window);
 }
 
 void AppMenus::tell(const QString& text, bool problem) {

@@ -112,8 +112,10 @@ qreal DeviceWindow::fitScale() const {
   if (!shown_on) return 1;
   // The frame's own title bar and edges come off the free area too.
   const QRect free = shown_on->availableGeometry();
-  const int frame_height = qMax(0, frameGeometry().height() - height()) + 8;
-  const int frame_width = qMax(0, frameGeometry().width() - width()) + 8;
+  // Before the window manager has framed the window, a title bar and edges are allowed for.
+  const bool framed = frameGeometry() != geometry();
+  const int frame_height = (framed ? frameGeometry().height() - height() : 34) + 2;
+  const int frame_width = (framed ? frameGeometry().width() - width() : 8) + 2;
   const qreal by_height = qreal(free.height() - frame_height - pictureTop()) / layout::kWindowHeight;
   const qreal by_width = qreal(free.width() - frame_width) / layout::kWindowWidth;
   return qBound(0.5, qMin(by_height, by_width), 4.0);

@@ -163,18 +163,21 @@ void PrintWindow::placeChildren() {
 }
 
 int PrintWindow::roomBelow() const {
-  // The client height that keeps this window's frame clear of the windows
-  // below it and on the screen.
-  const QRect frame = frameGeometry();
-  int limit = screen() ? screen()->availableGeometry().bottom() + 1 : INT_MAX;
-  for (QWidget* w : QApplication::topLevelWidgets()) {
-    // Menus, list pop-ups and tooltips come and go; only windows count.
-    if (w == this || !w->isVisible() || w->windowType() == Qt::Popup || w->windowType() == Qt::ToolTip) continue;
-    const QRect r = w->frameGeometry();
-    if (r.left() > frame.right() || r.right() < frame.left() || r.top() <= frame.top()) continue;
-    limit = qMin(limit, r.top());
-  }
-  return limit - geometry().top() - (frame.bottom() - geometry().bottom());
+  // The client height from this window's top down to the foot of its
+  // screen's free area (a zoomed tape may cover the windows below it).
+  const QScreen* shown_on = screen() ? screen() : QGuiApplication::primaryScreen();
+  if (!shown_on) return INT_MAX / 2;
+  const int frame_below = frameGeometry().bottom() - geometry().bottom();
+  return shown_on->availableGeometry().bottom() + 1 - geometry().top() - frame_below;
+}
+
+void PrintWindow::makeRoom(int client_height) {
+  // Moved up, as far as the screen's top, when the window would run off its foot.
+  const QScreen* shown_on = screen() ? screen() : QGuiApplication::primaryScreen();
+  if (!shown_on) return;
+  const int short_by = client_height - roomBelow();
+  const int up = qMin(short_by, frameGeometry().top() - shown_on->availableGeometry().top());
+  if (up > 0) move(pos().x(), pos().y() - up);
 }
 
 void PrintWindow::applyZoom() {
@@ -192,6 +195,14 @@ void PrintWindow::applyZoom() {
       if (tape_history_label(tape_history_count() - 1, last, false)) label_columns = last.width;
     }
     zoom_ = label_columns ? double(qMax(1, width() - kRightMargin)) / double(label_columns) : 1.0;
+    // ... and its whole height shows on the screen.
+    const int extras = kScrollGap + kScrollHeight + bar_->sizeHint().height();
+    const QScreen* shown_on = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (shown_on) {
+      const int frame_height = frameGeometry().height() - height();
+      const int tallest = shown_on->availableGeometry().height() - frame_height - extras;
+      zoom_ = qMin(zoom_, qMax(1.0, double(tallest) / TAPE_PAINT_HEIGHT));
+    }
   }
   view_->setZoom(zoom_);
   zoom_ = view_->zoom();
@@ -201,7 +212,9 @@ void PrintWindow::applyZoom() {
 
   const int content = real ? real_->stripHeight() : int(std::ceil(TAPE_PAINT_HEIGHT * zoom_));
   const int extras = kScrollGap + kScrollHeight + bar_->sizeHint().height();
-  // Never below the 1x picture; taller only as far as the room below allows.
+  // The whole zoomed tape where the screen allows (the window moves up for
+  // it); never below the 1x picture; what is still taller scrolls.
+  makeRoom(content + extras);
   view_height_ = qMin(content, qMax(roomBelow() - extras, qMin(content, TAPE_PAINT_HEIGHT)));
   setFixedHeight(view_height_ + extras);
   placeChildren();
