@@ -25,7 +25,8 @@ void keep_on_screen(QWidget* window) {
   const QRect fitted = fit_on_screen(frame, screen->availableGeometry());
   if (fitted.size() != frame.size() && window->minimumSize() != window->maximumSize())
     window->resize(window->size() - (frame.size() - fitted.size()));
-  if (fitted.topLeft() != frame.topLeft()) window->move(fitted.topLeft() + QPoint(frame_edges.left(), frame_edges.top()));
+  // A window's place is its frame's, framed or not yet.
+  if (fitted.topLeft() != frame.topLeft()) window->move(fitted.topLeft());
 }
 
 void ScreenKeeper::watch(QWidget* window) { window->installEventFilter(this); }
@@ -35,7 +36,7 @@ bool ScreenKeeper::eventFilter(QObject* watched, QEvent* event) {
     auto* window = static_cast<QWidget*>(watched);
     keep_on_screen(window);
     // Once the window manager has framed it, once more with the true frame.
-    QTimer::singleShot(0, window, [window] { keep_on_screen(window); });
+    for (int ms : {0, 300}) QTimer::singleShot(ms, window, [window] { keep_on_screen(window); });
   }
   return QObject::eventFilter(watched, event);
 }
