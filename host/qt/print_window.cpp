@@ -367,7 +367,8 @@ bool PrintWindow::exportPdf(const QString& path, Scope scope, QString* error) co
 void PrintWindow::saveAs(Scope scope, bool pdf) {
   const QString suffix = pdf ? QStringLiteral(".pdf") : QStringLiteral(".png");
   const QString name = (scope == Scope::WholeHistory ? QStringLiteral("tape-history") : QStringLiteral("tape")) + suffix;
-  QString path = QFileDialog::getSaveFileName(this, pdf ? tr("Save Tape as PDF") : tr("Save Tape as PNG"), name,
+  const QString what = scope == Scope::WholeHistory ? tr("Whole History") : tr("Tape");
+  QString path = QFileDialog::getSaveFileName(this, tr("Save %1 as %2").arg(what, pdf ? tr("PDF") : tr("PNG")), name,
                                               pdf ? tr("PDF documents (*.pdf)") : tr("PNG pictures (*.png)"));
   if (path.isEmpty()) return;
   if (!path.endsWith(suffix, Qt::CaseInsensitive)) path += suffix;
