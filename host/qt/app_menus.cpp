@@ -1,6 +1,10 @@
 #include "host/qt/app_menus.h"
 
 #include <QActionGroup>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QToolTip>
+#include <cstdio>
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -9,6 +13,7 @@
 
 #include "host/files/image_lock.h"
 #include "host/qt/keyboard_map.h"
+#include "host/qt/screenshot.h"
 #include "host/qt/window_places.h"
 #include "host/qt/simulator.h"
 #include "host/seam/spi_flash.h"
@@ -42,6 +47,12 @@ void AppMenus::buildFile() {
                    &PrintWindow::saveTapePdfAs);
   file_->addAction(QStringLiteral("Save Whole History as PNG..."), print, &PrintWindow::saveHistoryPngAs);
   file_->addAction(QStringLiteral("Save Whole History as PDF..."), print, &PrintWindow::saveHistoryPdfAs);
+  file_->addSeparator();
+  file_->addAction(QStringLiteral("Screenshot"), QKeySequence(Qt::Key_F12), this, &AppMenus::screenshot);
+  file_->addAction(QStringLiteral("Copy LCD"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), this,
+                   [] { QGuiApplication::clipboard()->setImage(lcd_picture()); });
+  file_->addAction(QStringLiteral("Copy Tape"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T), print,
+                   &PrintWindow::copyTape);
   file_->addSeparator();
   file_->addAction(QStringLiteral("Open Flash Image..."), QKeySequence(Qt::CTRL | Qt::Key_O), this,
                    &AppMenus::askOpenImage);
@@ -115,6 +126,18 @@ void AppMenus::chooseSize(qreal choice) {
   // A size larger than the screen is drawn at the largest that fits.
   window.setScale(choice == kFitScreen ? window.fitScale() : qMin(choice, window.fitScale()));
   if (window.isVisible()) keep_on_screen(&window);
+}
+
+Screenshot AppMenus::screenshot() {
+  DeviceWindow& window = sim_.deviceWindow();
+  const Screenshot shot = take_screenshot(window, QFileInfo(sim_.controller().imagePath()).absolutePath());
+  if (!shot.error.isEmpty()) {
+    tell(shot.error, true);
+  } else {
+    std::fprintf(stderr, "klx80: screenshot %s\n", shot.device.toLocal8Bit().constData());
+    QToolTip::showText(window.mapToGlobal(QPoint(8, 8)), QStringLiteral("Saved %1").arg(shot.device), &window);
+  }
+  return shot;
 }
 
 void AppMenus::tell(const QString& text, bool problem) {

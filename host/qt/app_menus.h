@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QString>
 
+#include "host/qt/screenshot.h"
+
 class QAction;
 class QActionGroup;
 class QMenu;
@@ -35,6 +37,8 @@ class AppMenus : public QObject {
 
   // The entries' work, also for tests (the dialogs are left out there).
   bool openImage(const QString& path);
+  // The device picture and the LCD beside the image (F12).
+  Screenshot screenshot();
   bool resetImage();
 
  private:

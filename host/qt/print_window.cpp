@@ -1,6 +1,8 @@
 #include "host/qt/print_window.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFileDialog>
@@ -375,6 +377,11 @@ void PrintWindow::saveAs(Scope scope, bool pdf) {
   QString error;
   if (!(pdf ? exportPdf(path, scope, &error) : exportPng(path, scope, &error)))
     QMessageBox::warning(this, tr("Print Output"), error);
+}
+
+void PrintWindow::copyTape() {
+  const std::vector<TapeLabel> labels = labelsShown();
+  if (tape_printout::total_columns(labels) > 0) QGuiApplication::clipboard()->setImage(tape_printout::picture(labels));
 }
 
 void PrintWindow::saveTapePngAs() { saveAs(Scope::CurrentTape, false); }

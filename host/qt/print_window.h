@@ -81,6 +81,8 @@ class PrintWindow : public QWidget {
   void saveTapePdfAs();
   void saveHistoryPngAs();
   void saveHistoryPdfAs();
+  // The tape shown (dots, one pixel per dot) to the clipboard.
+  void copyTape();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

@@ -128,6 +128,8 @@ void paint_strip(QPainter& p, const std::vector<TapeLabel>& labels, size_t first
   p.restore();
 }
 
+QImage picture(const std::vector<TapeLabel>& labels) { return dots(labels, 0, total_columns(labels)); }
+
 bool write_png(const QString& path, const std::vector<TapeLabel>& labels, QString& error) {
   const size_t width = total_columns(labels);
   if (width == 0 || width > size_t(INT32_MAX)) {
