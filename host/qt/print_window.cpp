@@ -21,6 +21,7 @@
 
 #include "host/seam/cartridge.h"
 #include "host/qt/device_controller.h"
+#include "host/qt/real_size_calibration.h"
 #include "host/qt/real_size_view.h"
 #include "host/qt/tape_printout.h"
 #include "host/qt/tape_source_bar.h"
@@ -403,5 +404,13 @@ void PrintWindow::contextMenuEvent(QContextMenuEvent* event) {
     a->setCheckable(true);
     a->setChecked(int(mode) == i);
   }
+  menu.addAction(tr("Calibrate Real Size..."), this, &PrintWindow::calibrateRealSize);
   menu.exec(event->globalPos());
+}
+
+void PrintWindow::calibrateRealSize() {
+  RealSizeCalibration dialog(real_->pxPerMm(), this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  keep_calibration(real_->screen(), dialog.pxPerMm());
+  applyZoom();
 }

@@ -83,6 +83,8 @@ class PrintWindow : public QWidget {
   void saveHistoryPdfAs();
   // The tape shown (dots, one pixel per dot) to the clipboard.
   void copyTape();
+  // A ruler held to the screen corrects the real size (kept in the settings).
+  void calibrateRealSize();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
