@@ -86,12 +86,17 @@ void TapeSourceBar::refresh() {
   std::vector<TapeLabel> labels = tape_history_labels(false);
   source_box_->addItem(tr("Whole history (%1 %2)").arg(labels.size()).arg(labels.size() == 1 ? tr("label") : tr("labels")),
                        qlonglong(kWholeHistory));
-  for (auto it = labels.rbegin(); it != labels.rend(); ++it)
-    source_box_->addItem(tr("Label %1 \u00b7 %2 \u00b7 %3 mm")
+  for (auto it = labels.rbegin(); it != labels.rend(); ++it) {
+    // Each label by its text first: that is how the user knows it again.
+    QString text = QString::fromStdString(it->text).simplified();
+    if (text.size() > 24) text = text.left(23) + QStringLiteral("\u2026");
+    source_box_->addItem(tr("Label %1 \u00b7 %2%3 \u00b7 %4 mm")
                              .arg(it->number)
+                             .arg(text.isEmpty() ? QString() : QStringLiteral("\u201c%1\u201d \u00b7 ").arg(text))
                              .arg(QString::fromStdString(tape_label_type_name(it->label_type)))
                              .arg(it->length_mm(), 0, 'f', 1),
                          qlonglong(it->number));
+  }
   int index = source_box_->findData(qlonglong(chosen));
   const bool lost = index < 0;
   source_box_->setCurrentIndex(lost ? 0 : index);
