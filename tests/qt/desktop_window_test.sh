@@ -5,6 +5,7 @@
 #    Shift+Home, Backspace) and the label on the device is untouched;
 #  - Serial Comms opens wholly on the screen;
 #  - a second program on the same image is told and quits on Escape;
+#  - a missing image is offered fresh and created on Yes;
 #  - when the X server goes away the program closes as on SIGTERM (no abort,
 #    the label journalled, read back by the batch runner).
 # With KLX80_MEASURE=1 it also reports key-to-LCD latency over 200 keys and
@@ -127,6 +128,18 @@ if [ "${KLX80_MEASURE:-0}" = 1 ] && [ -n "${KLX80_SHOTS:-}" ]; then
     stop_program
   done
 fi
+
+# A missing image is offered fresh; Return (Yes) creates it.
+"$klx80" --flash "$work/new.hex" 2>"$work/missing.log" &
+program_pid=$!
+box=$(timeout 20 xdotool search --sync --name '^Flash Image Missing$' | head -n1)
+[ -n "$box" ] || fail "no offer to create the missing image"
+xdotool windowactivate --sync "$box" key Return
+wait_for 100 test -s "$work/new.hex" || fail "no fresh image was created"
+timeout 20 xdotool search --sync --name '^KLX80 Label Printer Demo' >/dev/null || fail "no device window on the new image"
+sleep 0.5
+stop_program
+echo "a missing image was created on Yes"
 
 # The X server goes away under a running program with a typed label.
 start_program gone
