@@ -4,20 +4,16 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "firmware/display/lcd.h"
-#include "firmware/kernel/kernel.h"
-#include "firmware/print/cutter.h"
 #include "host/seam/adc.h"
-#include "host/session/cartridge_panel.h"
-#include "host/seam/clock.h"
 #include "host/seam/flash_image.h"
 #include "host/seam/host_ui.h"
 #include "host/seam/keys.h"
 #include "host/seam/mirror.h"
 #include "host/seam/power.h"
-#include "host/seam/runtime.h"
 #include "host/seam/spi_flash.h"
 #include "host/seam/tape.h"
+#include "host/session/cartridge_panel.h"
+#include "host/session/session.h"
 
 namespace {
 long long monotonic_us() {
@@ -54,7 +50,7 @@ std::unique_ptr<DeviceController> DeviceController::idle() {
 DeviceController::~DeviceController() {
   if (idle_) return;
   // The worker must not call back into a controller that is gone.
-  if (started_ && firmware_running()) firmware_stop();
+  session_.reset();
   tape_set_listener(nullptr, nullptr);
   if (running_controller == this) {
     running_controller = nullptr;
@@ -69,20 +65,29 @@ void DeviceController::start() {
   key_input::set_bring_to_front([] {
     if (running_controller) emit running_controller->frontRequested();
   });
-  boot();
+  boot(spi_path(), false);
   timer_.start();
 }
 
-void DeviceController::boot() {
-  firmware_start();
+void DeviceController::boot(const std::string& path, bool fresh_inputs) {
+  // A person's real data: each save reaches the disk before it counts as saved.
+  SessionOptions options(path);
+  options.clock = speed_ == kFastest ? SessionClock::Virtual : SessionClock::RealTime;
+  options.speed = speed_ == kFastest ? 1 : speed_;
+  options.durability = FlashDurability::SyncEachSave;
+  options.fresh_inputs = fresh_inputs;  // the media panel and the dial keep their own
+  options.refuse_unusable = false;      // told as the start-up warning below
+  options.warn_at_open = false;
+  session_ = std::make_unique<Session>(options);
+  image_path_ = path;
   generation_after_init_ = mirror_generation();
   checkLcd();
   // The start-up warning: missing, a directory, the wrong size, read-only or
   // damaged font data (the desktop program names the file as it was given).
-  std::string problem = spi_present() ? spi_image_problem() : flash_image_inspect(spi_path()).message;
+  std::string problem = session_->open_problem();
   if (!problem.empty()) {
-    std::string name = std::filesystem::path(spi_path()).filename().string();
-    if (problem == "File " + spi_path() + " Missing") problem = "File " + name + " Missing";
+    std::string name = std::filesystem::path(path).filename().string();
+    if (problem == "File " + path + " Missing") problem = "File " + name + " Missing";
     QTimer::singleShot(0, this, [problem] { host_ui().warn(problem, "Error"); });
   }
 }
@@ -91,15 +96,13 @@ bool DeviceController::halt() {
   // A recording runs from its own restart to its end: no other restart inside it.
   if (!started_ || closed_ || idle_ || tick_busy_ || recorder_.recording()) return false;
   timer_.stop();
-  firmware_close();
-  key_input::clear_queue();
-  key_input::reset();
+  session_.reset();  // closed as the window closes; the next one starts with no key waiting
   return true;
 }
 
 bool DeviceController::powerCycle() {
   if (!halt()) return false;
-  boot();
+  boot(image_path_, false);
   timer_.start();
   return true;
 }
@@ -114,8 +117,7 @@ bool DeviceController::openImage(const QString& path, QString& error) {
     error = QStringLiteral("The device is busy; try again in a moment.");
     return false;
   }
-  spi_set_path(path.toStdString());
-  boot();
+  boot(path.toStdString(), false);
   timer_.start();
   return true;
 }
@@ -126,7 +128,7 @@ bool DeviceController::resetToFreshImage(const QString& template_path, QString& 
     return false;
   }
   std::string kept, why;
-  const std::string path = spi_path();
+  const std::string path = image_path_;
   bool done = !std::filesystem::exists(path) || flash_image_set_aside(path, ".bak", kept, why);
   if (done && !flash_image_install_template(template_path.toStdString(), path)) {
     why = "A fresh image could not be put at " + path + " from " + template_path.toStdString();
@@ -134,31 +136,27 @@ bool DeviceController::resetToFreshImage(const QString& template_path, QString& 
   }
   kept_as = QString::fromStdString(kept);
   error = QString::fromStdString(why);
-  boot();  // on the fresh image, or on what is there when it failed
+  boot(path, false);  // on the fresh image, or on what is there when it failed
   timer_.start();
   return done;
 }
 
-QString DeviceController::imagePath() const { return QString::fromStdString(spi_path()); }
+QString DeviceController::imagePath() const { return QString::fromStdString(image_path_); }
 
-QString DeviceController::firmwareVersion() {
-  return QStringLiteral("%1.%2").arg(fw_version_major()).arg(fw_version_minor());
-}
+QString DeviceController::firmwareVersion() { return QString::fromStdString(Session::firmware_version()); }
 
 void DeviceController::tick() {
-  if (tick_busy_ || closed_) return;
+  if (tick_busy_ || closed_ || !session_) return;
   struct Guard {
     bool& flag;
     explicit Guard(bool& f) : flag(f) { flag = true; }
     ~Guard() { flag = false; }
   } guard(tick_busy_);
-  key_input::tick();  // the next waiting key, if the device took the last one
-  sys_tick();
+  session_->tick();
   ++ticks_run_;
-  if (host_clock_is_virtual()) host_clock_advance(10);
   // A save that did not reach the image (disk full) is told once.
   if (!save_problem_told_) {
-    if (std::string problem = spi_save_problem(); !problem.empty()) {
+    if (std::string problem = session_->save_problem(); !problem.empty()) {
       save_problem_told_ = true;
       QTimer::singleShot(0, this, [problem] { host_ui().warn(problem, "Error"); });
     }
@@ -168,7 +166,7 @@ void DeviceController::tick() {
   // A long print (the endless glyph print) shows as it grows, ten times a
   // second, not only when its tape ends.
   if (ticks_run_ % 10 == 0) {
-    size_t columns = tape_column_count();
+    size_t columns = session_->tape_column_count();
     if (columns != tape_columns_seen_) {
       tape_columns_seen_ = columns;
       emit tapeEnded();
@@ -205,8 +203,7 @@ void DeviceController::setSpeed(uint32_t factor) {
   speed_ = factor;
   // The worker's waits follow the tick: shortened by the factor, or on the
   // virtual clock that each tick advances.
-  host_clock_set_speed(factor == kFastest ? 1 : factor);
-  host_clock_use_virtual(factor == kFastest);
+  if (session_) session_->set_clock(factor == kFastest ? SessionClock::Virtual : SessionClock::RealTime, factor);
   speed_clock_.start();
   speed_ticks_ = 0;
   timer_.setInterval(factor == 1 ? 10 : factor == kFastest ? 0 : 1);
@@ -221,10 +218,9 @@ void DeviceController::close() {
   if (closed_) return;
   closed_ = true;
   timer_.stop();
-  if (started_) firmware_close();
+  session_.reset();  // the label journalled, the worker joined
   // The next device (tests make several) starts at real time.
-  host_clock_use_virtual(false);
-  host_clock_set_speed(1);
+  Session::reset_clock();
 }
 
 void DeviceController::checkLcd() {
@@ -253,39 +249,39 @@ void DeviceController::noteFramePainted() {
 void DeviceController::keyDown(uint16_t virtual_key) {
   static const bool timing = qEnvironmentVariableIsSet("KLX80_TIMING");
   if (timing) std::fprintf(stderr, "klx80: key %lld us\n", static_cast<long long>(monotonic_us()));
-  const key_input::KeyTaken taken = key_input::key_down(virtual_key);
+  const key_input::KeyTaken taken = Session::key_down(virtual_key);
   recorder_.key_down(recordingTicks(), virtual_key, taken);
   checkLcd();
 }
 
 void DeviceController::keyUp(uint16_t virtual_key) {
-  key_input::key_up(virtual_key);
+  Session::key_up(virtual_key);
   recorder_.key_up(recordingTicks(), virtual_key);
   checkLcd();
 }
 
 void DeviceController::pressKeyPicture(uint8_t tag) {
-  key_input::key_picture_down(tag);
+  Session::press_key(tag);
   recorder_.key_picture(recordingTicks(), tag);
   checkLcd();
 }
 
 void DeviceController::clickFunc() {
-  key_input::func_picture_click();
+  Session::click_func();
   recorder_.func_click(recordingTicks());
   checkLcd();
 }
 
 void DeviceController::forgetModifiers() {
-  if (key_input::focus_lost()) recorder_.focus_out(recordingTicks());
+  if (Session::focus_lost()) recorder_.focus_out(recordingTicks());
 }
 
 void DeviceController::pressCut() {
-  cut_set_done(1);
+  Session::press_cut();
   recorder_.cut(recordingTicks());
 }
 
-bool DeviceController::cutPauseWaiting() const { return cut_waiting(); }
+bool DeviceController::cutPauseWaiting() const { return Session::cut_waiting(); }
 
 uint8_t DeviceController::deviceKeyFor(uint16_t virtual_key) { return key_input::device_key_for(virtual_key); }
 
@@ -296,21 +292,20 @@ bool DeviceController::autoOffAllowed() const { return pwr_auto_off_allowed(); }
 void DeviceController::setBatteryVolts(double volts) { adc_set_battery_volts(float(volts)); }
 
 void DeviceController::setBattery(double volts) {
-  adc_set_battery_volts(float(volts));
-  lcd_show_battery(adc_read(2));
+  Session::set_battery(volts);
   recorder_.battery(recordingTicks(), float(volts));
   checkLcd();
 }
 
 void DeviceController::resetCartridgePanel() { cart_panel_init(); }
 
-void DeviceController::selectCartridge(uint8_t id) { cart_panel_select(id); }
+void DeviceController::selectCartridge(uint8_t id) { Session::select_cartridge(id); }
 
 void DeviceController::cartridgeTimerStep() {
   // The firmware sees a change when the old material comes out: that step is
   // what the recording keeps.
   const uint8_t applied = cart_panel_applied();
-  cart_panel_timer();
+  Session::cartridge_step();
   if (cart_panel_applied() != applied) recorder_.cartridge(recordingTicks(), cart_panel_applied());
 }
 
@@ -318,17 +313,13 @@ bool DeviceController::startRecording() {
   if (idle_ || !started_ || closed_ || tick_busy_ || recorder_.recording()) return false;
   const uint8_t material = cart_panel_selected();
   const float volts = adc_battery_volts();
-  firmware_close();
-  // As the batch runner starts the device: no key held, material 3, 9 V.
-  key_input::reset();
-  key_input::clear_queue();
-  cart_panel_init();
-  adc_set_battery_volts(9.0f);
-  recorder_.start(spi_path());  // the image as the restarted device finds it
+  session_.reset();
+  recorder_.start(image_path_);  // the image as the restarted device finds it
   record_origin_ = ticks_run_;
-  firmware_start();
+  // As the batch runner starts the device: no key held, material 3, 9 V.
+  boot(image_path_, true);
   if (material != cart_panel_selected()) selectCartridge(material);  // recorded at the panel's next step
-  if (volts != 9.0f) setBattery(volts);
+  if (volts != ADC_START_VOLTS) setBattery(volts);
   checkLcd();
   emit recordingChanged(true);
   return true;
@@ -339,7 +330,7 @@ bool DeviceController::stopRecording(const std::string& path, std::string& error
     error = "nothing is being recorded";
     return false;
   }
-  if (!recorder_.save(path, spi_path(), recordingTicks(), error)) return false;
+  if (!recorder_.save(path, image_path_, recordingTicks(), error)) return false;
   emit recordingChanged(false);
   return true;
 }

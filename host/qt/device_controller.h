@@ -18,6 +18,7 @@
 #include <string>
 
 #include "host/session/key_recorder.h"
+#include "host/session/session.h"
 
 class DeviceController : public QObject {
   Q_OBJECT
@@ -136,14 +137,17 @@ class DeviceController : public QObject {
  private:
   struct IdleTag {};
   explicit DeviceController(IdleTag);
-  // firmware_start and the start-up warnings, shared by start and restarts.
-  void boot();
+  // Opens the device session on path and gives the start-up warnings; shared
+  // by start and restarts. fresh_inputs: material 3 and the battery at 9 V.
+  void boot(const std::string& path, bool fresh_inputs);
   // Stops the device for a restart; false when it cannot now.
   bool halt();
 
   // The timer's handler: the ticks the speed owes since the last one.
   void timerTicks();
 
+  std::unique_ptr<Session> session_;  // the running device; none while idle or stopped
+  std::string image_path_;
   bool idle_ = false;
   uint32_t speed_ = 1;
   QElapsedTimer speed_clock_;   // since the speed was chosen

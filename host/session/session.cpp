@@ -1,6 +1,7 @@
 #include "host/session/session.h"
 
 #include <cstdio>
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 
@@ -50,7 +51,7 @@ std::atomic<Session*> live_session{nullptr};
 Session::Session(const SessionOptions& options) : image_path_(options.image_path), settle_bound_(options.settle_bound) {
   if (options.image_bytes.empty()) {
     const FlashImageCheck check = flash_image_inspect(options.image_path);
-    if (check.verdict == FlashImageVerdict::Refused ||
+    if ((options.refuse_unusable && check.verdict == FlashImageVerdict::Refused) ||
         (options.refuse_missing && check.verdict == FlashImageVerdict::Missing))
       throw SessionError(check.message);
   } else if (options.image_bytes.size() != FLASH_IMAGE_SIZE) {
@@ -61,8 +62,7 @@ Session::Session(const SessionOptions& options) : image_path_(options.image_path
   if (!live_session.compare_exchange_strong(none, this))
     throw SessionError("a device is already open in this process; close it first");
 
-  host_clock_use_virtual(options.clock == SessionClock::Virtual);
-  host_clock_set_speed(options.clock == SessionClock::Virtual ? 1 : std::max<uint32_t>(1, options.speed));
+  set_clock(options.clock, options.speed);
   key_input::reset();
   key_input::clear_queue();
   if (options.fresh_inputs) adc_set_battery_volts(ADC_START_VOLTS);
@@ -71,15 +71,28 @@ Session::Session(const SessionOptions& options) : image_path_(options.image_path
   // so already; a second one in the same process must too.
   *lbl_record() = LabelRecord{};
   mirror_reset_lamps();
-  tape_history_clear();
-  tape_history_enable(options.keep_labels);
+  if (options.keep_labels) {
+    tape_history_clear();
+    tape_history_enable(true);
+    owns_history_ = true;
+  }
   spi_set_path(options.image_path);
   spi_set_memory_image(options.image_bytes);
   spi_set_durability(options.durability);
   if (options.fresh_inputs) cart_panel_init();
   firmware_start();
-  if (!spi_present()) host_ui().warn(flash_image_inspect(options.image_path).message, "Error");
-  if (std::string problem = spi_image_problem(); !problem.empty()) host_ui().warn(problem, "Error");
+  open_problem_ = spi_present() ? spi_image_problem() : flash_image_inspect(options.image_path).message;
+  if (options.warn_at_open && !open_problem_.empty()) host_ui().warn(open_problem_, "Error");
+}
+
+void Session::reset_clock() {
+  host_clock_use_virtual(false);
+  host_clock_set_speed(1);
+}
+
+void Session::set_clock(SessionClock clock, uint32_t speed) {
+  host_clock_set_speed(clock == SessionClock::Virtual ? 1 : std::max<uint32_t>(1, speed));
+  host_clock_use_virtual(clock == SessionClock::Virtual);
 }
 
 std::unique_ptr<Session> Session::open(const SessionOptions& options, std::string& error) {
@@ -112,6 +125,7 @@ void Session::close() {
   spi_flush();
   report_save_problem();
   spi_set_memory_image({});
+  if (owns_history_) tape_history_enable(false);
   Session* self = this;
   live_session.compare_exchange_strong(self, nullptr);
 }
@@ -297,7 +311,7 @@ bool Session::run_script(const std::string& text, std::string& error) {
 
 // ---- Input ----
 
-void Session::key_down(uint16_t virtual_key) { key_input::key_down(virtual_key); }
+key_input::KeyTaken Session::key_down(uint16_t virtual_key) { return key_input::key_down(virtual_key); }
 void Session::key_up(uint16_t virtual_key) { key_input::key_up(virtual_key); }
 void Session::click_func() { key_input::func_picture_click(); }
 
@@ -309,7 +323,7 @@ void Session::alt_command(uint16_t virtual_key) {
 
 void Session::press_esc() { pc_key(VK_ESCAPE); }
 void Session::press_cut() { cut_set_done(1); }
-void Session::focus_lost() { key_input::focus_lost(); }
+bool Session::focus_lost() { return key_input::focus_lost(); }
 void Session::select_cartridge(uint8_t id) { cart_panel_select(id); }
 void Session::cartridge_step() { cart_panel_timer(); }
 bool Session::cartridge_busy() const { return cart_panel_busy(); }
@@ -373,8 +387,8 @@ std::vector<TapeColumn> Session::tape() const {
 }
 
 std::vector<TapeLabel> Session::labels(bool with_columns) const { return tape_history_labels(with_columns); }
-bool Session::printing() const { return prn_engine_busy(); }
-bool Session::cut_waiting() const { return ::cut_waiting(); }
+bool Session::printing() { return prn_engine_busy(); }
+bool Session::cut_waiting() { return ::cut_waiting(); }
 bool Session::popup_showing() const { return ui_get_mode() == MODE_POPUP; }
 
 std::string Session::firmware_version() {

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "firmware/platform/lcd_mirror.h"
+#include "host/seam/keys.h"
 #include "host/seam/mirror.h"
 #include "host/seam/spi_flash.h"
 #include "host/seam/tape_history.h"
@@ -51,12 +52,18 @@ struct SessionOptions {
   // panel, the battery dial at its start voltage). The desktop program keeps
   // its panel's own choice across restarts and says false.
   bool fresh_inputs = true;
-  // Keep every printed label with its facts (labels()); off, only the tape
-  // of the current label is kept.
+  // Keep every printed label with its facts (labels()), from an empty list;
+  // off, the session leaves the label history as the process has it.
   bool keep_labels = false;
   // A missing image is warned about and the device runs without one, as the
   // real device does with a blank chip; with refuse_missing it is an error.
   bool refuse_missing = false;
+  // A path that is no image at all (a directory, a device, far too large) is
+  // an error; without refuse_unusable the device runs as on a missing image.
+  bool refuse_unusable = true;
+  // What is wrong with the image is told through the HostUi at open; a front
+  // end that tells it its own way reads open_problem() instead.
+  bool warn_at_open = true;
   // Ticks a settle may take before the device counts as hung.
   uint32_t settle_bound = 60000;
 };
@@ -81,28 +88,32 @@ class Session {
   Session& operator=(const Session&) = delete;
 
   // ---- Input ----
+  // The inputs reach the device's registers, which are the process's: they
+  // are static, so that a window made without a running device (a picture,
+  // a test) still feeds them.
   // A device key pressed as a click on its picture (KEY_CAPS as the PC's Caps Lock).
-  void press_key(uint8_t tag);
+  static void press_key(uint8_t tag);
   // A PC key (virtual-key number of the key table) down or up, or both.
-  void key_down(uint16_t virtual_key);
-  void key_up(uint16_t virtual_key);
-  void pc_key(uint16_t virtual_key);
-  void click_func();
+  static key_input::KeyTaken key_down(uint16_t virtual_key);
+  static void key_up(uint16_t virtual_key);
+  static void pc_key(uint16_t virtual_key);
+  static void click_func();
   // Alt + key: a service command (VK code of the letter, digit 1 or Delete).
-  void alt_command(uint16_t virtual_key);
-  void press_esc();
-  void press_cut();
-  // The device window lost the keyboard: a held Shift or Alt is let go.
-  void focus_lost();
+  static void alt_command(uint16_t virtual_key);
+  static void press_esc();
+  static void press_cut();
+  // The device window lost the keyboard: a held Shift or Alt is let go
+  // (true when one was held).
+  static bool focus_lost();
   // The media panel: a material chosen (applied by its 100 ms step, first as
   // a removal, then as the new one), the step itself, and whether a change is
   // still under way.
-  void select_cartridge(uint8_t id);
-  void cartridge_step();
+  static void select_cartridge(uint8_t id);
+  static void cartridge_step();
   bool cartridge_busy() const;
   uint8_t cartridge() const;
   // The battery dial turned to volts (6..9); the LCD's battery symbol follows.
-  void set_battery(double volts);
+  static void set_battery(double volts);
   double battery() const;
   // Bytes from the serial link: each line is a key script (or STATE?),
   // answered through reply, paced by the device as the window ticks it.
@@ -129,6 +140,10 @@ class Session {
   // by the last tick, and the print engine idle or waiting for a cut.
   bool settled() const;
   uint64_t ticks() const { return ticks_; }
+  // The clock can change while the device runs (the desktop's speed choice).
+  void set_clock(SessionClock clock, uint32_t speed = 1);
+  // Real time at 1x for whatever runs next in the process (after a session).
+  static void reset_clock();
   void set_settle_bound(uint32_t ticks) { settle_bound_ = ticks; }
 
   // ---- Output ----
@@ -163,8 +178,8 @@ class Session {
   // Every label printed since the session opened (keep_labels), oldest first.
   std::vector<TapeLabel> labels(bool with_columns = true) const;
   // The print engine is printing or waiting for the Cut switch.
-  bool printing() const;
-  bool cut_waiting() const;
+  static bool printing();
+  static bool cut_waiting();
   // A popup message shows (the device drops keys pressed meanwhile).
   bool popup_showing() const;
   // "1.3": the firmware's own version numbers.
@@ -175,6 +190,8 @@ class Session {
   // "" or what went wrong when a save did not reach the image (told once by
   // the HostUi as well).
   std::string save_problem() const;
+  // What was wrong with the image at open (missing, damaged fonts, read-only), or "".
+  const std::string& open_problem() const { return open_problem_; }
 
   // Closes as the window does: the working label journalled, the worker
   // joined, the image written back by the durability policy.
@@ -188,6 +205,8 @@ class Session {
   bool run_settled(const ScriptToken& token, std::string& error, bool settling = true);
 
   std::string image_path_;
+  std::string open_problem_;
+  bool owns_history_ = false;
   uint64_t ticks_ = 0;
   bool exact_ = false;         // TIMING:EXACT seen
   uint64_t script_clock_ = 0;  // exact timing: ticks from the start the script has reached

@@ -40,12 +40,12 @@ class RecordTest : public QObject {
 
  private slots:
   void recordedInputReplaysToTheSamePicturesLabelAndTape() {
-    // The window's device in lock step with its ticks, as the runner's is.
-    host_clock_use_virtual(true);
     const QString image = dir_.filePath("fontData.hex");
     QVERIFY(QFile::copy(KLX80_FONT_IMAGE, image));
     spi_set_path(image.toStdString());
     DeviceController controller;
+    // The window's device in lock step with its ticks, as the runner's is.
+    controller.setSpeed(DeviceController::kFastest);
     DeviceWindow window(&controller);
     MediaPanel panel(&controller);
     panel.applyTimer().stop();
