@@ -16,7 +16,6 @@
 #include "host/qt/screenshot.h"
 #include "host/qt/window_places.h"
 #include "host/qt/simulator.h"
-#include "host/seam/spi_flash.h"
 
 namespace {
 void reopen(QWidget* window) {
@@ -153,20 +152,16 @@ bool AppMenus::openImage(const QString& path) {
     tell(QStringLiteral("The flash image was not opened: %1 is open in another KLX80 program.").arg(path), true);
     return false;
   }
-  // A read-only run served its image from memory; the one opened is the user's own.
-  const bool read_only = sim_.deviceWindow().readOnly();
-  std::vector<uint8_t> kept_bytes;
-  if (read_only) {
-    kept_bytes = spi_contents();
-    spi_set_memory_image({});
-  }
+  // A read-only run was for an image in use; the one opened now is the user's own.
+  const bool read_only = sim_.controller().readOnly();
+  sim_.controller().setReadOnly(false);
   QString error;
   if (sim_.controller().openImage(path, error)) {
     if (sim_.imageLock()) *sim_.imageLock() = std::move(lock);
     sim_.deviceWindow().setReadOnly(false);
     return true;
   }
-  if (read_only) spi_set_memory_image(std::move(kept_bytes));
+  sim_.controller().setReadOnly(read_only);
   tell(QStringLiteral("The flash image was not opened: %1").arg(error), true);
   return false;
 }

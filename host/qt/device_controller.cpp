@@ -78,6 +78,12 @@ void DeviceController::boot(const std::string& path, bool fresh_inputs) {
   options.fresh_inputs = fresh_inputs;  // the media panel and the dial keep their own
   options.refuse_unusable = false;      // told as the start-up warning below
   options.warn_at_open = false;
+  if (read_only_ && flash_image_read(path, options.image_bytes) && !options.image_bytes.empty()) {
+    options.image_bytes.resize(FLASH_IMAGE_SIZE, 0xFF);  // what a short file lacks reads erased
+    options.image_path.clear();                          // nothing is written back
+  } else {
+    options.image_bytes.clear();
+  }
   session_ = std::make_unique<Session>(options);
   image_path_ = path;
   generation_after_init_ = mirror_generation();

@@ -66,6 +66,11 @@ class DeviceController : public QObject {
   // a copy of template_path put in its place, and the device started on it.
   bool resetToFreshImage(const QString& template_path, QString& kept_as, QString& error);
   QString imagePath() const;
+  // Read-only: the device runs on a copy of the image in memory and nothing
+  // reaches the file (a second program on an image in use). From the next
+  // start or restart on.
+  void setReadOnly(bool on) { read_only_ = on; }
+  bool readOnly() const { return read_only_; }
   // "1.3": the firmware's own version numbers.
   static QString firmwareVersion();
 
@@ -149,6 +154,7 @@ class DeviceController : public QObject {
   std::unique_ptr<Session> session_;  // the running device; none while idle or stopped
   std::string image_path_;
   bool idle_ = false;
+  bool read_only_ = false;
   uint32_t speed_ = 1;
   QElapsedTimer speed_clock_;   // since the speed was chosen
   uint64_t speed_ticks_ = 0;    // ticks run since then

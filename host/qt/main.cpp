@@ -92,14 +92,6 @@ int parse_options(int argc, char** argv, Options& o) {
   return -1;
 }
 
-// Serves the image from memory: the device runs on it and nothing reaches the file.
-bool open_read_only(const std::string& path) {
-  std::vector<uint8_t> bytes;
-  if (!flash_image_read(path, bytes) || bytes.empty()) return false;
-  spi_set_memory_image(std::move(bytes));
-  return true;
-}
-
 // Another program holds the image: say so, and offer to run read-only.
 // False: the user chose to quit.
 bool ask_read_only(const QString& path) {
@@ -178,10 +170,6 @@ int main(int argc, char** argv) {
     if (!ask_read_only(image)) return 1;
     read_only = true;
   }
-  if (read_only && !open_read_only(spi_path())) {
-    std::fprintf(stderr, "klx80: %s cannot be read\n", spi_path().c_str());
-    return 1;
-  }
 
   QtHostUi ui(QtHostUi::kIdleMinutesMs);
   host_ui_install(&ui);
@@ -189,7 +177,8 @@ int main(int argc, char** argv) {
   {
     Simulator simulator;
     simulator.setImageLock(&lock);
-    if (read_only) simulator.deviceWindow().setReadOnly(true);
+    simulator.controller().setReadOnly(read_only);
+    simulator.deviceWindow().setReadOnly(read_only);
     simulator.restorePlaces();
     QObject::connect(&simulator.deviceWindow(), &DeviceWindow::closed, [&simulator] { simulator.savePlaces(); });
     simulator.show();

@@ -4,8 +4,10 @@
 #include <QtTest>
 
 #include "host/files/image_lock.h"
+#include "host/qt/device_controller.h"
 #include "host/qt/image_rescue.h"
 #include "host/seam/flash_image.h"
+#include "host/seam/spi_flash.h"
 
 class ImageRescueTest : public QObject {
   Q_OBJECT
@@ -55,6 +57,32 @@ class ImageRescueTest : public QObject {
     QCOMPARE(second.acquire(a.toStdString(), M::Exclusive), R::Locked);
     QCOMPARE(second.acquire(dir.filePath(QStringLiteral("none.hex")).toStdString(), M::Exclusive), R::NoFile);
     QVERIFY(second.held());
+  }
+
+  // Opened read-only, the device runs and types but its image stays as it
+  // was; opened as usual, the same keys reach the file.
+  void readOnlyLeavesTheImageAsItWas() {
+    for (bool read_only : {true, false}) {
+      QTemporaryDir dir;
+      const QString image = dir.filePath(QStringLiteral("fontData.hex"));
+      QVERIFY(QFile::copy(KLX80_FONT_IMAGE, image));
+      QFile::setPermissions(image, QFile::ReadOwner | QFile::WriteOwner);
+      const QByteArray before = [&] {
+        QFile f(image);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+      }();
+      spi_set_path(image.toStdString());
+      DeviceController controller;
+      controller.setReadOnly(read_only);
+      controller.start();
+      for (int i = 0; i < 50; ++i) controller.tick();
+      controller.pressKeyPicture(27);  // A
+      for (int i = 0; i < 20; ++i) controller.tick();
+      controller.close();  // the label journalled
+      QFile after(image);
+      QVERIFY(after.open(QIODevice::ReadOnly));
+      QCOMPARE(after.readAll() == before, read_only);
+    }
   }
 };
 
