@@ -84,6 +84,18 @@ void AppMenus::buildDevice() {
   auto_off->setChecked(controller->autoOffAllowed());
   auto_off->setToolTip(QStringLiteral("Off keeps the question away until the program ends (for demonstrations)"));
   connect(auto_off, &QAction::toggled, controller, &DeviceController::setAutoOffAllowed);
+  // Pause and step, as in emulators; Tab held on the device runs it fast.
+  QAction* pause = device_->addAction(QStringLiteral("Pause"));
+  pause->setObjectName(QStringLiteral("PauseAction"));
+  pause->setCheckable(true);
+  pause->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+  pause->setShortcutContext(Qt::ApplicationShortcut);
+  connect(pause, &QAction::toggled, controller, &DeviceController::setPaused);
+  connect(controller, &DeviceController::pausedChanged, pause, &QAction::setChecked);
+  QAction* step = device_->addAction(QStringLiteral("Step One Tick"), QKeySequence(Qt::CTRL | Qt::Key_N), controller,
+                                     &DeviceController::stepOneTick);
+  step->setShortcutContext(Qt::ApplicationShortcut);
+  connect(device_, &QMenu::aboutToShow, step, [step, controller] { step->setEnabled(controller->paused()); });
   speed_place_ = device_->addSeparator();
   speed_place_->setObjectName(QStringLiteral("SpeedPlace"));
   sim_.deviceWindow().addSpeedMenu(*device_);

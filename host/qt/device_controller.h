@@ -44,6 +44,15 @@ class DeviceController : public QObject {
   static constexpr uint32_t kFastest = 0;
   void setSpeed(uint32_t factor);
   uint32_t speed() const { return speed_; }
+  // Pause: no tick runs and the worker's clock stands (a print waits with
+  // it); stepOneTick runs one tick while paused.
+  void setPaused(bool on);
+  bool paused() const { return paused_; }
+  void stepOneTick();
+  // While the fast-forward key is held: as fast as possible, then the speed
+  // chosen before.
+  void setFastForward(bool on);
+  bool fastForward() const { return fast_forward_; }
   // "1x", "4x", "16x", "as fast as possible".
   static QString speedName(uint32_t factor);
   uint64_t ticksRun() const { return ticks_run_; }
@@ -138,6 +147,7 @@ class DeviceController : public QObject {
   void frontRequested();
   void speedChanged(uint32_t factor);
   void recordingChanged(bool on);
+  void pausedChanged(bool on);
 
  private:
   struct IdleTag {};
@@ -150,11 +160,16 @@ class DeviceController : public QObject {
 
   // The timer's handler: the ticks the speed owes since the last one.
   void timerTicks();
+  // The tick timer again (not while paused), its speed's count from now.
+  void resumeTimer();
 
   std::unique_ptr<Session> session_;  // the running device; none while idle or stopped
   std::string image_path_;
   bool idle_ = false;
   bool read_only_ = false;
+  bool paused_ = false;
+  bool fast_forward_ = false;
+  uint32_t speed_before_ = 1;  // the speed a fast-forward returns to
   uint32_t speed_ = 1;
   QElapsedTimer speed_clock_;   // since the speed was chosen
   uint64_t speed_ticks_ = 0;    // ticks run since then

@@ -57,6 +57,7 @@ DeviceWindow::DeviceWindow(DeviceController* controller, QWidget* parent)
 
   if (live_) {
     connect(controller_, &DeviceController::speedChanged, this, &DeviceWindow::updateTitle);
+    connect(controller_, &DeviceController::pausedChanged, this, &DeviceWindow::updateTitle);
     connect(controller_, &DeviceController::recordingChanged, this, [this] {
       updateTitle();
       update(toWindow(kRecLamp));
@@ -76,6 +77,7 @@ void DeviceWindow::updateTitle() {
   QStringList states;
   if (live_ && controller_->speed() != 1) states << DeviceController::speedName(controller_->speed());
   if (live_ && controller_->recording()) states << QStringLiteral("REC");
+  if (live_ && controller_->paused()) states << QStringLiteral("PAUSED");
   states << extra_states_;
   if (read_only_) states << QStringLiteral("read-only");
   setWindowTitle(states.isEmpty() ? kTitle : kTitle + QStringLiteral(" - ") + states.join(QStringLiteral(", ")));
@@ -251,6 +253,10 @@ void DeviceWindow::keyPressEvent(QKeyEvent* event) {
 void DeviceWindow::keyReleaseEvent(QKeyEvent* event) {
   // X11 repeats a held key as release-and-press pairs; only the real release counts.
   if (event->isAutoRepeat()) return;
+  if (event->key() == Qt::Key_Tab) {
+    if (live_) controller_->setFastForward(false);
+    return;
+  }
   const uint16_t vk = key_map::virtual_key(*event);
   controller_->keyUp(vk);
   if (DeviceController::deviceKeyFor(vk) == pressed_tag_) setPressedKey(-1);
@@ -261,6 +267,7 @@ void DeviceWindow::focusOutEvent(QFocusEvent* event) {
   // Alt or Shift released in another window never reach us: a later letter
   // must not be taken as a service command nor in the Func layer.
   controller_->forgetModifiers();
+  if (live_) controller_->setFastForward(false);  // its release never comes here
   setPressedKey(-1);
   QWidget::focusOutEvent(event);
 }
@@ -332,7 +339,12 @@ bool DeviceWindow::event(QEvent* event) {
   // Tab and Backtab belong to the device (they are unmapped keys), not to focus.
   if (event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+    if (key->key() == Qt::Key_Tab) {
+      // Held, Tab runs the device as fast as it goes (the fast-forward key).
+      if (!key->isAutoRepeat() && live_) controller_->setFastForward(true);
+      return true;
+    }
+    if (key->key() == Qt::Key_Backtab) {
       keyPressEvent(key);
       return true;
     }
