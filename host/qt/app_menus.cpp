@@ -6,6 +6,7 @@
 #include <QToolTip>
 #include <cstdio>
 #include <QApplication>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenuBar>
@@ -14,6 +15,7 @@
 #include "host/files/image_lock.h"
 #include "host/qt/keyboard_map.h"
 #include "host/qt/screenshot.h"
+#include "host/qt/script_player.h"
 #include "host/qt/window_places.h"
 #include "host/qt/simulator.h"
 
@@ -70,6 +72,18 @@ void AppMenus::buildFile() {
   connect(file_, &QMenu::aboutToShow, this, [record, stop, controller] {
     record->setEnabled(controller->started() && !controller->recording());
     stop->setEnabled(controller->recording());
+  });
+  // A key script played in the window (PLAY in the title), once or in a loop.
+  player_ = new ScriptPlayer(controller, window, &sim_.mediaPanel(), this);
+  QAction* play = file_->addAction(QStringLiteral("Play Key Script..."), this, &AppMenus::askPlayScript);
+  QAction* loop = file_->addAction(QStringLiteral("Loop Playback"));
+  loop->setObjectName(QStringLiteral("LoopPlayback"));
+  loop->setCheckable(true);
+  loop_ = loop;
+  QAction* stop_play = file_->addAction(QStringLiteral("Stop Playing"), player_, &ScriptPlayer::stop);
+  connect(file_, &QMenu::aboutToShow, this, [this, play, stop_play, controller] {
+    play->setEnabled(controller->started() && !controller->recording() && !player_->playing());
+    stop_play->setEnabled(player_->playing());
   });
   file_->addSeparator();
   file_->addAction(QStringLiteral("Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), &sim_.deviceWindow(), &QWidget::close);
@@ -137,6 +151,25 @@ void AppMenus::chooseSize(qreal choice) {
   // A size larger than the screen is drawn at the largest that fits.
   window.setScale(choice == kFitScreen ? window.fitScale() : qMin(choice, window.fitScale()));
   if (window.isVisible()) keep_on_screen(&window);
+}
+
+bool AppMenus::playScript(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    tell(QStringLiteral("The key script %1 cannot be read: %2").arg(path, file.errorString()), true);
+    return false;
+  }
+  std::string error;
+  if (player_->play(file.readAll().toStdString(), loop_->isChecked(), error)) return true;
+  tell(QStringLiteral("The key script %1 was not played: %2").arg(path, QString::fromStdString(error)), true);
+  return false;
+}
+
+void AppMenus::askPlayScript() {
+  const QString start = QFileInfo(sim_.controller().imagePath()).absolutePath();
+  const QString path = QFileDialog::getOpenFileName(&sim_.deviceWindow(), QStringLiteral("Play Key Script"), start,
+                                                    QStringLiteral("Key scripts (*.txt);;All files (*)"));
+  if (!path.isEmpty()) playScript(path);
 }
 
 Screenshot AppMenus::screenshot() {

@@ -353,6 +353,24 @@ void DeviceController::cartridgeTimerStep() {
   if (cart_panel_applied() != applied) recorder_.cartridge(recordingTicks(), cart_panel_applied());
 }
 
+bool DeviceController::restartForScript() {
+  if (idle_ || !started_ || closed_ || tick_busy_ || recorder_.recording()) return false;
+  session_.reset();
+  boot(image_path_, true);
+  checkLcd();
+  return true;
+}
+
+bool DeviceController::runToken(const ScriptToken& token, std::string& error) {
+  if (!session_) {
+    error = "the device is not running";
+    return false;
+  }
+  const bool done = session_->run(token, error);
+  checkLcd();
+  return done;
+}
+
 bool DeviceController::startRecording() {
   if (idle_ || !started_ || closed_ || tick_busy_ || recorder_.recording()) return false;
   const uint8_t material = cart_panel_selected();

@@ -129,6 +129,16 @@ class DeviceController : public QObject {
   // Ticks since the recording's start of the device.
   uint64_t recordingTicks() const { return ticks_run_ - record_origin_; }
 
+  // ---- Playing a key script ----
+  // The device restarted as a recording starts it (the label journalled and
+  // loaded again, material 3, the battery at its start voltage), so that a
+  // script plays from the start it was recorded on. False when it cannot now.
+  bool restartForScript();
+  // One token of a script on the running device, as the batch runner runs it.
+  bool runToken(const ScriptToken& token, std::string& error);
+  // The device has nothing left to do (as the batch runner's settle sees it).
+  bool settled() const { return session_ && session_->settled() && !session_->cartridge_busy(); }
+
   // Emits lcdChanged when the mirror's picture or a lamp changed.
   void checkLcd();
 

@@ -41,6 +41,8 @@ class DeviceWindow : public QWidget {
   void setReadOnly(bool read_only);
   bool readOnly() const { return read_only_; }
   void setTitleStates(const QStringList& states);
+  // A key drawn pressed (a script playing), -1 none.
+  void showKeyPressed(int tag) { setPressedKey(tag); }
   void updateTitle();
   // The menu bar shown above the picture (the window takes it as a child).
   void setMenuBar(QMenuBar* bar);
