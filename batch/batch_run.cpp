@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/animation_file.h"
 #include "batch/golden.h"
 #include "batch/label_files.h"
 #include "batch/suite.h"
@@ -21,14 +22,16 @@ namespace {
 const char kUsage[] =
     "usage: klx80-batch [--flash PATH] [--keys \"TOKENS\"]... [--script FILE] [--lcd-png FILE]\n"
     "                   [--tape-png FILE] [--tape-pbm FILE] [--device-png FILE] [--labels DIR] [--state]\n"
+    "                   [--animation FILE.gif|.webm|.mp4 [--animation-device]] [--language N]\n"
     "       klx80-batch [--flash PATH] --suite DIR [--rebaseline] [--jobs N] [--work DIR]\n";
 
 struct Options {
   std::string flash = "fontData.hex";
   std::string script;  // all --keys and --script text, in order
   std::vector<std::string> script_files;
-  std::string lcd_png, tape_png, tape_pbm, device_png, labels;
-  bool state = false;
+  std::string lcd_png, tape_png, tape_pbm, device_png, labels, animation;
+  bool state = false, animation_device = false;
+  int language = -1;  // -1: as the image has it
   std::string suite, work = "suite-results";
   bool rebaseline = false, suite_only_option = false;
   int jobs = 1;
@@ -38,7 +41,8 @@ struct Options {
 // whole run is refused before anything is written.
 std::string output_over_input(const Options& o, const std::vector<ScriptToken>& tokens) {
   std::vector<std::pair<std::string, std::string>> outputs = {
-      {"--lcd-png", o.lcd_png}, {"--tape-png", o.tape_png}, {"--tape-pbm", o.tape_pbm}, {"--device-png", o.device_png}};
+      {"--lcd-png", o.lcd_png},       {"--tape-png", o.tape_png},   {"--tape-pbm", o.tape_pbm},
+      {"--device-png", o.device_png}, {"--animation", o.animation}};
   for (const ScriptToken& t : tokens)
     if (t.kind == ScriptToken::Snap) outputs.push_back({t.source, t.text});
   std::vector<std::pair<std::string, std::string>> inputs = {{"the flash image", o.flash}};
@@ -58,7 +62,7 @@ int bad_arguments(const std::string& message) {
 
 }  // namespace
 
-int batch_main(int argc, char** argv, DevicePictureWriter write_device_png) {
+int batch_main(int argc, char** argv, DevicePictureWriter write_device_png, DeviceFramePainter paint_device_frame) {
   Options o;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
@@ -91,6 +95,19 @@ int batch_main(int argc, char** argv, DevicePictureWriter write_device_png) {
     } else if (arg == "--device-png") {
       if (!value(o.device_png)) return bad_arguments("--device-png needs a file");
       if (!write_device_png) return bad_arguments("--device-png is drawn by klx80-shot, which was not found");
+    } else if (arg == "--animation") {
+      if (!value(o.animation)) return bad_arguments("--animation needs a file");
+      if (std::string problem = animation_format_problem(o.animation); !problem.empty())
+        return bad_arguments("--animation: " + problem);
+    } else if (arg == "--animation-device") {
+      o.animation_device = true;
+      if (!paint_device_frame)
+        return bad_arguments("--animation-device is drawn by klx80-shot, which was not found");
+    } else if (arg == "--language") {
+      if (!value(v) || v.size() != 1 || v[0] < '0' || v[0] > '5')
+        return bad_arguments("--language needs a number from 0 to 5 (English, Spanish, French, Portuguese, "
+                             "German, Dutch)");
+      o.language = v[0] - '0';
     } else if (arg == "--labels") {
       if (!value(o.labels)) return bad_arguments("--labels needs a directory");
     } else if (arg == "--tape-pbm") {
@@ -115,11 +132,12 @@ int batch_main(int argc, char** argv, DevicePictureWriter write_device_png) {
 
   if (!o.suite.empty()) {
     if (!o.script.empty() || !o.lcd_png.empty() || !o.tape_png.empty() || !o.tape_pbm.empty() ||
-        !o.device_png.empty() || !o.labels.empty() || o.state)
+        !o.device_png.empty() || !o.labels.empty() || o.state || !o.animation.empty() || o.language >= 0)
       return bad_arguments("--suite takes its scripts and outputs from the case folders; give no others");
     return suite_main(SuiteOptions{o.flash, o.suite, o.work, o.rebaseline, o.jobs});
   }
   if (o.suite_only_option) return bad_arguments("--work, --rebaseline and --jobs go with --suite");
+  if (o.animation_device && o.animation.empty()) return bad_arguments("--animation-device goes with --animation");
 
   std::vector<ScriptToken> tokens;
   std::string error;
@@ -157,7 +175,30 @@ int batch_main(int argc, char** argv, DevicePictureWriter write_device_png) {
     std::fprintf(stderr, "klx80-batch: at start-up: %s\n", error.c_str());
     return 1;
   }
+  // The language as the Language menu stores it; the image's own is put
+  // back at the end unless the script chose another.
+  const uint8_t image_language = device.language();
+  if (o.language >= 0) {
+    device.set_language(uint8_t(o.language));
+    if (!device.settle(error)) {
+      std::fprintf(stderr, "klx80-batch: after choosing the language: %s\n", error.c_str());
+      return 1;
+    }
+  }
+  std::unique_ptr<AnimationCapture> animation;
+  if (!o.animation.empty()) {
+    bool captions = false;
+    for (const ScriptToken& t : tokens) captions = captions || t.kind == ScriptToken::Caption;
+    FramePainter painter;
+    if (o.animation_device) painter = paint_device_frame;
+    animation = std::make_unique<AnimationCapture>(device, o.animation, painter, captions);
+    if (!animation->start(error)) {
+      std::fprintf(stderr, "klx80-batch: --animation: %s\n", error.c_str());
+      return 1;
+    }
+  }
   for (const ScriptToken& t : tokens) {
+    if (animation) animation->before(t);
     if (!device.run(t, error)) {
       std::fprintf(stderr, "klx80-batch: %s: %s\n", t.source.c_str(), error.c_str());
       return 1;
@@ -188,6 +229,16 @@ int batch_main(int argc, char** argv, DevicePictureWriter write_device_png) {
   if (o.state) {
     std::fputs((device.state_json() + "\n").c_str(), stdout);
   }
+  if (animation) {
+    if (animation->finish(error)) {
+      std::fprintf(stderr, "klx80-batch: %s: %zu frames, %.2f s\n", o.animation.c_str(), animation->frames(),
+                   double(animation->centiseconds()) / 100);
+    } else {
+      std::fprintf(stderr, "klx80-batch: --animation: %s\n", error.c_str());
+      status = 1;
+    }
+  }
+  if (o.language >= 0 && device.language() == o.language) device.set_language(image_language);
   device.close();
   // Written once the device has stopped: a close during a job ends it first.
   if (!o.labels.empty() && !labels.finish(error)) {

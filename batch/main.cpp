@@ -1,7 +1,8 @@
 // klx80-batch: runs the simulated device without a display, driven by a key
 // script, and writes what the device shows (LCD, tape) and its state. It links
 // no toolkit; a run that asks for the device window's picture (--device-png)
-// is handed whole to klx80-shot, the same runner with the windows' drawing.
+// or an animation of it (--animation-device) is handed whole to klx80-shot,
+// the same runner with the windows' drawing.
 #include <unistd.h>
 
 #include <cerrno>
@@ -28,7 +29,7 @@ std::string shot_path() {
 
 bool wants_device_png(int argc, char** argv) {
   for (int i = 1; i < argc; ++i)
-    if (std::strcmp(argv[i], "--device-png") == 0) return true;
+    if (std::strcmp(argv[i], "--device-png") == 0 || std::strcmp(argv[i], "--animation-device") == 0) return true;
   return false;
 }
 }  // namespace

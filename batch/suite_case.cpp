@@ -46,9 +46,28 @@ bool parse(const fs::path& path, std::vector<ScriptToken>& tokens, std::string& 
   return true;
 }
 
-bool run_script(Session& device, const std::vector<ScriptToken>& tokens, std::string& error) {
+// A "# language: N" line of keys.txt: the language the case runs in (-1
+// none, -2 a bad one).
+int language_of(const std::string& keys) {
+  std::istringstream lines(keys);
+  const std::string tag = "# language:";
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind(tag, 0) != 0) continue;
+    std::istringstream value(line.substr(tag.size()));
+    int n = -1;
+    std::string rest;
+    return (value >> n) && !(value >> rest) && n >= 0 && n <= 5 ? n : -2;
+  }
+  return -1;
+}
+
+bool run_script(Session& device, const std::vector<ScriptToken>& tokens, std::string& error, int language = -1) {
   if (!device.settle(error)) {
     error = "at start-up: " + error;
+    return false;
+  }
+  if (language >= 0 && (!device.set_language(uint8_t(language)) || !device.settle(error))) {
+    error = "after choosing the language: " + error;
     return false;
   }
   for (const ScriptToken& t : tokens)
@@ -108,6 +127,13 @@ bool run_device(const SuiteCase& c, const std::string& image, const fs::path& ou
   const bool has_before = fs::exists(c.dir / "before.txt", ec);
   if (has_before && !parse(c.dir / "before.txt", before, error)) return false;
   if (!parse(c.dir / "keys.txt", keys, error)) return false;
+  std::string keys_text;
+  golden::read_file(c.dir / "keys.txt", keys_text);
+  const int language = language_of(keys_text);
+  if (language == -2) {
+    error = "keys.txt: \"# language:\" takes a number from 0 to 5";
+    return false;
+  }
   for (ScriptToken& t : keys) {
     if (t.kind != ScriptToken::Snap) continue;
     // A picture taken on the way lands with the case's outputs, never in the suite.
@@ -127,7 +153,7 @@ bool run_device(const SuiteCase& c, const std::string& image, const fs::path& ou
     }
   }
   Session device{SessionOptions(image)};
-  if (!run_script(device, keys, error)) return false;
+  if (!run_script(device, keys, error, language)) return false;
   // Every case on the suite's image has the same fonts: one set of tables.
   if (wanted.count("state.json") && !c.own_image) {
     if (!shared.screen) shared.screen = device.screen_reader();

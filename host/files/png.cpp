@@ -26,9 +26,15 @@ struct Layout {
   size_t row_bytes;
 };
 
-// libpng reports errors by longjmp back here; nothing in this frame has a
-// destructor, so nothing is skipped by it.
-bool write_stream(FILE* file, const Layout& l) {
+void append_to_string(png_structp png, png_bytep data, png_size_t length) {
+  static_cast<std::string*>(png_get_io_ptr(png))->append(reinterpret_cast<const char*>(data), length);
+}
+void flush_nothing(png_structp) {}
+
+// Writes to the file, or (file null) appends to memory. libpng reports errors
+// by longjmp back here; nothing in this frame has a destructor, so nothing is
+// skipped by it.
+bool write_stream(FILE* file, std::string* memory, const Layout& l) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, fail_quietly, warn_quietly);
   if (!png) return false;
   png_infop info = png_create_info_struct(png);
@@ -36,7 +42,10 @@ bool write_stream(FILE* file, const Layout& l) {
     png_destroy_write_struct(&png, &info);
     return false;
   }
-  png_init_io(png, file);
+  if (file)
+    png_init_io(png, file);
+  else
+    png_set_write_fn(png, memory, append_to_string, flush_nothing);
   // Unfiltered rows pack these few-coloured dot pictures best.
   png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
   png_set_compression_level(png, 9);
@@ -51,9 +60,18 @@ bool write_stream(FILE* file, const Layout& l) {
   return true;
 }
 
+bool fits(const Layout& l) {
+  return l.width > 0 && l.height > 0 && uint64_t(l.width) * uint64_t(l.height) <= kMaxPixels;
+}
+
 bool write_file(const std::string& path, const Layout& l) {
-  if (l.width <= 0 || l.height <= 0 || uint64_t(l.width) * uint64_t(l.height) > kMaxPixels) return false;
-  return output_file_write(path, [&](FILE* file) { return write_stream(file, l); });
+  return fits(l) && output_file_write(path, [&](FILE* file) { return write_stream(file, nullptr, l); });
+}
+
+std::string encode(const Layout& l) {
+  std::string png;
+  if (!fits(l) || !write_stream(nullptr, &png, l)) png.clear();
+  return png;
 }
 }  // namespace
 
@@ -63,6 +81,14 @@ bool png_write_rgb(const std::string& path, int width, int height, const uint8_t
 
 bool png_write_bilevel(const std::string& path, int width, int height, const uint8_t* rows) {
   return write_file(path, {width, height, true, rows, (size_t(width) + 7) / 8});
+}
+
+std::string png_encode_rgb(int width, int height, const uint8_t* rgb) {
+  return encode({width, height, false, rgb, size_t(width) * 3});
+}
+
+std::string png_encode_bilevel(int width, int height, const uint8_t* rows) {
+  return encode({width, height, true, rows, (size_t(width) + 7) / 8});
 }
 
 bool png_read_rgb(const std::string& path, int& width, int& height, std::string& rgb) {

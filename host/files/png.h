@@ -13,6 +13,11 @@ bool png_write_rgb(const std::string& path, int width, int height, const uint8_t
 // bytes, bit 7 of a byte first, a set bit black (the rows of a P4 PBM).
 bool png_write_bilevel(const std::string& path, int width, int height, const uint8_t* rows);
 
+// The same pictures as the bytes of a PNG file, for a caller that keeps them
+// in memory; empty when the picture is empty or too large.
+std::string png_encode_rgb(int width, int height, const uint8_t* rgb);
+std::string png_encode_bilevel(int width, int height, const uint8_t* rows);
+
 // Reads any PNG (grey, palette, RGB, with or without alpha, 8 or 16 bits,
 // interlaced or not) into rgb as height rows of width RGB pixels; alpha is
 // dropped. False when the file is missing, damaged or too large.

@@ -13,6 +13,7 @@
 #include <QMessageBox>
 
 #include "host/files/image_lock.h"
+#include "host/qt/animation_recorder.h"
 #include "host/qt/keyboard_map.h"
 #include "host/qt/screenshot.h"
 #include "host/qt/script_player.h"
@@ -69,11 +70,13 @@ void AppMenus::buildFile() {
       QMessageBox::warning(window, window->windowTitle(), QStringLiteral("The device is not running; nothing is recorded."));
   });
   QAction* stop = file_->addAction(QStringLiteral("Stop Recording..."), window, &DeviceWindow::stopRecording);
+  (new AnimationRecorder(window, &sim_.printWindow(), this))->addActions(*file_);
   connect(file_, &QMenu::aboutToShow, this, [record, stop, controller] {
     record->setEnabled(controller->started() && !controller->recording());
     stop->setEnabled(controller->recording());
   });
   // A key script played in the window (PLAY in the title), once or in a loop.
+  file_->addSeparator();
   player_ = new ScriptPlayer(controller, window, &sim_.mediaPanel(), this);
   QAction* play = file_->addAction(QStringLiteral("Play Key Script..."), this, &AppMenus::askPlayScript);
   QAction* loop = file_->addAction(QStringLiteral("Loop Playback"));

@@ -188,6 +188,7 @@ void RemoteControl::apply(const ScriptToken& t) {
     case ScriptToken::FocusOut:
       device.focus_lost();
       break;
+    case ScriptToken::Caption:
     case ScriptToken::Exact:
       break;  // a remote line is always paced by the device
     case ScriptToken::Alt:

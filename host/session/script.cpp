@@ -97,6 +97,17 @@ bool parse_token(const std::string& word, ScriptToken& t, std::string& why) {
   }
   return false;
 }
+// "caption: TEXT" (blanks around both trimmed): true with TEXT.
+bool comment_caption(const std::string& comment, std::string& text) {
+  const char* blanks = " \t\r";
+  const size_t start = comment.find_first_not_of(blanks);
+  const std::string tag = "caption:";
+  if (start == std::string::npos || comment.compare(start, tag.size(), tag) != 0) return false;
+  text = comment.substr(start + tag.size());
+  text.erase(0, text.find_first_not_of(blanks) == std::string::npos ? text.size() : text.find_first_not_of(blanks));
+  text.erase(text.find_last_not_of(blanks) + 1);
+  return true;
+}
 }  // namespace
 
 std::string script_key_name(uint8_t code) {
@@ -115,7 +126,12 @@ bool script_parse(const std::string& script, std::vector<ScriptToken>& tokens, s
   int line_no = 0;
   while (std::getline(lines, line)) {
     ++line_no;
-    if (size_t hash = line.find('#'); hash != std::string::npos) line.erase(hash);
+    std::string caption;
+    bool has_caption = false;
+    if (size_t hash = line.find('#'); hash != std::string::npos) {
+      has_caption = comment_caption(line.substr(hash + 1), caption);
+      line.erase(hash);
+    }
     std::istringstream words(line);
     std::string word;
     while (words >> word) {
@@ -127,6 +143,13 @@ bool script_parse(const std::string& script, std::vector<ScriptToken>& tokens, s
         if (line_no > 1) error += " (line " + std::to_string(line_no) + ")";
         return false;
       }
+      tokens.push_back(t);
+    }
+    if (has_caption) {
+      ScriptToken t{};
+      t.kind = ScriptToken::Caption;
+      t.source = "# caption:";
+      t.text = caption;
       tokens.push_back(t);
     }
   }

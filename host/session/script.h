@@ -11,12 +11,12 @@
 #include <vector>
 
 struct ScriptToken {
-  enum Kind { Key, Func, ShiftDown, ShiftUp, Cut, Esc, Alt, Text, Ticks, Cart, Batt, Snap, Exact, FocusOut };
+  enum Kind { Key, Func, ShiftDown, ShiftUp, Cut, Esc, Alt, Text, Ticks, Cart, Batt, Snap, Exact, FocusOut, Caption };
   Kind kind;
   std::string source;  // the token as written, for messages
   uint32_t value = 0;  // key tag, virtual key, tick count or cartridge id
   float volts = 0;     // BATT:V
-  std::string text;    // TEXT: letters, SNAP: file name
+  std::string text;    // TEXT: letters, SNAP: file name, CAPTION: its text (UTF-8)
 };
 
 // Parses a script. On the first bad token returns false and sets error to a

@@ -8,9 +8,11 @@
 #include "firmware/display/lcd.h"
 #include "firmware/editor/editor.h"
 #include "firmware/editor/label.h"
+#include "firmware/editor/messages.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
+#include "firmware/nvm/nvm.h"
 #include "firmware/print/cutter.h"
 #include "firmware/print/engine.h"
 #include "firmware/screens/popup.h"
@@ -46,18 +48,33 @@ uint16_t letter_vk(char c) { return uint16_t(c >= 'a' && c <= 'z' ? c - 32 : c);
 
 // The one live session; the firmware's state is the process's.
 std::atomic<Session*> live_session{nullptr};
+
+// The last key pressed on the picture; the inputs are the process's too.
+Session::KeyPress last_press;
+void note_press(int tag) {
+  const Session* live = live_session.load();
+  last_press = {tag, live ? live->ticks() : 0, last_press.count + 1};
+}
 }  // namespace
 
-Session::Session(const SessionOptions& options) : image_path_(options.image_path), settle_bound_(options.settle_bound) {
+Session::KeyPress Session::last_key_press() { return last_press; }
+
+std::string Session::refusal(const SessionOptions& options) {
   if (options.image_bytes.empty()) {
     const FlashImageCheck check = flash_image_inspect(options.image_path);
     if ((options.refuse_unusable && check.verdict == FlashImageVerdict::Refused) ||
         (options.refuse_missing && check.verdict == FlashImageVerdict::Missing))
-      throw SessionError(check.message);
+      return check.message;
   } else if (options.image_bytes.size() != FLASH_IMAGE_SIZE) {
-    throw SessionError("the image is " + std::to_string(options.image_bytes.size()) + " bytes, not a flash image of " +
-                       std::to_string(FLASH_IMAGE_SIZE));
+    return "the image is " + std::to_string(options.image_bytes.size()) + " bytes, not a flash image of " +
+           std::to_string(FLASH_IMAGE_SIZE);
   }
+  if (live_session.load()) return "a device is already open in this process; close it first";
+  return "";
+}
+
+Session::Session(const SessionOptions& options) : image_path_(options.image_path), settle_bound_(options.settle_bound) {
+  if (std::string why = refusal(options); !why.empty()) throw SessionError(why);
   Session* none = nullptr;
   if (!live_session.compare_exchange_strong(none, this))
     throw SessionError("a device is already open in this process; close it first");
@@ -152,6 +169,7 @@ void Session::tick(uint32_t count) {
     // In exact timing a material change goes on as the panel's timer does it.
     if (exact_ && cart_panel_busy() && (ticks_ - cart_phase_) % kPanelTimerTicks == 0) cart_panel_timer();
     if (remote_) remote_->after_tick();
+    if (tick_observer_) tick_observer_();
   }
 }
 
@@ -186,6 +204,7 @@ void Session::let_popup_close() {
 }
 
 void Session::press_key(uint8_t tag) {
+  note_press(tag);
   if (tag == KEY_CAPS) {
     pc_key(VK_CAPITAL);  // Caps has no picture on the device window
     return;
@@ -287,6 +306,8 @@ bool Session::run_settled(const ScriptToken& t, std::string& error, bool settlin
     case ScriptToken::Batt:
       set_battery(t.volts);
       break;
+    case ScriptToken::Caption:
+      return true;  // for an animation of the run
     case ScriptToken::Snap:
       if (!save_lcd_png(t.text)) {
         error = "cannot write " + t.text;
@@ -313,7 +334,11 @@ bool Session::run_script(const std::string& text, std::string& error) {
 
 key_input::KeyTaken Session::key_down(uint16_t virtual_key) { return key_input::key_down(virtual_key); }
 void Session::key_up(uint16_t virtual_key) { key_input::key_up(virtual_key); }
-void Session::click_func() { key_input::func_picture_click(); }
+uint8_t Session::device_key_for(uint16_t virtual_key) { return key_input::device_key_for(virtual_key); }
+void Session::click_func() {
+  note_press(KEY_FUNC);
+  key_input::func_picture_click();
+}
 
 void Session::alt_command(uint16_t virtual_key) {
   key_input::key_down(VK_MENU_ALT);
@@ -340,6 +365,23 @@ void Session::serial_receive(std::string_view bytes, std::function<void(const st
   if (!remote_) remote_ = std::make_unique<RemoteControl>(std::move(reply));
   remote_->receive(bytes);
 }
+
+// ---- Settings ----
+
+bool Session::set_language(uint8_t n) {
+  if (n >= MSG_LANGUAGES) return false;
+  // As the Language menu's Enter: settings that cannot be read start from
+  // those the print engine runs with.
+  uint8_t settings[10] = {};
+  if (!nvm_load_device_settings(settings)) prn_get_settings(settings);
+  settings[PRN_SET_LANGUAGE] = n;
+  nvm_save_device_settings(settings);
+  const uint8_t mode = ui_get_mode();
+  if (mode == MODE_EDITOR || mode == MODE_EDITOR_ALT) ed_refresh();
+  return true;
+}
+
+uint8_t Session::language() const { return sys_language(); }
 
 // ---- Output ----
 
@@ -397,3 +439,10 @@ std::string Session::firmware_version() {
 
 std::vector<uint8_t> Session::image_bytes() const { return spi_contents(); }
 std::string Session::save_problem() const { return spi_save_problem(); }
+uint64_t Session::flash_writes() const { return spi_operations(); }
+
+bool Session::save_working_label() {
+  if (closed_ || prn_engine_busy() || cut_waiting()) return false;
+  sys_shutdown_save();
+  return true;
+}

@@ -82,6 +82,10 @@ class Session {
   static std::unique_ptr<Session> open(const SessionOptions& options, std::string& error);
   // The live session, or nullptr.
   static Session* current();
+  // "" when a session could open with these options now, else the reason the
+  // constructor would throw; for a build that cannot catch (WebAssembly
+  // without exceptions).
+  static std::string refusal(const SessionOptions& options);
   // Closes as closing the device window does, unless close() ran.
   ~Session();
   Session(const Session&) = delete;
@@ -97,6 +101,9 @@ class Session {
   static key_input::KeyTaken key_down(uint16_t virtual_key);
   static void key_up(uint16_t virtual_key);
   static void pc_key(uint16_t virtual_key);
+  // The device key a PC key stands for (Shift gives Func), 0 for none: which
+  // key picture a front end shows pressed.
+  static uint8_t device_key_for(uint16_t virtual_key);
   static void click_func();
   // Alt + key: a service command (VK code of the letter, digit 1 or Delete).
   static void alt_command(uint16_t virtual_key);
@@ -145,6 +152,26 @@ class Session {
   // Real time at 1x for whatever runs next in the process (after a session).
   static void reset_clock();
   void set_settle_bound(uint32_t ticks) { settle_bound_ = ticks; }
+  // Called after every tick (ticks() already counts it), on the thread that
+  // ticks: an animation capture looks at what is shown then. Empty: none.
+  void set_tick_observer(std::function<void()> observer) { tick_observer_ = std::move(observer); }
+  // The last key pressed on the device's picture (a key, Func, or a letter
+  // of TEXT:) and the live session's tick then, for pictures that draw it
+  // pressed; count grows with each. Kept on the thread that gives the input.
+  struct KeyPress {
+    int tag = -1;
+    uint64_t tick = 0;
+    uint64_t count = 0;
+  };
+  static KeyPress last_key_press();
+
+  // ---- Settings ----
+  // The language of the device's texts (0 English, 1 Spanish, 2 French,
+  // 3 Portuguese, 4 German, 5 Dutch), stored in the device settings as the
+  // Language menu stores it, so the image keeps it. The editor is redrawn at
+  // once; other screens change from their next redraw. False for n > 5.
+  bool set_language(uint8_t n);
+  uint8_t language() const;
 
   // ---- Output ----
   // The firmware's frame buffer as the LCD shows it (LCD_FRAME_BYTES, page
@@ -185,13 +212,21 @@ class Session {
   // "1.3": the firmware's own version numbers.
   static std::string firmware_version();
   const std::string& image_path() const { return image_path_; }
-  // The image as the flash holds it now.
+  // The image as the flash holds it now; after close, as the device left it
+  // (the working label journalled) until the next session opens.
   std::vector<uint8_t> image_bytes() const;
   // "" or what went wrong when a save did not reach the image (told once by
   // the HostUi as well).
   std::string save_problem() const;
   // What was wrong with the image at open (missing, damaged fonts, read-only), or "".
   const std::string& open_problem() const { return open_problem_; }
+  // Counts the flash's writes and erases: a front end that keeps the image
+  // elsewhere (the web page's browser storage) copies it when this moves.
+  uint64_t flash_writes() const;
+  // Journals the working label as switching off does, while the device runs
+  // on; false (nothing saved) while a job prints. For a front end that may
+  // be closed without being told (a browser tab).
+  bool save_working_label();
 
   // Closes as the window does: the working label journalled, the worker
   // joined, the image written back by the durability policy.
@@ -221,4 +256,5 @@ class Session {
   bool save_problem_told_ = false;
   std::shared_ptr<const LcdTextReader> screen_;  // built at the first read of the screen's text
   std::unique_ptr<RemoteControl> remote_;
+  std::function<void()> tick_observer_;
 };

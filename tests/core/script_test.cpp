@@ -56,3 +56,15 @@ TEST(Script, BadTokensAreNamedInOneLine) {
   EXPECT_NE(parse_error("SNAP:").find("'SNAP:'"), std::string::npos);
   for (const auto& e : {parse_error("A FOO"), parse_error("CART:99")}) EXPECT_EQ(e.find('\n'), std::string::npos);
 }
+
+TEST(Script, CaptionCommentsKeepTheirPlace) {
+  auto t = parse_ok("# caption:  Type a label \nTEXT:HI # caption: Print it\n# a comment\n#caption:\nPRINT");
+  ASSERT_EQ(t.size(), 5u);
+  EXPECT_EQ(t[0].kind, ScriptToken::Caption);
+  EXPECT_EQ(t[0].text, "Type a label");
+  EXPECT_EQ(t[1].kind, ScriptToken::Text);
+  EXPECT_EQ(t[2].text, "Print it");
+  EXPECT_EQ(t[3].kind, ScriptToken::Caption);
+  EXPECT_EQ(t[3].text, "");
+  EXPECT_EQ(t[4].value, KEY_PRINT);
+}

@@ -1,0 +1,113 @@
+"""The klx80 module against the batch runner: the same state and pictures,
+the runner's messages as exceptions, one device at a time, images as bytes."""
+import ast
+import json
+import os
+import pathlib
+import shutil
+import subprocess
+
+import pytest
+
+import klx80
+
+IMAGE = pathlib.Path(os.environ.get("KLX80_IMAGE", "build/fontData.hex"))
+BATCH = os.environ.get("KLX80_BATCH", "build/batch/klx80-batch")
+
+
+@pytest.fixture(scope="module")
+def image_bytes():
+    return IMAGE.read_bytes()
+
+
+@pytest.mark.parametrize("script", [
+    "TEXT:HELLO ENTER TEXT:WORLD",
+    "LABEL UP ENTER TEXT:N8 FUNC MENU DOWN 2 DOWN 1 2 ENTER PRINT PRINT",
+    "MENU DOWN ENTER",  # a picker open
+    "CART:5 BATT:6.5 TEXT:AB FUNC FONT",
+])
+def test_state_and_lcd_match_the_batch_runner(script, image_bytes, tmp_path):
+    flash = tmp_path / "flash.hex"
+    flash.write_bytes(image_bytes)
+    lcd = tmp_path / "lcd.png"
+    run = subprocess.run([BATCH, "--flash", str(flash), "--keys", script, "--lcd-png", str(lcd), "--state"],
+                         capture_output=True, text=True, check=True)
+    with klx80.Device(image=image_bytes) as d:
+        d.keys(script)
+        assert d.state() == json.loads(run.stdout)
+        assert d.lcd_text == d.state()["lcd_text"]
+        assert d.lamps == d.state()["lamps"]
+        assert d.lcd_image() == lcd.read_bytes()
+        assert d.lcd_image(format="array").shape == (128, 264, 3)
+
+
+def test_labels_have_their_dots_and_facts(image_bytes):
+    with klx80.Device(image=image_bytes) as d:
+        d.keys("TEXT:AB FUNC PRINT 2 ENTER PRINT")  # two copies
+        labels = d.labels
+    assert [(l.number, l.copy) for l in labels] == [(1, 1), (2, 2)]
+    label = labels[0]
+    dots = label.array()
+    assert dots.shape == (128, label.width) and label.width * 16 == len(label.columns)
+    assert int(dots.sum()) == sum(bin(b).count("1") for b in label.columns)
+    png = label.png()
+    assert png[:8] == b"\x89PNG\r\n\x1a\n" and int.from_bytes(png[16:20], "big") == label.width
+
+
+def test_bytes_image_carries_the_label_across_a_restart(image_bytes):
+    with klx80.Device(image=image_bytes) as first:
+        first.keys("TEXT:KEPT")
+    kept = first.image()
+    assert first.image_path == "" and len(kept) == len(image_bytes) and kept != image_bytes
+    with klx80.Device(image=bytearray(kept)) as second:
+        assert second.state()["lines"] == ["KEPT"]
+        second.keys("TEXT:MORE")
+    assert first.image() == kept  # still the first device's, though another ran since
+    assert second.image() != kept
+
+
+@pytest.mark.parametrize("call, error, message", [
+    (lambda d: d.keys("TEXT:OK BOGUS"), ValueError, "unknown token 'BOGUS'"),
+    (lambda d: d.keys("TEXT:a-b"), ValueError, "TEXT: takes letters, digits and _ for a space"),
+    (lambda d: d.press("MENU DOWN"), ValueError, "press() takes one token"),
+    (lambda d: setattr(d, "cartridge", 12), ValueError, "CART: takes a material id 0..11"),
+    (lambda d: setattr(d, "battery", 9.5), ValueError, "BATT: takes volts from 6 to 9"),
+    (lambda d: d.lcd_image(format="gif"), ValueError, 'format must be "png" or "array"'),
+    (lambda d: klx80.Device(image=IMAGE), klx80.SessionError, "a device is already open"),
+    (lambda d: (d.close(), d.keys("MENU")), klx80.DeviceError, "the device is closed"),
+])
+def test_errors_carry_the_message(call, error, message, image_bytes):
+    with klx80.Device(image=image_bytes) as d:
+        with pytest.raises(error, match=message.replace("(", r"\(").replace(")", r"\)")):
+            call(d)
+        if not d.closed:
+            assert d.state()["lines"] == [""]  # nothing of a refused script ran
+
+
+@pytest.mark.parametrize("image, message", [
+    (b"\xff" * 1000, "not a flash image"),
+    (b"", "0 bytes, not a flash image"),
+    ("/nonexistent/fontData.hex", "Missing"),
+])
+def test_an_image_that_is_none_is_refused(image, message):
+    with pytest.raises(klx80.ImageError, match=message):
+        klx80.Device(image=image)
+    klx80.Device(image=IMAGE.read_bytes()).close()  # nothing left open
+
+
+def test_damaged_fonts_warn(image_bytes):
+    damaged = bytearray(image_bytes)
+    damaged[100] ^= 0xFF
+    with pytest.warns(klx80.DeviceWarning, match="check sum"):
+        klx80.Device(image=damaged).close()
+
+
+def test_stub_names_what_the_module_has():
+    stub = ast.parse((pathlib.Path(klx80.__file__).parent / "klx80.pyi").read_text())
+    for node in stub.body:
+        if isinstance(node, ast.ClassDef):
+            stubbed = {f.name for f in node.body if isinstance(f, ast.FunctionDef) and not f.name.startswith("__")}
+            real = {n for n in vars(getattr(klx80, node.name)) if not n.startswith("_")}
+            assert stubbed == real, node.name
+    classes = {n.name for n in stub.body if isinstance(n, ast.ClassDef)}
+    assert classes == {n for n in dir(klx80) if isinstance(getattr(klx80, n), type)}

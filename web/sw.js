@@ -1,0 +1,22 @@
+// Keeps the page for offline use: every file it needs is cached at install
+// and served from the cache first; a new build (a new VERSION) replaces the
+// old cache. The flash image the visitor works on lives in IndexedDB, not here.
+const VERSION = "dev";
+const FILES = ["./", "index.html", "style.css", "app.js", "klx80.js", "klx80.wasm", "device.png", "lamps.png",
+  "cut.png", "layout.json", "fontData.hex", "manifest.webmanifest", "icon.svg"];
+
+self.addEventListener("install", (e) => {
+  e.waitUntil(caches.open(VERSION).then((c) => c.addAll(FILES)).then(() => self.skipWaiting()));
+});
+self.addEventListener("activate", (e) => {
+  e.waitUntil(caches.keys()
+    .then((names) => Promise.all(names.filter((n) => n !== VERSION).map((n) => caches.delete(n))))
+    .then(() => self.clients.claim()));
+});
+self.addEventListener("fetch", (e) => {
+  if (e.request.method !== "GET") return;
+  e.respondWith(caches.open(VERSION).then(async (c) => {
+    const hit = await c.match(e.request, { ignoreSearch: true });
+    return hit || fetch(e.request);
+  }));
+});
