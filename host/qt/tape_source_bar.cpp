@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QToolButton>
 
+#include "host/files/device_text.h"
 #include "host/seam/tape_history.h"
 
 TapeSourceBar::TapeSourceBar(QWidget* parent) : QWidget(parent) {
@@ -88,7 +89,17 @@ void TapeSourceBar::refresh() {
                        qlonglong(kWholeHistory));
   for (auto it = labels.rbegin(); it != labels.rend(); ++it) {
     // Each label by its text first: that is how the user knows it again.
-    QString text = QString::fromStdString(it->text).simplified();
+    QStringList lines;
+    std::vector<uint16_t> line;
+    for (size_t i = 0; i <= it->text.size(); ++i) {
+      if (i < it->text.size() && it->text[i] != 0) {
+        line.push_back(it->text[i]);
+        continue;
+      }
+      lines << QString::fromStdString(device_codes_to_utf8(line));
+      line.clear();
+    }
+    QString text = lines.join(QStringLiteral(" / ")).simplified();
     if (text.size() > 24) text = text.left(23) + QStringLiteral("\u2026");
     source_box_->addItem(tr("Label %1 \u00b7 %2%3 \u00b7 %4 mm")
                              .arg(it->number)

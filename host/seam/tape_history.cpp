@@ -9,7 +9,6 @@
 #include "firmware/editor/label.h"
 #include "firmware/editor/label_types.h"
 #include "firmware/print/engine.h"
-#include "host/files/device_text.h"
 #include "host/seam/cartridge.h"
 #include "host/seam/label_serial.h"
 
@@ -67,8 +66,8 @@ TapeLabel tape_label_facts() {
   while (last > 0 && r->lines[last].length == 0) --last;
   for (int i = 0; i <= last; ++i) {
     const LabelLine& line = r->lines[i];
-    if (i > 0) label.text += " / ";
-    label.text += device_codes_to_utf8(std::vector<uint16_t>(line.cells, line.cells + std::min<int>(line.length, 51)));
+    if (i > 0) label.text.push_back(0);
+    label.text.insert(label.text.end(), line.cells, line.cells + std::min<int>(line.length, 51));
   }
   return label;
 }

@@ -63,7 +63,7 @@ TEST_F(TapeHistoryTest, EveryLabelKeepsItsOwnColumnsAfterTheDeviceClearsTheTape)
     EXPECT_EQ(labels[i].label_type, 1);
   }
   EXPECT_DOUBLE_EQ(labels[0].length_mm(), 5.0);
-  EXPECT_EQ(labels[0].text, "AB /  / 7");  // the list names each label by its lines
+  EXPECT_EQ(labels[0].text, (std::vector<uint16_t>{'A', 'B', 0, 0, '7'}));  // the list names each label by its lines
   EXPECT_EQ(tape_history_current_tape(), 3u);
 }
 
