@@ -12,6 +12,7 @@
 #include "batch/golden.h"
 #include "batch/label_files.h"
 #include "batch/suite.h"
+#include "host/files/image_lock.h"
 #include "host/seam/flash_image.h"
 #include "host/session/session.h"
 #include "host/files/input_file.h"
@@ -158,6 +159,14 @@ int batch_main(int argc, char** argv, DevicePictureWriter write_device_png, Devi
     return 2;
   }
 
+  // A live desktop program holds its image: a run on it would write behind its back.
+  ImageLock lock;
+  if (lock.acquire(o.flash, ImageLock::Mode::Shared) == ImageLock::Result::InUse) {
+    std::fprintf(stderr,
+                 "klx80-batch: %s is in use by a running klx80 program; close it there, or run on a copy\n",
+                 o.flash.c_str());
+    return 2;
+  }
   LabelFiles labels;
   if (!o.labels.empty() && !labels.open(o.labels, error)) return bad_arguments(error);
   std::unique_ptr<Session> opened = Session::open(SessionOptions(o.flash), error);

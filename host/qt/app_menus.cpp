@@ -1,14 +1,23 @@
 #include "host/qt/app_menus.h"
 
 #include <QActionGroup>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QToolTip>
+#include <cstdio>
 #include <QApplication>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QMessageBox>
 
+#include "host/files/image_lock.h"
 #include "host/qt/animation_recorder.h"
 #include "host/qt/keyboard_map.h"
+#include "host/qt/screenshot.h"
+#include "host/qt/script_player.h"
+#include "host/qt/window_places.h"
 #include "host/qt/simulator.h"
 
 namespace {
@@ -41,6 +50,12 @@ void AppMenus::buildFile() {
   file_->addAction(QStringLiteral("Save Whole History as PNG..."), print, &PrintWindow::saveHistoryPngAs);
   file_->addAction(QStringLiteral("Save Whole History as PDF..."), print, &PrintWindow::saveHistoryPdfAs);
   file_->addSeparator();
+  file_->addAction(QStringLiteral("Screenshot"), QKeySequence(Qt::Key_F12), this, &AppMenus::screenshot);
+  file_->addAction(QStringLiteral("Copy LCD"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), this,
+                   [] { QGuiApplication::clipboard()->setImage(lcd_picture()); });
+  file_->addAction(QStringLiteral("Copy Tape"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T), print,
+                   &PrintWindow::copyTape);
+  file_->addSeparator();
   file_->addAction(QStringLiteral("Open Flash Image..."), QKeySequence(Qt::CTRL | Qt::Key_O), this,
                    &AppMenus::askOpenImage);
   // Saving works from every window of the program, as typing does.
@@ -60,6 +75,19 @@ void AppMenus::buildFile() {
     record->setEnabled(controller->started() && !controller->recording());
     stop->setEnabled(controller->recording());
   });
+  // A key script played in the window (PLAY in the title), once or in a loop.
+  file_->addSeparator();
+  player_ = new ScriptPlayer(controller, window, &sim_.mediaPanel(), this);
+  QAction* play = file_->addAction(QStringLiteral("Play Key Script..."), this, &AppMenus::askPlayScript);
+  QAction* loop = file_->addAction(QStringLiteral("Loop Playback"));
+  loop->setObjectName(QStringLiteral("LoopPlayback"));
+  loop->setCheckable(true);
+  loop_ = loop;
+  QAction* stop_play = file_->addAction(QStringLiteral("Stop Playing"), player_, &ScriptPlayer::stop);
+  connect(file_, &QMenu::aboutToShow, this, [this, play, stop_play, controller] {
+    play->setEnabled(controller->started() && !controller->recording() && !player_->playing());
+    stop_play->setEnabled(player_->playing());
+  });
   file_->addSeparator();
   file_->addAction(QStringLiteral("Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), &sim_.deviceWindow(), &QWidget::close);
 }
@@ -73,6 +101,18 @@ void AppMenus::buildDevice() {
   auto_off->setChecked(controller->autoOffAllowed());
   auto_off->setToolTip(QStringLiteral("Off keeps the question away until the program ends (for demonstrations)"));
   connect(auto_off, &QAction::toggled, controller, &DeviceController::setAutoOffAllowed);
+  // Pause and step, as in emulators; Tab held on the device runs it fast.
+  QAction* pause = device_->addAction(QStringLiteral("Pause"));
+  pause->setObjectName(QStringLiteral("PauseAction"));
+  pause->setCheckable(true);
+  pause->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+  pause->setShortcutContext(Qt::ApplicationShortcut);
+  connect(pause, &QAction::toggled, controller, &DeviceController::setPaused);
+  connect(controller, &DeviceController::pausedChanged, pause, &QAction::setChecked);
+  QAction* step = device_->addAction(QStringLiteral("Step One Tick"), QKeySequence(Qt::CTRL | Qt::Key_N), controller,
+                                     &DeviceController::stepOneTick);
+  step->setShortcutContext(Qt::ApplicationShortcut);
+  connect(device_, &QMenu::aboutToShow, step, [step, controller] { step->setEnabled(controller->paused()); });
   speed_place_ = device_->addSeparator();
   speed_place_->setObjectName(QStringLiteral("SpeedPlace"));
   sim_.deviceWindow().addSpeedMenu(*device_);
@@ -111,7 +151,40 @@ void AppMenus::chooseSize(qreal choice) {
   size_choice_ = choice;
   for (QAction* a : sizes_->actions()) a->setChecked(a->data().toReal() == choice);
   DeviceWindow& window = sim_.deviceWindow();
-  window.setScale(choice == kFitScreen ? window.fitScale() : choice);
+  // A size larger than the screen is drawn at the largest that fits.
+  window.setScale(choice == kFitScreen ? window.fitScale() : qMin(choice, window.fitScale()));
+  if (window.isVisible()) keep_on_screen(&window);
+}
+
+bool AppMenus::playScript(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    tell(QStringLiteral("The key script %1 cannot be read: %2").arg(path, file.errorString()), true);
+    return false;
+  }
+  std::string error;
+  if (player_->play(file.readAll().toStdString(), loop_->isChecked(), error)) return true;
+  tell(QStringLiteral("The key script %1 was not played: %2").arg(path, QString::fromStdString(error)), true);
+  return false;
+}
+
+void AppMenus::askPlayScript() {
+  const QString start = QFileInfo(sim_.controller().imagePath()).absolutePath();
+  const QString path = QFileDialog::getOpenFileName(&sim_.deviceWindow(), QStringLiteral("Play Key Script"), start,
+                                                    QStringLiteral("Key scripts (*.txt);;All files (*)"));
+  if (!path.isEmpty()) playScript(path);
+}
+
+Screenshot AppMenus::screenshot() {
+  DeviceWindow& window = sim_.deviceWindow();
+  const Screenshot shot = take_screenshot(window, QFileInfo(sim_.controller().imagePath()).absolutePath());
+  if (!shot.error.isEmpty()) {
+    tell(shot.error, true);
+  } else {
+    std::fprintf(stderr, "klx80: screenshot %s\n", shot.device.toLocal8Bit().constData());
+    QToolTip::showText(window.mapToGlobal(QPoint(8, 8)), QStringLiteral("Saved %1").arg(shot.device), &window);
+  }
+  return shot;
 }
 
 void AppMenus::tell(const QString& text, bool problem) {
@@ -121,8 +194,22 @@ void AppMenus::tell(const QString& text, bool problem) {
 }
 
 bool AppMenus::openImage(const QString& path) {
+  // One program per image: the lock moves with the device.
+  ImageLock lock;
+  if (sim_.imageLock() && lock.acquire(path.toStdString(), ImageLock::Mode::Exclusive) == ImageLock::Result::InUse) {
+    tell(QStringLiteral("The flash image was not opened: %1 is open in another KLX80 program.").arg(path), true);
+    return false;
+  }
+  // A read-only run was for an image in use; the one opened now is the user's own.
+  const bool read_only = sim_.controller().readOnly();
+  sim_.controller().setReadOnly(false);
   QString error;
-  if (sim_.controller().openImage(path, error)) return true;
+  if (sim_.controller().openImage(path, error)) {
+    if (sim_.imageLock()) *sim_.imageLock() = std::move(lock);
+    sim_.deviceWindow().setReadOnly(false);
+    return true;
+  }
+  sim_.controller().setReadOnly(read_only);
   tell(QStringLiteral("The flash image was not opened: %1").arg(error), true);
   return false;
 }
@@ -137,6 +224,9 @@ void AppMenus::askOpenImage() {
 bool AppMenus::resetImage() {
   QString kept, error;
   const bool done = sim_.controller().resetToFreshImage(fresh_image_, kept, error);
+  // The old file moved aside with the lock on it: the fresh one is locked now.
+  if (done && sim_.imageLock())
+    sim_.imageLock()->acquire(sim_.controller().imagePath().toStdString(), ImageLock::Mode::Exclusive);
   if (!done)
     tell(QStringLiteral("The image was not reset: %1").arg(error), true);
   else if (!kept.isEmpty())

@@ -7,10 +7,13 @@
 #include <QObject>
 #include <QString>
 
+#include "host/qt/screenshot.h"
+
 class QAction;
 class QActionGroup;
 class QMenu;
 class QMenuBar;
+class ScriptPlayer;
 class Simulator;
 
 class AppMenus : public QObject {
@@ -35,6 +38,11 @@ class AppMenus : public QObject {
 
   // The entries' work, also for tests (the dialogs are left out there).
   bool openImage(const QString& path);
+  // The device picture and the LCD beside the image (F12).
+  Screenshot screenshot();
+  // Plays a key script in the window (Loop Playback as checked).
+  bool playScript(const QString& path);
+  ScriptPlayer* player() const { return player_; }
   bool resetImage();
 
  private:
@@ -44,6 +52,7 @@ class AppMenus : public QObject {
   void buildHelp();
   void askOpenImage();
   void askResetImage();
+  void askPlayScript();
   void about();
   void tell(const QString& text, bool problem);
 
@@ -57,5 +66,7 @@ class AppMenus : public QObject {
   QAction* record_place_ = nullptr;
   QAction* speed_place_ = nullptr;
   QActionGroup* sizes_ = nullptr;
+  ScriptPlayer* player_ = nullptr;
+  QAction* loop_ = nullptr;
   qreal size_choice_ = 1;
 };

@@ -66,18 +66,25 @@ void DeviceController::start() {
     if (running_controller) emit running_controller->frontRequested();
   });
   boot(spi_path(), false);
-  timer_.start();
+  resumeTimer();
 }
 
 void DeviceController::boot(const std::string& path, bool fresh_inputs) {
   // A person's real data: each save reaches the disk before it counts as saved.
   SessionOptions options(path);
-  options.clock = speed_ == kFastest ? SessionClock::Virtual : SessionClock::RealTime;
+  // Paused, the worker's clock stands with the ticks.
+  options.clock = speed_ == kFastest || paused_ ? SessionClock::Virtual : SessionClock::RealTime;
   options.speed = speed_ == kFastest ? 1 : speed_;
   options.durability = FlashDurability::SyncEachSave;
   options.fresh_inputs = fresh_inputs;  // the media panel and the dial keep their own
   options.refuse_unusable = false;      // told as the start-up warning below
   options.warn_at_open = false;
+  if (read_only_ && flash_image_read(path, options.image_bytes) && !options.image_bytes.empty()) {
+    options.image_bytes.resize(FLASH_IMAGE_SIZE, 0xFF);  // what a short file lacks reads erased
+    options.image_path.clear();                          // nothing is written back
+  } else {
+    options.image_bytes.clear();
+  }
   session_ = std::make_unique<Session>(options);
   image_path_ = path;
   generation_after_init_ = mirror_generation();
@@ -103,7 +110,7 @@ bool DeviceController::halt() {
 bool DeviceController::powerCycle() {
   if (!halt()) return false;
   boot(image_path_, false);
-  timer_.start();
+  resumeTimer();
   return true;
 }
 
@@ -118,7 +125,7 @@ bool DeviceController::openImage(const QString& path, QString& error) {
     return false;
   }
   boot(path.toStdString(), false);
-  timer_.start();
+  resumeTimer();
   return true;
 }
 
@@ -137,7 +144,7 @@ bool DeviceController::resetToFreshImage(const QString& template_path, QString& 
   kept_as = QString::fromStdString(kept);
   error = QString::fromStdString(why);
   boot(path, false);  // on the fresh image, or on what is there when it failed
-  timer_.start();
+  resumeTimer();
   return done;
 }
 
@@ -203,11 +210,48 @@ void DeviceController::setSpeed(uint32_t factor) {
   speed_ = factor;
   // The worker's waits follow the tick: shortened by the factor, or on the
   // virtual clock that each tick advances.
-  if (session_) session_->set_clock(factor == kFastest ? SessionClock::Virtual : SessionClock::RealTime, factor);
+  if (session_ && !paused_)
+    session_->set_clock(factor == kFastest ? SessionClock::Virtual : SessionClock::RealTime, factor);
   speed_clock_.start();
   speed_ticks_ = 0;
   timer_.setInterval(factor == 1 ? 10 : factor == kFastest ? 0 : 1);
   emit speedChanged(factor);
+}
+
+void DeviceController::resumeTimer() {
+  if (paused_ || closed_) return;
+  speed_clock_.start();
+  speed_ticks_ = 0;
+  timer_.start();
+}
+
+void DeviceController::setPaused(bool on) {
+  if (on == paused_ || idle_) return;
+  paused_ = on;
+  if (on) {
+    timer_.stop();
+    // The engine's waits go on the virtual clock, which only a tick moves.
+    if (session_) session_->set_clock(SessionClock::Virtual, 1);
+  } else {
+    if (session_) session_->set_clock(speed_ == kFastest ? SessionClock::Virtual : SessionClock::RealTime, speed_);
+    if (started_) resumeTimer();
+  }
+  emit pausedChanged(on);
+}
+
+void DeviceController::stepOneTick() {
+  if (paused_) tick();
+}
+
+void DeviceController::setFastForward(bool on) {
+  if (on == fast_forward_) return;
+  fast_forward_ = on;
+  if (on) {
+    speed_before_ = speed_;
+    setSpeed(kFastest);
+  } else {
+    setSpeed(speed_before_);
+  }
 }
 
 QString DeviceController::speedName(uint32_t factor) {
@@ -307,6 +351,24 @@ void DeviceController::cartridgeTimerStep() {
   const uint8_t applied = cart_panel_applied();
   Session::cartridge_step();
   if (cart_panel_applied() != applied) recorder_.cartridge(recordingTicks(), cart_panel_applied());
+}
+
+bool DeviceController::restartForScript() {
+  if (idle_ || !started_ || closed_ || tick_busy_ || recorder_.recording()) return false;
+  session_.reset();
+  boot(image_path_, true);
+  checkLcd();
+  return true;
+}
+
+bool DeviceController::runToken(const ScriptToken& token, std::string& error) {
+  if (!session_) {
+    error = "the device is not running";
+    return false;
+  }
+  const bool done = session_->run(token, error);
+  checkLcd();
+  return done;
 }
 
 bool DeviceController::startRecording() {

@@ -44,6 +44,15 @@ class DeviceController : public QObject {
   static constexpr uint32_t kFastest = 0;
   void setSpeed(uint32_t factor);
   uint32_t speed() const { return speed_; }
+  // Pause: no tick runs and the worker's clock stands (a print waits with
+  // it); stepOneTick runs one tick while paused.
+  void setPaused(bool on);
+  bool paused() const { return paused_; }
+  void stepOneTick();
+  // While the fast-forward key is held: as fast as possible, then the speed
+  // chosen before.
+  void setFastForward(bool on);
+  bool fastForward() const { return fast_forward_; }
   // "1x", "4x", "16x", "as fast as possible".
   static QString speedName(uint32_t factor);
   uint64_t ticksRun() const { return ticks_run_; }
@@ -66,6 +75,11 @@ class DeviceController : public QObject {
   // a copy of template_path put in its place, and the device started on it.
   bool resetToFreshImage(const QString& template_path, QString& kept_as, QString& error);
   QString imagePath() const;
+  // Read-only: the device runs on a copy of the image in memory and nothing
+  // reaches the file (a second program on an image in use). From the next
+  // start or restart on.
+  void setReadOnly(bool on) { read_only_ = on; }
+  bool readOnly() const { return read_only_; }
   // "1.3": the firmware's own version numbers.
   static QString firmwareVersion();
 
@@ -115,6 +129,16 @@ class DeviceController : public QObject {
   // Ticks since the recording's start of the device.
   uint64_t recordingTicks() const { return ticks_run_ - record_origin_; }
 
+  // ---- Playing a key script ----
+  // The device restarted as a recording starts it (the label journalled and
+  // loaded again, material 3, the battery at its start voltage), so that a
+  // script plays from the start it was recorded on. False when it cannot now.
+  bool restartForScript();
+  // One token of a script on the running device, as the batch runner runs it.
+  bool runToken(const ScriptToken& token, std::string& error);
+  // The device has nothing left to do (as the batch runner's settle sees it).
+  bool settled() const { return session_ && session_->settled() && !session_->cartridge_busy(); }
+
   // Emits lcdChanged when the mirror's picture or a lamp changed.
   void checkLcd();
 
@@ -133,6 +157,7 @@ class DeviceController : public QObject {
   void frontRequested();
   void speedChanged(uint32_t factor);
   void recordingChanged(bool on);
+  void pausedChanged(bool on);
 
  private:
   struct IdleTag {};
@@ -145,10 +170,16 @@ class DeviceController : public QObject {
 
   // The timer's handler: the ticks the speed owes since the last one.
   void timerTicks();
+  // The tick timer again (not while paused), its speed's count from now.
+  void resumeTimer();
 
   std::unique_ptr<Session> session_;  // the running device; none while idle or stopped
   std::string image_path_;
   bool idle_ = false;
+  bool read_only_ = false;
+  bool paused_ = false;
+  bool fast_forward_ = false;
+  uint32_t speed_before_ = 1;  // the speed a fast-forward returns to
   uint32_t speed_ = 1;
   QElapsedTimer speed_clock_;   // since the speed was chosen
   uint64_t speed_ticks_ = 0;    // ticks run since then

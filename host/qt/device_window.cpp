@@ -26,6 +26,8 @@
 
 namespace {
 const QString kTitle = QStringLiteral("KLX80 Label Printer Demo");
+// The recording lamp, in the picture's free top left corner.
+constexpr QRect kRecLamp{6, 6, 44, 16};
 }  // namespace
 
 DeviceWindow::DeviceWindow(DeviceController* controller, QWidget* parent)
@@ -54,9 +56,11 @@ DeviceWindow::DeviceWindow(DeviceController* controller, QWidget* parent)
   placeChildren();
 
   if (live_) {
-    connect(controller_, &DeviceController::speedChanged, this, [this](uint32_t factor) {
-      // Real time is the plain title; any other speed says so.
-      setWindowTitle(factor == 1 ? kTitle : kTitle + QStringLiteral(" - ") + DeviceController::speedName(factor));
+    connect(controller_, &DeviceController::speedChanged, this, &DeviceWindow::updateTitle);
+    connect(controller_, &DeviceController::pausedChanged, this, &DeviceWindow::updateTitle);
+    connect(controller_, &DeviceController::recordingChanged, this, [this] {
+      updateTitle();
+      update(toWindow(kRecLamp));
     });
     connect(controller_, &DeviceController::frontRequested, this, &DeviceWindow::bringToFront);
     // The Cut switch lights while a pause between labels waits for it.
@@ -67,6 +71,27 @@ DeviceWindow::DeviceWindow(DeviceController* controller, QWidget* parent)
 }
 
 DeviceWindow::~DeviceWindow() = default;
+
+void DeviceWindow::updateTitle() {
+  // Real time is the plain title; any other state says so.
+  QStringList states;
+  if (live_ && controller_->speed() != 1) states << DeviceController::speedName(controller_->speed());
+  if (live_ && controller_->recording()) states << QStringLiteral("REC");
+  if (live_ && controller_->paused()) states << QStringLiteral("PAUSED");
+  states << extra_states_;
+  if (read_only_) states << QStringLiteral("read-only");
+  setWindowTitle(states.isEmpty() ? kTitle : kTitle + QStringLiteral(" - ") + states.join(QStringLiteral(", ")));
+}
+
+void DeviceWindow::setReadOnly(bool read_only) {
+  read_only_ = read_only;
+  updateTitle();
+}
+
+void DeviceWindow::setTitleStates(const QStringList& states) {
+  extra_states_ = states;
+  updateTitle();
+}
 
 int DeviceWindow::pictureTop() const { return menu_bar_ ? menu_bar_->sizeHint().height() : 0; }
 
@@ -89,8 +114,10 @@ qreal DeviceWindow::fitScale() const {
   if (!shown_on) return 1;
   // The frame's own title bar and edges come off the free area too.
   const QRect free = shown_on->availableGeometry();
-  const int frame_height = qMax(0, frameGeometry().height() - height()) + 8;
-  const int frame_width = qMax(0, frameGeometry().width() - width()) + 8;
+  // Before the window manager has framed the window, a title bar and edges are allowed for.
+  const bool framed = frameGeometry() != geometry();
+  const int frame_height = (framed ? frameGeometry().height() - height() : 34) + 2;
+  const int frame_width = (framed ? frameGeometry().width() - width() : 8) + 2;
   const qreal by_height = qreal(free.height() - frame_height - pictureTop()) / layout::kWindowHeight;
   const qreal by_width = qreal(free.width() - frame_width) / layout::kWindowWidth;
   return qBound(0.5, qMin(by_height, by_width), 4.0);
@@ -140,6 +167,20 @@ void DeviceWindow::paintEvent(QPaintEvent* event) {
   }
   p.drawImage(layout::kLcdOrigin, lcd);  // scaled dot for dot: no smoothing
   device_art::paint_lamps(p, mirror_lamps());
+  if (live_ && controller_->recording()) {
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(230, 20, 20));
+    p.drawEllipse(QRectF(kRecLamp.left() + 2, kRecLamp.top() + 3, 10, 10));
+    p.setPen(QColor(230, 20, 20));
+    QFont font = p.font();
+    font.setBold(true);
+    font.setPixelSize(11);
+    p.setFont(font);
+    p.drawText(kRecLamp.adjusted(16, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("REC"));
+    p.restore();
+  }
   if (const layout::Key* key = pressed_tag_ >= 0 ? layout::key_with_tag(uint8_t(pressed_tag_)) : nullptr) {
     // A held key sinks: its cap darkened, its top edge shadowed.
     QRectF cap = device_art::keycap_rect(*key);
@@ -212,6 +253,10 @@ void DeviceWindow::keyPressEvent(QKeyEvent* event) {
 void DeviceWindow::keyReleaseEvent(QKeyEvent* event) {
   // X11 repeats a held key as release-and-press pairs; only the real release counts.
   if (event->isAutoRepeat()) return;
+  if (event->key() == Qt::Key_Tab) {
+    if (live_) controller_->setFastForward(false);
+    return;
+  }
   const uint16_t vk = key_map::virtual_key(*event);
   controller_->keyUp(vk);
   if (DeviceController::deviceKeyFor(vk) == pressed_tag_) setPressedKey(-1);
@@ -222,6 +267,7 @@ void DeviceWindow::focusOutEvent(QFocusEvent* event) {
   // Alt or Shift released in another window never reach us: a later letter
   // must not be taken as a service command nor in the Func layer.
   controller_->forgetModifiers();
+  if (live_) controller_->setFastForward(false);  // its release never comes here
   setPressedKey(-1);
   QWidget::focusOutEvent(event);
 }
@@ -293,7 +339,12 @@ bool DeviceWindow::event(QEvent* event) {
   // Tab and Backtab belong to the device (they are unmapped keys), not to focus.
   if (event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+    if (key->key() == Qt::Key_Tab) {
+      // Held, Tab runs the device as fast as it goes (the fast-forward key).
+      if (!key->isAutoRepeat() && live_) controller_->setFastForward(true);
+      return true;
+    }
+    if (key->key() == Qt::Key_Backtab) {
       keyPressEvent(key);
       return true;
     }

@@ -4,6 +4,7 @@
 // above the picture; the picture can be drawn larger (it is painted at the
 // new size, never stretched from a bitmap).
 #pragma once
+#include <QStringList>
 #include <QWidget>
 #include <memory>
 
@@ -35,6 +36,14 @@ class DeviceWindow : public QWidget {
   qreal scale() const { return scale_; }
   // The largest factor whose window fits the screen's free area.
   qreal fitScale() const;
+  // The title names the state when it is not plain real time: the speed,
+  // REC while recording, the states given here (PLAY, PAUSED), read-only.
+  void setReadOnly(bool read_only);
+  bool readOnly() const { return read_only_; }
+  void setTitleStates(const QStringList& states);
+  // A key drawn pressed (a script playing), -1 none.
+  void showKeyPressed(int tag) { setPressedKey(tag); }
+  void updateTitle();
   // The menu bar shown above the picture (the window takes it as a child).
   void setMenuBar(QMenuBar* bar);
   QMenuBar* menuBar() const { return menu_bar_; }
@@ -75,6 +84,8 @@ class DeviceWindow : public QWidget {
   qreal scale_ = 1;
   void setPressedKey(int tag);
 
+  bool read_only_ = false;
+  QStringList extra_states_;
   bool func_pressed_ = false;  // a press on the Func picture waits for its release
   int pressed_tag_ = -1;       // the key drawn pressed (mouse or PC key held), -1 none
 };

@@ -16,3 +16,9 @@ struct ImageRescue {
 // ask gets the question's text and returns the user's answer.
 ImageRescue rescue_damaged_image(const QString& path, const QString& fresh_image,
                                  const std::function<bool(const QString&)>& ask);
+
+// A missing image: the user is asked whether to create a fresh one there; on
+// a yes a copy of the fresh image is put in place (never over a file that
+// appeared meanwhile).
+ImageRescue rescue_missing_image(const QString& path, const QString& fresh_image,
+                                 const std::function<bool(const QString&)>& ask);

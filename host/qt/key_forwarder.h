@@ -1,6 +1,9 @@
 // Keys typed while another simulator window has focus (Print Output, the
-// media panel) belong to the device: this filter hands them to the device
-// window. Text fields keep their own keys (the serial window's send line).
+// media panel, Serial Comms). A control that takes keys (a text field, a spin
+// box, a combo box, a slider or the dial) keeps every key typed into it, also
+// those it has no use for (Return, Shift); Tab moves the focus between the
+// controls; a key that no control takes belongs to the device and is handed
+// to the device window.
 #pragma once
 #include <QObject>
 #include <QPointer>
@@ -12,6 +15,8 @@ class KeyForwarder : public QObject {
   KeyForwarder(QWidget* device_window, QObject* parent = nullptr);
   // Forward the keys of this window (and its children) to the device.
   void watch(QWidget* window);
+  // A control that keeps every key typed into it.
+  static bool keepsKeys(const QWidget* widget);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -3,12 +3,14 @@
 // connects the serial panel at start (for test rigs); --remote also lets the
 // other end drive the device with key scripts.
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QMessageBox>
+#include <QPushButton>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <exception>
 
+#include "host/files/image_lock.h"
 #include "host/qt/image_rescue.h"
 #include "host/qt/qt_host_ui.h"
 #include "host/qt/signal_close.h"
@@ -22,30 +24,106 @@ bool display_available() {
   return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
 }
 
-int usage(const char* program) {
-  std::fprintf(stdout, "usage: %s [--flash PATH] [--serial PORT [--remote]]\n", program);
-  return 0;
+struct Options {
+  QString flash;
+  QString serial;
+  bool remote = false;
+  bool read_only = false;
+};
+
+// Parses the command line before any window exists (--help and --version
+// work without a display). Qt's own options (-platform, -style, ...) pass.
+// Returns -1 to go on, else the exit status.
+int parse_options(int argc, char** argv, Options& o) {
+  QStringList args;
+  for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QStringLiteral("The KLX80 label printer simulator."));
+  parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+  const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
+  const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the version."));
+  const QCommandLineOption flash(QStringLiteral("flash"),
+                                 QStringLiteral("The flash image (default fontData.hex here)."), QStringLiteral("PATH"));
+  const QCommandLineOption serial(QStringLiteral("serial"), QStringLiteral("Connect the serial panel to PORT at start."),
+                                  QStringLiteral("PORT"));
+  const QCommandLineOption remote(QStringLiteral("remote"),
+                                  QStringLiteral("With --serial: the other end may type key scripts."));
+  const QCommandLineOption read_only(QStringLiteral("read-only"),
+                                     QStringLiteral("Run on the image without saving anything to it."));
+  parser.addOptions({help, version, flash, serial, remote, read_only});
+  // Qt's own options, taken by the application object.
+  for (const char* name : {"platform", "style", "stylesheet", "display", "qwindowgeometry", "qwindowtitle",
+                           "qwindowicon", "platformpluginpath", "platformtheme", "plugin", "session", "geometry",
+                           "title", "name"}) {
+    QCommandLineOption o(QString::fromLatin1(name), QString(), QStringLiteral("VALUE"));
+    o.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(o);
+  }
+  for (const char* name : {"reverse", "widgetcount", "nograb", "dograb", "sync"}) {
+    QCommandLineOption o(QString::fromLatin1(name));
+    o.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(o);
+  }
+  if (!parser.parse(args)) {
+    std::fprintf(stderr, "klx80: %s\nTry 'klx80 --help'.\n", parser.errorText().toLocal8Bit().constData());
+    return 2;
+  }
+  if (!parser.positionalArguments().isEmpty()) {
+    std::fprintf(stderr, "klx80: unexpected argument '%s' (the image goes with --flash)\nTry 'klx80 --help'.\n",
+                 parser.positionalArguments().first().toLocal8Bit().constData());
+    return 2;
+  }
+  if (parser.isSet(help)) {
+    std::fputs(parser.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("klx80")).toLocal8Bit().constData(), stdout);
+    return 0;
+  }
+  if (parser.isSet(version)) {
+    std::printf("klx80 simulator, firmware %s\n", DeviceController::firmwareVersion().toLocal8Bit().constData());
+    return 0;
+  }
+  o.flash = parser.value(flash);
+  o.serial = parser.value(serial);
+  o.remote = parser.isSet(remote);
+  o.read_only = parser.isSet(read_only);
+  if (o.remote && o.serial.isEmpty()) {
+    std::fprintf(stderr, "klx80: --remote needs --serial PORT\n");
+    return 2;
+  }
+  return -1;
+}
+
+// Another program holds the image: say so, and offer to run read-only.
+// False: the user chose to quit.
+bool ask_read_only(const QString& path) {
+  QMessageBox box(QMessageBox::Warning, QStringLiteral("Flash Image in Use"),
+                  QStringLiteral("%1 is open in another KLX80 program.\n\nTwo programs on one image overwrite each "
+                                 "other's labels, files and settings. Open it read-only here (nothing you change is "
+                                 "saved), or quit?")
+                      .arg(path));
+  QPushButton* read_only = box.addButton(QStringLiteral("Open Read-Only"), QMessageBox::AcceptRole);
+  QPushButton* quit = box.addButton(QStringLiteral("Quit"), QMessageBox::RejectRole);
+  box.setDefaultButton(quit);
+  box.exec();
+  return box.clickedButton() == read_only;
+}
+
+// A close that comes as a plain exit (the X server went away and the display
+// connection ended the program from inside the event loop) still closes the
+// device as closing its window does: the label journalled, the worker joined.
+DeviceController* device_at_exit = nullptr;
+void close_device_at_exit() {
+  if (DeviceController* c = device_at_exit) {
+    device_at_exit = nullptr;
+    std::fprintf(stderr, "klx80: the display went away; the device is closed and its label kept\n");
+    c->close();
+  }
 }
 }  // namespace
 
 int main(int argc, char** argv) {
-  const char* serial_port = nullptr;
-  bool remote = false;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--flash") == 0 && i + 1 < argc) {
-      spi_set_path(argv[++i]);
-    } else if (std::strcmp(argv[i], "--serial") == 0 && i + 1 < argc) {
-      serial_port = argv[++i];
-    } else if (std::strcmp(argv[i], "--remote") == 0) {
-      remote = true;
-    } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-      return usage(argv[0]);
-    }  // anything else is for Qt (-platform, -style, ...)
-  }
-  if (remote && !serial_port) {
-    std::fprintf(stderr, "klx80: --remote needs --serial PORT\n");
-    return 2;
-  }
+  Options options;
+  if (int status = parse_options(argc, argv, options); status >= 0) return status;
+  if (!options.flash.isEmpty()) spi_set_path(options.flash.toLocal8Bit().toStdString());
   if (!display_available()) {
     std::fprintf(stderr, "klx80: no display found (DISPLAY is not set); run the device headless with klx80-batch\n");
     return 1;
@@ -63,36 +141,59 @@ int main(int argc, char** argv) {
     return 2;
   }
 
+  const QString image = QString::fromStdString(spi_path());
+  const auto ask = [](const QString& caption) {
+    return [caption](const QString& question) {
+      return QMessageBox::question(nullptr, caption, question, QMessageBox::Yes | QMessageBox::No,
+                                   QMessageBox::Yes) == QMessageBox::Yes;
+    };
+  };
+  // A missing image: offered a fresh one in its place.
+  ImageRescue rescue = rescue_missing_image(image, QStringLiteral(KLX80_FRESH_IMAGE), ask("Flash Image Missing"));
   // A damaged image: offered a fresh start, changed only on the user's yes.
-  const ImageRescue rescue = rescue_damaged_image(
-      QString::fromStdString(spi_path()), QStringLiteral(KLX80_FRESH_IMAGE), [](const QString& question) {
-        return QMessageBox::question(nullptr, QStringLiteral("Damaged Flash Image"), question,
-                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
-      });
+  if (!rescue.asked)
+    rescue = rescue_damaged_image(image, QStringLiteral(KLX80_FRESH_IMAGE), [](const QString& question) {
+      return QMessageBox::question(nullptr, QStringLiteral("Damaged Flash Image"), question,
+                                   QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+    });
   if (!rescue.error.isEmpty())
     QMessageBox::warning(nullptr, QApplication::applicationName(), rescue.error);
-  else if (rescue.replaced)
+  else if (rescue.replaced && !rescue.kept_as.isEmpty())
     std::fprintf(stderr, "klx80: started from a fresh image; the damaged one is kept as %s\n",
                  rescue.kept_as.toLocal8Bit().constData());
 
-  QtHostUi ui;
+  // One program per image.
+  ImageLock lock;
+  bool read_only = options.read_only;
+  if (!read_only && lock.acquire(spi_path(), ImageLock::Mode::Exclusive) == ImageLock::Result::InUse) {
+    std::fprintf(stderr, "klx80: %s is open in another klx80 program\n", spi_path().c_str());
+    if (!ask_read_only(image)) return 1;
+    read_only = true;
+  }
+
+  QtHostUi ui(QtHostUi::kIdleMinutesMs);
   host_ui_install(&ui);
   int status = 0;
   {
     Simulator simulator;
+    simulator.setImageLock(&lock);
+    simulator.controller().setReadOnly(read_only);
+    simulator.deviceWindow().setReadOnly(read_only);
     simulator.restorePlaces();
     QObject::connect(&simulator.deviceWindow(), &DeviceWindow::closed, [&simulator] { simulator.savePlaces(); });
     simulator.show();
     close_on_signals(&simulator.deviceWindow());
     ui.setDeviceWindow(&simulator.deviceWindow());
-    if (serial_port) {
+    device_at_exit = &simulator.controller();
+    std::atexit(close_device_at_exit);
+    if (!options.serial.isEmpty()) {
       // The rig reads what the window's status bar says.
       SerialWindow& serial = simulator.serialWindow();
       QObject::connect(&serial, &SerialWindow::statusChanged, [](const QString& text) {
         std::fprintf(stderr, "klx80: %s\n", text.toLocal8Bit().constData());
       });
       serial.openWindow();
-      serial.connectTo(QString::fromLocal8Bit(serial_port), remote);
+      serial.connectTo(options.serial, options.remote);
     }
     try {
       app.exec();
@@ -101,6 +202,7 @@ int main(int argc, char** argv) {
     } catch (...) {
       QMessageBox::critical(nullptr, QApplication::applicationName(), QString());
     }
+    device_at_exit = nullptr;
   }
   host_ui_install(nullptr);  // the worker has been joined: nothing runs any more
   return status;

@@ -50,6 +50,8 @@ MediaPanel::MediaPanel(DeviceController* controller, QWidget* parent)
     int width = m.top + 17 > kDialPlace.top() ? kDialPlace.left() - 24 : 297 - 24 - 2;
     radio->setGeometry(24, m.top, width, 17);
     radio->setChecked(m.id == 3);
+    // A click leaves the arrows with the device; Tab reaches the buttons.
+    radio->setFocusPolicy(Qt::TabFocus);
     connect(radio, &QRadioButton::clicked, this, [this, id = m.id] { controller_->selectCartridge(uint8_t(id)); });
     radio_[m.id] = radio;
     by_tab_order[m.tab_order] = radio;

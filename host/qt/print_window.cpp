@@ -1,6 +1,8 @@
 #include "host/qt/print_window.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFileDialog>
@@ -19,6 +21,7 @@
 
 #include "host/seam/cartridge.h"
 #include "host/qt/device_controller.h"
+#include "host/qt/real_size_calibration.h"
 #include "host/qt/real_size_view.h"
 #include "host/qt/tape_printout.h"
 #include "host/qt/tape_source_bar.h"
@@ -163,18 +166,21 @@ void PrintWindow::placeChildren() {
 }
 
 int PrintWindow::roomBelow() const {
-  // The client height that keeps this window's frame clear of the windows
-  // below it and on the screen.
-  const QRect frame = frameGeometry();
-  int limit = screen() ? screen()->availableGeometry().bottom() + 1 : INT_MAX;
-  for (QWidget* w : QApplication::topLevelWidgets()) {
-    // Menus, list pop-ups and tooltips come and go; only windows count.
-    if (w == this || !w->isVisible() || w->windowType() == Qt::Popup || w->windowType() == Qt::ToolTip) continue;
-    const QRect r = w->frameGeometry();
-    if (r.left() > frame.right() || r.right() < frame.left() || r.top() <= frame.top()) continue;
-    limit = qMin(limit, r.top());
-  }
-  return limit - geometry().top() - (frame.bottom() - geometry().bottom());
+  // The client height from this window's top down to the foot of its
+  // screen's free area (a zoomed tape may cover the windows below it).
+  const QScreen* shown_on = screen() ? screen() : QGuiApplication::primaryScreen();
+  if (!shown_on) return INT_MAX / 2;
+  const int frame_below = frameGeometry().bottom() - geometry().bottom();
+  return shown_on->availableGeometry().bottom() + 1 - geometry().top() - frame_below;
+}
+
+void PrintWindow::makeRoom(int client_height) {
+  // Moved up, as far as the screen's top, when the window would run off its foot.
+  const QScreen* shown_on = screen() ? screen() : QGuiApplication::primaryScreen();
+  if (!shown_on) return;
+  const int short_by = client_height - roomBelow();
+  const int up = qMin(short_by, frameGeometry().top() - shown_on->availableGeometry().top());
+  if (up > 0) move(pos().x(), pos().y() - up);
 }
 
 void PrintWindow::applyZoom() {
@@ -192,6 +198,14 @@ void PrintWindow::applyZoom() {
       if (tape_history_label(tape_history_count() - 1, last, false)) label_columns = last.width;
     }
     zoom_ = label_columns ? double(qMax(1, width() - kRightMargin)) / double(label_columns) : 1.0;
+    // ... and its whole height shows on the screen.
+    const int extras = kScrollGap + kScrollHeight + bar_->sizeHint().height();
+    const QScreen* shown_on = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (shown_on) {
+      const int frame_height = frameGeometry().height() - height();
+      const int tallest = shown_on->availableGeometry().height() - frame_height - extras;
+      zoom_ = qMin(zoom_, qMax(1.0, double(tallest) / TAPE_PAINT_HEIGHT));
+    }
   }
   view_->setZoom(zoom_);
   zoom_ = view_->zoom();
@@ -201,7 +215,9 @@ void PrintWindow::applyZoom() {
 
   const int content = real ? real_->stripHeight() : int(std::ceil(TAPE_PAINT_HEIGHT * zoom_));
   const int extras = kScrollGap + kScrollHeight + bar_->sizeHint().height();
-  // Never below the 1x picture; taller only as far as the room below allows.
+  // The whole zoomed tape where the screen allows (the window moves up for
+  // it); never below the 1x picture; what is still taller scrolls.
+  makeRoom(content + extras);
   view_height_ = qMin(content, qMax(roomBelow() - extras, qMin(content, TAPE_PAINT_HEIGHT)));
   setFixedHeight(view_height_ + extras);
   placeChildren();
@@ -354,13 +370,19 @@ bool PrintWindow::exportPdf(const QString& path, Scope scope, QString* error) co
 void PrintWindow::saveAs(Scope scope, bool pdf) {
   const QString suffix = pdf ? QStringLiteral(".pdf") : QStringLiteral(".png");
   const QString name = (scope == Scope::WholeHistory ? QStringLiteral("tape-history") : QStringLiteral("tape")) + suffix;
-  QString path = QFileDialog::getSaveFileName(this, pdf ? tr("Save Tape as PDF") : tr("Save Tape as PNG"), name,
+  const QString what = scope == Scope::WholeHistory ? tr("Whole History") : tr("Tape");
+  QString path = QFileDialog::getSaveFileName(this, tr("Save %1 as %2").arg(what, pdf ? tr("PDF") : tr("PNG")), name,
                                               pdf ? tr("PDF documents (*.pdf)") : tr("PNG pictures (*.png)"));
   if (path.isEmpty()) return;
   if (!path.endsWith(suffix, Qt::CaseInsensitive)) path += suffix;
   QString error;
   if (!(pdf ? exportPdf(path, scope, &error) : exportPng(path, scope, &error)))
     QMessageBox::warning(this, tr("Print Output"), error);
+}
+
+void PrintWindow::copyTape() {
+  const std::vector<TapeLabel> labels = labelsShown();
+  if (tape_printout::total_columns(labels) > 0) QGuiApplication::clipboard()->setImage(tape_printout::picture(labels));
 }
 
 void PrintWindow::saveTapePngAs() { saveAs(Scope::CurrentTape, false); }
@@ -382,5 +404,13 @@ void PrintWindow::contextMenuEvent(QContextMenuEvent* event) {
     a->setCheckable(true);
     a->setChecked(int(mode) == i);
   }
+  menu.addAction(tr("Calibrate Real Size..."), this, &PrintWindow::calibrateRealSize);
   menu.exec(event->globalPos());
+}
+
+void PrintWindow::calibrateRealSize() {
+  RealSizeCalibration dialog(real_->pxPerMm(), this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  keep_calibration(real_->screen(), dialog.pxPerMm());
+  applyZoom();
 }

@@ -4,8 +4,9 @@
 // what to show (the current tape, an earlier label, the whole history since
 // the program started), the zoom (1x, 2x, 4x, the label fitted to the window,
 // real size with a ruler) and saves the current tape or the whole history as
-// PNG (one pixel per dot) or PDF (true size). The window never grows over the
-// windows below it: a zoomed tape taller than the room scrolls up and down.
+// PNG (one pixel per dot) or PDF (true size). A zoomed tape shows whole where
+// the screen allows (the window grows, and moves up for it); what is taller
+// than the screen scrolls up and down.
 #pragma once
 #include <QWidget>
 #include <vector>
@@ -80,6 +81,10 @@ class PrintWindow : public QWidget {
   void saveTapePdfAs();
   void saveHistoryPngAs();
   void saveHistoryPdfAs();
+  // The tape shown (dots, one pixel per dot) to the clipboard.
+  void copyTape();
+  // A ruler held to the screen corrects the real size (kept in the settings).
+  void calibrateRealSize();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -96,6 +101,7 @@ class PrintWindow : public QWidget {
   void applyZoom();
   void sourceChanged();
   int roomBelow() const;
+  void makeRoom(int client_height);
   void saveAs(Scope scope, bool pdf);
   std::vector<TapeLabel> labelsOf(Scope scope) const;
   // The labels of what the window shows: the current tape, one label, the history.

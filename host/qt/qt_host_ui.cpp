@@ -1,12 +1,35 @@
 #include "host/qt/qt_host_ui.h"
 
+#include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
 
+QtHostUi::QtHostUi(qint64 wall_idle_ms) : wall_idle_ms_(wall_idle_ms) {
+  since_input_.start();
+  if (wall_idle_ms_ > 0 && qApp) qApp->installEventFilter(this);
+}
+
+bool QtHostUi::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::MouseButtonPress:
+    case QEvent::Wheel:
+      since_input_.restart();
+      break;
+    default:
+      break;
+  }
+  return QObject::eventFilter(watched, event);
+}
+
 bool QtHostUi::ask_turn_off() {
+  if (wall_idle_ms_ > 0 && since_input_.elapsed() < wall_idle_ms_) return false;
   QMessageBox box(QMessageBox::Question, QStringLiteral("Timeout"), QStringLiteral("Turn Off Device?"),
                   QMessageBox::Yes | QMessageBox::No);
-  return box.exec() == QMessageBox::Yes;
+  box.setDefaultButton(QMessageBox::No);  // Return typed as the box opens must not end the program
+  const bool yes = box.exec() == QMessageBox::Yes;
+  since_input_.restart();
+  return yes;
 }
 
 void QtHostUi::warn(const std::string& text, const std::string& caption) {

@@ -4,6 +4,7 @@
 #include <QScreen>
 #include <cmath>
 
+#include "host/qt/real_size_calibration.h"
 #include "host/qt/tape_printout.h"
 
 namespace {
@@ -26,6 +27,7 @@ void RealSizeView::setFirstColumn(size_t first) {
 
 double RealSizeView::pxPerMm() const {
   if (px_per_mm_ > 0) return px_per_mm_;
+  if (double kept = calibrated_px_per_mm(screen()); kept > 0) return kept;
   double dpi = screen() ? screen()->physicalDotsPerInchX() : 0;
   if (!(dpi > 10 && dpi < 2000)) dpi = kFallbackDpi;
   return dpi / 25.4;

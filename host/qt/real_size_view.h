@@ -18,8 +18,8 @@ class RealSizeView : public QWidget {
   void setFirstColumn(size_t first);
   // Columns that fit the width.
   int boxWidth() const;
-  // Screen pixels to the millimetre: the screen's reported physical density,
-  // unless set (tests, a screen that reports none).
+  // Screen pixels to the millimetre: as set (tests), else as calibrated for
+  // this screen, else the screen's reported physical density.
   double pxPerMm() const;
   void setPxPerMm(double px_per_mm);
   // The painted strip's height in pixels, with a small margin.

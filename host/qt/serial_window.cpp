@@ -40,6 +40,10 @@ SerialWindow::SerialWindow(DeviceController* controller, QWidget* parent)
   ports_ = new QComboBox(this);
   ports_->setObjectName(QStringLiteral("PortComboBox"));
   ports_->setEditable(true);
+  // The list is the system's ports: a typed name is neither kept in it nor
+  // completed to an earlier (perhaps mistyped) one.
+  ports_->setInsertPolicy(QComboBox::NoInsert);
+  ports_->setCompleter(nullptr);
   ports_->setMinimumWidth(200);
   ports_->lineEdit()->setPlaceholderText(QStringLiteral("No ComPort"));
   ports_->setToolTip(QStringLiteral("A port of this computer, or a typed path such as /dev/pts/3"));

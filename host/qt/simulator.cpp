@@ -6,6 +6,7 @@
 
 #include "host/qt/app_menus.h"
 #include "host/qt/key_forwarder.h"
+#include "host/qt/window_places.h"
 #include "host/seam/tape_history.h"
 #include "widgets/dial.h"
 
@@ -30,6 +31,11 @@ Simulator::Simulator()
   forwarder->watch(media_.get());
   forwarder->watch(serial_.get());  // its send line keeps its own keys
   menus_ = new AppMenus(*this, QStringLiteral(KLX80_FRESH_IMAGE));
+  // Every window on the screen it opens on, whatever place it had.
+  auto* keeper = new ScreenKeeper(device_.get());
+  for (QWidget* w : {static_cast<QWidget*>(device_.get()), static_cast<QWidget*>(print_.get()),
+                     static_cast<QWidget*>(media_.get()), static_cast<QWidget*>(serial_.get())})
+    keeper->watch(w);
   // Remote key scripts choose material and battery on the media panel, so it shows them.
   serial_->setPanelAction([media = media_.get()](const ScriptToken& token) {
     if (token.kind == ScriptToken::Cart)

@@ -13,6 +13,7 @@
 void apply_window_font();
 
 class AppMenus;
+class ImageLock;
 
 class Simulator {
  public:
@@ -31,6 +32,10 @@ class Simulator {
   MediaPanel& mediaPanel() { return *media_; }
   SerialWindow& serialWindow() { return *serial_; }
   AppMenus& menus() { return *menus_; }
+  // The lock the program holds on its image (none in tests); opening
+  // another image moves it there.
+  void setImageLock(ImageLock* lock) { image_lock_ = lock; }
+  ImageLock* imageLock() const { return image_lock_; }
 
  private:
   std::unique_ptr<DeviceController> controller_;
@@ -39,4 +44,5 @@ class Simulator {
   std::unique_ptr<MediaPanel> media_;
   std::unique_ptr<SerialWindow> serial_;
   AppMenus* menus_ = nullptr;  // owned by the device window
+  ImageLock* image_lock_ = nullptr;
 };

@@ -40,12 +40,16 @@ void paint_ruler(QPainter& p, double x0, double y0, double first_mm, double leng
   QFont f = p.font();
   f.setPixelSize(std::max(1, int(std::lround(2.2 * s))));
   p.setFont(f);
+  double free_from = -1e300;  // a number is left out where the one before still stands
   for (long mm = long(std::ceil(first_mm)); mm <= long(std::floor(first_mm + length_mm)); ++mm) {
     const double x = x0 + (double(mm) - first_mm) * s;
     const double tick = mm % 10 == 0 ? 3.5 : mm % 5 == 0 ? 2.5 : 1.5;
     p.drawLine(QPointF(x, y0), QPointF(x, y0 + tick * s));
-    if (mm % 10 == 0)
-      p.drawText(QRectF(x + 0.4 * s, y0 + 1.5 * s, 12 * s, 4 * s), Qt::AlignLeft | Qt::AlignTop, QString::number(mm));
+    if (mm % 10 != 0 || x + 0.4 * s < free_from) continue;
+    const QString number = QString::number(mm);
+    const double width = p.fontMetrics().horizontalAdvance(number);
+    p.drawText(QRectF(x + 0.4 * s, y0 + 1.5 * s, width + s, 4 * s), Qt::AlignLeft | Qt::AlignTop, number);
+    free_from = x + 0.4 * s + width + 1.0 * s;
   }
 }
 }  // namespace
@@ -112,7 +116,19 @@ void paint_strip(QPainter& p, const std::vector<TapeLabel>& labels, size_t first
       // The last label's caption may run on past its end: nothing follows it.
       const double right = end >= std::min(total, first + count) ? p.viewport().width() - 0.5 * s : x1 - 0.5 * s;
       const QRectF box(x0 + 0.5 * s, origin.y(), std::max(0.0, right - x0 - 0.5 * s), kCaptionMm * s);
-      const QString text = at >= first ? caption(label) : QStringLiteral("\u2026 ") + caption(label);
+      // The whole facts where they fit; else fewer facts, each whole.
+      const QString lead = at >= first ? QString() : QStringLiteral("\u2026 ");
+      const QString mm = QStringLiteral("%1 mm").arg(label.length_mm(), 0, 'f', 1);
+      const QString number = label.number ? QString::number(label.number) : QString();
+      const QString shorter[] = {caption(label),
+                                 (label.number ? QStringLiteral("Label %1 \u00b7 ").arg(label.number) : QString()) + mm,
+                                 number.isEmpty() ? mm : number + QStringLiteral(" \u00b7 ") + mm, number};
+      QString text = lead + shorter[3];
+      for (const QString& t : shorter)
+        if (p.fontMetrics().horizontalAdvance(lead + t) <= box.width()) {
+          text = lead + t;
+          break;
+        }
       p.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, p.fontMetrics().elidedText(text, Qt::ElideRight, int(box.width())));
     }
     // The cut after the label, through the caption and the tape.
@@ -127,6 +143,8 @@ void paint_strip(QPainter& p, const std::vector<TapeLabel>& labels, size_t first
               s);
   p.restore();
 }
+
+QImage picture(const std::vector<TapeLabel>& labels) { return dots(labels, 0, total_columns(labels)); }
 
 bool write_png(const QString& path, const std::vector<TapeLabel>& labels, QString& error) {
   const size_t width = total_columns(labels);

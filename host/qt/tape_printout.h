@@ -5,6 +5,7 @@
 // the screen's reported density; the PDF export prints it at true size on A4
 // pages; the PNG export writes the dots alone, one pixel per dot.
 #pragma once
+#include <QImage>
 #include <QString>
 #include <QPointF>
 #include <vector>
@@ -41,6 +42,7 @@ void paint_strip(QPainter& painter, const std::vector<TapeLabel>& labels, size_t
 
 // The dots alone, one pixel per dot, labels end to end (128 rows; row 0 is
 // the head's last dot, as the window shows it).
+QImage picture(const std::vector<TapeLabel>& labels);
 bool write_png(const QString& path, const std::vector<TapeLabel>& labels, QString& error);
 // True size on A4 landscape pages; a label longer than a row goes on in the next.
 bool write_pdf(const QString& path, const std::vector<TapeLabel>& labels, QString& error);

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QToolButton>
 
+#include "host/files/device_text.h"
 #include "host/seam/tape_history.h"
 
 TapeSourceBar::TapeSourceBar(QWidget* parent) : QWidget(parent) {
@@ -34,8 +35,15 @@ TapeSourceBar::TapeSourceBar(QWidget* parent) : QWidget(parent) {
   info_ = new QLabel(this);
   info_->setObjectName(QStringLiteral("HistoryInfo"));
   QFont small = info_->font();
-  small.setPointSizeF(small.pointSizeF() * 0.85);
+  // The program's font is set in pixels; its point size then reads -1.
+  if (small.pixelSize() > 0)
+    small.setPixelSize(qMax(1, qRound(small.pixelSize() * 0.85)));
+  else
+    small.setPointSizeF(small.pointSizeF() * 0.85);
   info_->setFont(small);
+  // A click leaves the keyboard with the device; Tab still reaches them.
+  for (QWidget* w : std::initializer_list<QWidget*>{earlier_, later_, source_box_, zoom_box_, save_})
+    w->setFocusPolicy(Qt::TabFocus);
 
   // One row, so that the window stays clear of the media panel below it.
   auto* row = new QHBoxLayout(this);
@@ -79,12 +87,27 @@ void TapeSourceBar::refresh() {
   std::vector<TapeLabel> labels = tape_history_labels(false);
   source_box_->addItem(tr("Whole history (%1 %2)").arg(labels.size()).arg(labels.size() == 1 ? tr("label") : tr("labels")),
                        qlonglong(kWholeHistory));
-  for (auto it = labels.rbegin(); it != labels.rend(); ++it)
-    source_box_->addItem(tr("Label %1 \u00b7 %2 \u00b7 %3 mm")
+  for (auto it = labels.rbegin(); it != labels.rend(); ++it) {
+    // Each label by its text first: that is how the user knows it again.
+    QStringList lines;
+    std::vector<uint16_t> line;
+    for (size_t i = 0; i <= it->text.size(); ++i) {
+      if (i < it->text.size() && it->text[i] != 0) {
+        line.push_back(it->text[i]);
+        continue;
+      }
+      lines << QString::fromStdString(device_codes_to_utf8(line));
+      line.clear();
+    }
+    QString text = lines.join(QStringLiteral(" / ")).simplified();
+    if (text.size() > 24) text = text.left(23) + QStringLiteral("\u2026");
+    source_box_->addItem(tr("Label %1 \u00b7 %2%3 \u00b7 %4 mm")
                              .arg(it->number)
+                             .arg(text.isEmpty() ? QString() : QStringLiteral("\u201c%1\u201d \u00b7 ").arg(text))
                              .arg(QString::fromStdString(tape_label_type_name(it->label_type)))
                              .arg(it->length_mm(), 0, 'f', 1),
                          qlonglong(it->number));
+  }
   int index = source_box_->findData(qlonglong(chosen));
   const bool lost = index < 0;
   source_box_->setCurrentIndex(lost ? 0 : index);

@@ -1,5 +1,6 @@
 #include "host/seam/tape_history.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <deque>
@@ -65,6 +66,13 @@ TapeLabel tape_label_facts() {
   label.cartridge = cart_get_id();
   label.copy = prn_label_copy();
   label.serial = label_serial_text(r);
+  int last = LBL_MAX_LINES - 1;
+  while (last > 0 && r->lines[last].length == 0) --last;
+  for (int i = 0; i <= last; ++i) {
+    const LabelLine& line = r->lines[i];
+    if (i > 0) label.text.push_back(0);
+    label.text.insert(label.text.end(), line.cells, line.cells + std::min<int>(line.length, 51));
+  }
   return label;
 }
 

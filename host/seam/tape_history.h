@@ -23,6 +23,7 @@ struct TapeLabel {
   uint64_t tape = 0;    // the tape it was printed on (the device starts one per label, or one per sample run)
   uint8_t label_type = 0, cartridge = 0, copy = 0;
   std::string serial;  // empty: no serial on this label
+  std::vector<uint16_t> text;  // its lines' character codes, 0 between lines
   size_t width = 0;  // columns printed (kept even when a copy leaves the dots out)
   std::vector<TapeColumn> columns;
   double length_mm() const { return double(width) / TAPE_DOTS_PER_MM; }

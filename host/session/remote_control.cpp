@@ -102,7 +102,27 @@ void RemoteControl::take_line(const std::string& raw) {
   for (const ScriptToken& t : steps) queue_.push_back(Step{Step::Input, t, {}});
 }
 
-void RemoteControl::refuse(const std::string& why) {
+namespace {
+// An answer is one line of text: bytes that are not printable (line ends,
+// binary noise echoed from the line) are written \xNN.
+std::string escaped(const std::string& text) {
+  static const char hex[] = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : text) {
+    if (c >= 0x20 && c < 0x7F && c != '\\') {
+      out += char(c);
+    } else {
+      out += "\\x";
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    }
+  }
+  return out;
+}
+}  // namespace
+
+void RemoteControl::refuse(const std::string& raw_why) {
+  const std::string why = escaped(raw_why);
   const bool answers_wait =
       std::any_of(queue_.begin(), queue_.end(), [](const Step& s) { return s.kind != Step::Input; });
   if (!answers_wait) return reply_("ERR " + why);

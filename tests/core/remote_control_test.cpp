@@ -62,6 +62,7 @@ TEST_F(RemoteControlTest, BadLinesAnswerErrAndChangeNothing) {
       {"CART:12\n", "ERR bad token 'CART:12': CART: takes a material id 0..11"},
       {"E SNAP:/tmp/x.png\n", "ERR SNAP:/tmp/x.png: SNAP is not taken over the link"},
       {"state?\n", "ERR unknown token 'state?'"},
+      {"A\x01\xff\\\n", "ERR unknown token 'A\\x01\\xFF\\x5C'"},  // raw bytes come back escaped
       {std::string(RemoteControl::kMaxLine + 10, 'A') + "\n", "ERR line longer than 4096 characters"},
   };
   for (const auto& c : cases) {

@@ -35,7 +35,10 @@ class TapeHistoryTest : public ::testing::Test {
 };
 
 TEST_F(TapeHistoryTest, EveryLabelKeepsItsOwnColumnsAfterTheDeviceClearsTheTape) {
+  *lbl_record() = LabelRecord{};
   lbl_record()->label_type = 1;
+  for (uint16_t c : {'A', 'B'}) lbl_record()->lines[0].cells[lbl_record()->lines[0].length++] = c;
+  lbl_record()->lines[2].cells[lbl_record()->lines[2].length++] = '7';
   print_label(40, 0x80);
   print_label(24, 0x01);
   print_label(10, 0x02);
@@ -61,6 +64,7 @@ TEST_F(TapeHistoryTest, EveryLabelKeepsItsOwnColumnsAfterTheDeviceClearsTheTape)
     EXPECT_EQ(labels[i].label_type, 1);
   }
   EXPECT_DOUBLE_EQ(labels[0].length_mm(), 5.0);
+  EXPECT_EQ(labels[0].text, (std::vector<uint16_t>{'A', 'B', 0, 0, '7'}));  // the list names each label by its lines
   EXPECT_EQ(tape_history_current_tape(), 3u);
 }
 

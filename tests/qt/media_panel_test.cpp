@@ -7,6 +7,7 @@
 #include "host/seam/adc.h"
 #include "host/seam/cartridge.h"
 #include "host/seam/mirror.h"
+#include "host/qt/key_forwarder.h"
 #include "host/qt/media_panel.h"
 #include "widgets/dial.h"
 
@@ -110,6 +111,40 @@ class MediaPanelTest : public QObject {
     QTest::keyClick(dial, Qt::Key_End);
     QCOMPARE(adc_read(2), 9000);
     QCOMPARE(int(mirror_lamps().battery), 3);
+  }
+
+  // In the program the panel's keys pass the device's key forwarder: Tab
+  // walks to the dial and the dial keeps its keys; a click on a material
+  // leaves the arrows with the device.
+  void keyboardReachesTheDialPastTheDevice() {
+    QWidget device;
+    int device_keys = 0;
+    struct Counter : QObject {
+      int* n;
+      explicit Counter(int* count) : n(count) {}
+      bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::KeyPress) ++*n;
+        return false;
+      }
+    } counter(&device_keys);
+    device.installEventFilter(&counter);
+    MediaPanel panel;
+    KeyForwarder forwarder(&device);
+    forwarder.watch(&panel);
+    panel.show();
+    panel.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&panel));
+    QTest::mouseClick(panel.radioButton(2), Qt::LeftButton);
+    QVERIFY(!panel.radioButton(2)->hasFocus());
+    panel.radioButton(2)->setFocus(Qt::TabFocusReason);
+    for (int i = 0; i < 13 && !panel.batteryDial()->hasFocus(); ++i)
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QVERIFY(panel.batteryDial()->hasFocus());
+    QTest::keyClick(panel.batteryDial(), Qt::Key_Home);
+    QTest::keyClick(panel.batteryDial(), Qt::Key_Up);
+    QCOMPARE(adc_read(2), 6200);
+    QCOMPARE(device_keys, 0);
+    QTest::keyClick(panel.batteryDial(), Qt::Key_End);
   }
 };
 

@@ -1,0 +1,159 @@
+#!/usr/bin/env bash
+# The desktop program for someone at work, in a real X server with a window
+# manager (Xvfb at 1366 x 768 and openbox, started and stopped here):
+#  - keys typed into Serial Comms' port field stay there (Shift, Return,
+#    Shift+Home, Backspace) and the label on the device is untouched;
+#  - Serial Comms opens wholly on the screen;
+#  - a second program on the same image is told and quits on Escape;
+#  - a missing image is offered fresh and created on Yes;
+#  - when the X server goes away the program closes as on SIGTERM (no abort,
+#    the label journalled, read back by the batch runner).
+# With KLX80_MEASURE=1 it also reports key-to-LCD latency over 200 keys and
+# keeps a screenshot per device size in $KLX80_SHOTS (figures, no verdict).
+# Skips (77) without Xvfb, openbox or xdotool.
+set -uo pipefail
+klx80=$1 batch=$2 image=$3
+for tool in Xvfb openbox xdotool; do
+  command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 77; }
+done
+work=$(mktemp -d)
+xvfb_pid="" wm_pid="" program_pid=""
+cleanup() {
+  [ -n "$program_pid" ] && kill -9 "$program_pid" 2>/dev/null
+  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $*" >&2
+  for f in "$work"/*.log; do echo "== $f" >&2; tail -n 15 "$f" >&2; done
+  exit 1
+}
+wait_for() {
+  local tenths=$1
+  shift
+  for _ in $(seq "$tenths"); do "$@" && return 0; sleep 0.1; done
+  return 1
+}
+start_x() {
+  Xvfb -displayfd 3 -screen 0 1366x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  wait_for 100 test -s "$work/display" || fail "Xvfb did not start"
+  export DISPLAY=":$(head -n1 "$work/display")"
+  openbox >"$work/openbox.log" 2>&1 &
+  wm_pid=$!
+  sleep 0.5
+}
+start_program() {  # log name, then options
+  local log=$1
+  shift
+  : >"$work/$log.log"
+  KLX80_TIMING=1 "$klx80" --flash "$work/fontData.hex" "$@" 2>"$work/$log.log" &
+  program_pid=$!
+  wait_for 300 grep -q "first LCD frame" "$work/$log.log" || fail "no first frame within 30 s"
+  win=$(timeout 10 xdotool search --sync --name '^KLX80 Label Printer Demo' | head -n1)
+  [ -n "$win" ] || fail "no device window"
+}
+stop_program() {
+  kill -TERM "$program_pid"
+  wait "$program_pid"
+  local status=$?
+  program_pid=""
+  [ "$status" -eq 0 ] || fail "the program ended with status $status after SIGTERM"
+}
+label_lines() { "$batch" --flash "$work/fontData.hex" --state | tr -d ' \n' | grep -o '"lines":\[[^]]*\]'; }
+
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+export XDG_CONFIG_HOME="$work/config"
+cp "$image" "$work/fontData.hex" && chmod u+w "$work/fontData.hex"
+cd "$work" || exit 1
+start_x
+
+# A port that does not exist: the window opens with its port field in focus.
+start_program first --serial /nonexistent/port
+xdotool windowactivate --sync "$win"
+xdotool type --delay 60 "ab"
+serial=$(timeout 10 xdotool search --sync --name '^Serial Comms$' | head -n1)
+[ -n "$serial" ] || fail "no Serial Comms window"
+eval "$(xdotool getwindowgeometry --shell "$serial")"
+[ "$((Y + HEIGHT))" -le 768 ] && [ "$((X + WIDTH))" -le 1366 ] || fail "Serial Comms runs off the screen at $X,$Y ${WIDTH}x$HEIGHT"
+xdotool windowactivate --sync "$serial"
+sleep 0.3
+xdotool key --delay 40 ctrl+a BackSpace
+xdotool type --delay 40 "hello"
+xdotool type --delay 40 "World"
+xdotool key --delay 40 Return shift+Home BackSpace
+sleep 0.5
+active=$(xdotool getactivewindow)
+[ "$active" = "$serial" ] || fail "typing in Serial Comms made another window active"
+
+# A second program on the same image is told; Escape chooses Quit.
+"$klx80" --flash "$work/fontData.hex" 2>"$work/second.log" &
+second=$!
+box=$(timeout 20 xdotool search --sync --name '^Flash Image in Use$' | head -n1)
+[ -n "$box" ] || fail "the second program did not say the image is in use"
+xdotool windowactivate --sync "$box" key Escape
+wait "$second"
+[ $? -eq 1 ] || fail "the second program did not quit"
+grep -q "is open in another klx80 program" "$work/second.log" || fail "no word on the second start"
+
+if [ "${KLX80_MEASURE:-0}" = 1 ]; then
+  xdotool windowactivate --sync "$win"
+  sleep 0.3
+  before=$(wc -l <"$work/first.log")
+  for _ in $(seq 100); do xdotool key --delay 60 c BackSpace; done
+  sleep 0.5
+  tail -n +"$((before + 1))" "$work/first.log" |
+    awk '/^klx80: key /{k[nk++]=$3} /^klx80: frame /{f[nf++]=$3}
+         END{j=0; for(i=0;i<nk;++i){while(j<nf&&f[j]<k[i])++j; if(j<nf) print (f[j]-k[i])/1000.0}}' |
+    sort -n | awk '{d[NR]=$1} END{printf "key to LCD over %d keys: median %.1f ms, worst %.1f ms\n", NR, d[int((NR+1)/2)], d[NR]}'
+fi
+stop_program
+lines=$(label_lines)
+[ "$lines" = '"lines":["AB"]' ] || fail "the label changed while typing in Serial Comms: $lines"
+echo "Serial Comms kept its keys; the label is $lines"
+
+if [ "${KLX80_MEASURE:-0}" = 1 ] && [ -n "${KLX80_SHOTS:-}" ]; then
+  mkdir -p "$KLX80_SHOTS"
+  for size in 1 1.5 2 0; do
+    mkdir -p "$XDG_CONFIG_HOME/klx80"
+    printf '[General]\ndeviceSize=%s\n' "$size" >"$XDG_CONFIG_HOME/klx80/windows.conf"
+    start_program "size-$size"
+    sleep 1
+    import -window root "$KLX80_SHOTS/device-size-$size.png"
+    eval "$(xdotool getwindowgeometry --shell "$win")"
+    echo "device size $size: window at $X,$Y ${WIDTH}x$HEIGHT"
+    stop_program
+  done
+fi
+
+# A missing image is offered fresh; Return (Yes) creates it.
+"$klx80" --flash "$work/new.hex" 2>"$work/missing.log" &
+program_pid=$!
+box=$(timeout 20 xdotool search --sync --name '^Flash Image Missing$' | head -n1)
+[ -n "$box" ] || fail "no offer to create the missing image"
+xdotool windowactivate --sync "$box" key Return
+wait_for 100 test -s "$work/new.hex" || fail "no fresh image was created"
+timeout 20 xdotool search --sync --name '^KLX80 Label Printer Demo' >/dev/null || fail "no device window on the new image"
+sleep 0.5
+stop_program
+echo "a missing image was created on Yes"
+
+# The X server goes away under a running program with a typed label.
+start_program gone
+xdotool windowactivate --sync "$win"
+xdotool type --delay 60 "cd"
+sleep 0.5
+kill "$wm_pid" "$xvfb_pid"
+wait "$wm_pid" "$xvfb_pid" 2>/dev/null
+wm_pid="" xvfb_pid=""
+wait "$program_pid"
+status=$?
+program_pid=""
+grep -q "terminate called" "$work/gone.log" && fail "the program aborted when the display went away"
+[ "$status" -lt 128 ] || fail "the program died of signal $((status - 128)) when the display went away"
+lines=$(label_lines)
+[ "$lines" = '"lines":["ABCD"]' ] || fail "the label was not kept when the display went away: $lines"
+echo "the display went away: status $status, the label kept ($lines)"
