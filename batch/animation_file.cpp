@@ -3,6 +3,14 @@
 #include <algorithm>
 #include <cctype>
 
+namespace {
+// Set by animation_enable_video() in the programs linked with FFmpeg's
+// libraries. klx80-batch is not: loading them costs more than a short run.
+VideoOpener video_opener = nullptr;
+}  // namespace
+
+void animation_set_video_opener(VideoOpener opener) { video_opener = opener; }
+
 std::string animation_format(const std::string& path) {
   const size_t dot = path.rfind('.');
   if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return "";
@@ -17,9 +25,8 @@ std::string animation_format_problem(const std::string& path) {
 #ifndef KLX80_HAVE_GIF
   if (format == "gif") return "GIF is not available: this build was made without giflib";
 #endif
-#ifndef KLX80_HAVE_VIDEO
-  if (format != "gif") return format + " is not available: this build was made without FFmpeg's libraries";
-#endif
+  if (format != "gif" && !video_opener)
+    return format + " is not available: this program was made without FFmpeg's libraries";
   return "";
 }
 
@@ -34,8 +41,6 @@ std::unique_ptr<AnimationFile> animation_open(const std::string& path, int width
 #ifdef KLX80_HAVE_GIF
   if (format == "gif") return animation_open_gif(path, width, height, error);
 #endif
-#ifdef KLX80_HAVE_VIDEO
-  if (format != "gif") return animation_open_video(path, format, width, height, error);
-#endif
+  if (format != "gif") return video_opener(path, format, width, height, error);
   return nullptr;
 }

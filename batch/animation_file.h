@@ -31,3 +31,10 @@ std::unique_ptr<AnimationFile> animation_open(const std::string& path, int width
 std::unique_ptr<AnimationFile> animation_open_gif(const std::string& path, int width, int height, std::string& error);
 std::unique_ptr<AnimationFile> animation_open_video(const std::string& path, const std::string& format, int width,
                                                     int height, std::string& error);
+
+// WebM and MP4 come from a library of their own (klx80animation_video), linked
+// only into the programs that call animation_enable_video() at their start.
+using VideoOpener = std::unique_ptr<AnimationFile> (*)(const std::string& path, const std::string& format, int width,
+                                                       int height, std::string& error);
+void animation_set_video_opener(VideoOpener opener);
+void animation_enable_video();

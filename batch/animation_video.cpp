@@ -218,3 +218,5 @@ std::unique_ptr<AnimationFile> animation_open_video(const std::string& path, con
   if (!file->open(format, error)) return nullptr;
   return file;
 }
+
+void animation_enable_video() { animation_set_video_opener(animation_open_video); }

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <exception>
 
+#include "batch/animation_file.h"
 #include "host/files/image_lock.h"
 #include "host/qt/image_rescue.h"
 #include "host/qt/qt_host_ui.h"
@@ -121,6 +122,7 @@ void close_device_at_exit() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  animation_enable_video();  // File > Record Animation writes WebM and MP4 too
   Options options;
   if (int status = parse_options(argc, argv, options); status >= 0) return status;
   if (!options.flash.isEmpty()) spi_set_path(options.flash.toLocal8Bit().toStdString());

@@ -7,12 +7,14 @@
 #include <cstdio>
 #include <cstring>
 
+#include "batch/animation_file.h"
 #include "batch/batch_run.h"
 #include "host/qt/animation_art.h"
 #include "host/qt/render.h"
 #include "host/qt/web_art.h"
 
 int main(int argc, char** argv) {
+  animation_enable_video();
   if (argc == 3 && std::strcmp(argv[1], "--web-art") == 0) {
     if (write_web_art(QString::fromLocal8Bit(argv[2]))) return 0;
     std::fprintf(stderr, "klx80-shot: cannot write the web pictures into %s\n", argv[2]);
