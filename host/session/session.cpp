@@ -36,9 +36,6 @@
 #include "host/files/tape_view.h"
 
 namespace {
-// A settle that needs more than this many ticks (ten simulated minutes) has
-// hung: an engine that never finishes or a screen that never stops drawing.
-constexpr uint32_t kSettleBound = 60000;
 // A timed popup closes on its 102nd tick; one still showing after this is
 // untimed and stays for the next key to close.
 constexpr uint32_t kPopupBound = 110;

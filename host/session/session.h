@@ -71,6 +71,8 @@ struct SessionOptions {
   // end that tells it its own way reads open_problem() instead.
   bool warn_at_open = true;
   // Ticks a settle may take before the device counts as hung.
+  // Ten simulated minutes: an engine that never finishes or a screen that
+  // never stops drawing has hung.
   uint32_t settle_bound = 60000;
 };
 
