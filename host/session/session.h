@@ -70,9 +70,8 @@ struct SessionOptions {
   // What is wrong with the image is told through the HostUi at open; a front
   // end that tells it its own way reads open_problem() instead.
   bool warn_at_open = true;
-  // Ticks a settle may take before the device counts as hung.
-  // Ten simulated minutes: an engine that never finishes or a screen that
-  // never stops drawing has hung.
+  // Ticks a settle may take before the device counts as hung (ten simulated
+  // minutes: an engine that never finishes, a screen that never stops drawing).
   uint32_t settle_bound = 60000;
 };
 
