@@ -1,4 +1,4 @@
-// Emscripten's fibers (Asyncify) carry the worker's stack across yields.
+// The web build's fibers: Emscripten's (Asyncify) carry the worker's stack across yields.
 #include "host/seam/fiber/fiber.h"
 
 #include <emscripten/fiber.h>
