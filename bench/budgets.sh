@@ -23,6 +23,18 @@ echo "== load: $(cut -d' ' -f1-3 /proc/loadavg), $(nproc) cores; work in $work (
 KLX80_BENCH_KEEP="$work" "${builds[0]}/bench/serial_run_bench" >/dev/null 2>&1 || true
 [ -f serial999.hex ] && [ -f banner99.hex ] || { echo "serial_run_bench left no images" >&2; exit 1; }
 cp "${builds[0]}/fontData.hex" image.hex
+# Before each run: a fresh copy of IMAGE as run.hex, already on the disk (or
+# the run's one sync would write the whole copy), and the last run's outputs
+# moved aside rather than deleted: on ext4 without a journal, every file
+# created soon after thousands were deleted scans past them (the kernel's
+# recently_deleted check), which tripled the 999-label run from one time to
+# the next. They are deleted at the end.
+mkdir -p aside
+cat > fresh.sh <<'SH'
+[ -n "$1" ] && cp "$1" run.hex && sync run.hex
+for d in labels out; do [ -e "$d" ] && mv "$d" "aside/$d.$$.$(date +%s%N)"; done
+exit 0
+SH
 printf '#include <iostream>\nint main() { std::cout << ""; }\n' > trivial.cpp
 c++ -O2 -o trivial trivial.cpp
 printf 'int main() { return 0; }\n' > bare.cpp
@@ -68,20 +80,20 @@ syncs() {
   done
 }
 
-compare "999-label serial run, every label written" "cp serial999.hex run.hex; rm -rf labels" \
+compare "999-label serial run, every label written" "sh fresh.sh serial999.hex" \
   "--flash run.hex --script serial999.txt --labels labels"
-syncs "cp serial999.hex run.hex; rm -rf labels" "--flash run.hex --script serial999.txt --labels labels"
+syncs "sh fresh.sh serial999.hex" "--flash run.hex --script serial999.txt --labels labels"
 for jobs in 1 2; do
-  compare "1,000-case suite, $jobs job(s)" "rm -rf out" "--flash image.hex --suite suite --work out --jobs $jobs"
+  compare "1,000-case suite, $jobs job(s)" "sh fresh.sh" "--flash image.hex --suite suite --work out --jobs $jobs"
 done
-syncs "rm -rf out" "--flash image.hex --suite suite --work out --jobs 2"
-compare "99 banner copies without --labels" "cp banner99.hex run.hex" "--flash run.hex --script banner99.txt"
-compare "99 banner copies with --labels" "cp banner99.hex run.hex; rm -rf labels" \
+syncs "sh fresh.sh" "--flash image.hex --suite suite --work out --jobs 2"
+compare "99 banner copies without --labels" "sh fresh.sh banner99.hex" "--flash run.hex --script banner99.txt"
+compare "99 banner copies with --labels" "sh fresh.sh banner99.hex" \
   "--flash run.hex --script banner99.txt --labels labels"
 echo "== a 3-key run against a trivial program"
 cmds=(-n "trivial (iostream)" ./trivial -n "trivial (bare)" ./bare)
 for b in "${builds[@]}"; do cmds+=(-n "$b" "$b/batch/klx80-batch --flash run.hex --keys 'A B C'"); done
-hyperfine -N -w 3 -r $((runs * 10)) --prepare "cp image.hex run.hex" --export-json run.json "${cmds[@]}" 2>&1 |
+hyperfine -N -w 3 -r $((runs * 10)) --prepare "sh fresh.sh image.hex" --export-json run.json "${cmds[@]}" 2>&1 |
   grep -E "Benchmark|Time|Range|Error"
 medians
 echo "== load at the end: $(cut -d' ' -f1-3 /proc/loadavg)"

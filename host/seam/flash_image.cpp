@@ -98,7 +98,7 @@ FlashImageCheck flash_image_inspect(const std::string& path) {
   return c;
 }
 
-std::string flash_image_font_problem(const std::string& path, const std::vector<uint8_t>& bytes) {
+std::string flash_image_font_problem(const std::string& path, std::span<const uint8_t> bytes) {
   if (bytes.size() < FLASH_FONT_SUM_ADDR + 4)
     return "File " + path + " is too short to hold the fonts (" + std::to_string(bytes.size()) + " bytes)";
   const uint32_t sum = flash_image_byte_sum(bytes.data(), FLASH_FONT_SUM_ADDR);

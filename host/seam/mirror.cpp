@@ -209,9 +209,11 @@ void mirror_copy_framebuffer(uint8_t* out) {
 }
 
 const uint8_t* mirror_rgb() {
-  thread_local uint8_t snapshot[MIRROR_RGB_BYTES];
-  mirror_copy_rgb(snapshot);
-  return snapshot;
+  // On the heap, made at a thread's first read: a 100 KB array in static TLS
+  // would be zeroed for every thread started, the print worker's too.
+  thread_local std::vector<uint8_t> snapshot(MIRROR_RGB_BYTES);
+  mirror_copy_rgb(snapshot.data());
+  return snapshot.data();
 }
 
 const uint8_t* mirror_framebuffer() {
