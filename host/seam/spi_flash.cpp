@@ -22,58 +22,79 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
-#include <new>
 #include <mutex>
+#include <new>
+#include <span>
 #include <utility>
 #include <vector>
 
 #include "host/seam/flash_image.h"
 
 namespace {
-// The image's bytes, in buffers of their own kind:
-// - resize() leaves new bytes uninitialised (the read or a copy fills them at
-//   once), so a megabyte is not zeroed first;
-// - a buffer of a megabyte or more starts on a 2 MiB boundary and asks for a
-//   huge page, which the kernel maps in one fault where 4 KiB pages take 256:
-//   those faults cost a short batch run more than the device's whole start.
-//   Where huge pages are off, the request is ignored.
-template <class T>
-struct ImageAllocator : std::allocator<T> {
-  static constexpr size_t kLarge = size_t(1) << 20;
+// The image's bytes. Unlike a vector, growing leaves the new bytes as they
+// are (the read or a copy fills them at once, so a megabyte is not zeroed
+// first), and the storage is kept when the size shrinks or the buffers trade
+// places. A buffer of a megabyte or more starts on a 2 MiB boundary and asks
+// for a huge page, which the kernel maps in one fault where 4 KiB pages take
+// 256: those faults cost a short batch run more than the device's whole
+// start. Where huge pages are off, the request is ignored.
+class ImageBuffer {
+ public:
+  ImageBuffer() = default;
+  ImageBuffer(const ImageBuffer&) = delete;
+  ImageBuffer& operator=(const ImageBuffer&) = delete;
+  ~ImageBuffer() { std::free(data_); }
+
+  uint8_t* data() { return data_; }
+  const uint8_t* data() const { return data_; }
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  void clear() { size_ = 0; }
+  std::span<const uint8_t> bytes() const { return {data_, size_}; }
+
+  // New bytes are left unset.
+  void resize(size_t size) {
+    if (size > capacity_) reserve(size);
+    size_ = size;
+  }
+  // New bytes are set to fill.
+  void resize(size_t size, uint8_t fill) {
+    const size_t old = size_;
+    resize(size);
+    if (size > old) std::memset(data_ + old, fill, size - old);
+  }
+  void swap(ImageBuffer& other) {
+    std::swap(data_, other.data_);
+    std::swap(size_, other.size_);
+    std::swap(capacity_, other.capacity_);
+  }
+
+ private:
   static constexpr size_t kHugePage = size_t(2) << 20;
-  template <class U>
-  struct rebind {
-    using other = ImageAllocator<U>;
-  };
-  T* allocate(size_t n) {
-    if (n * sizeof(T) < kLarge) return std::allocator<T>::allocate(n);
-    const size_t bytes = (n * sizeof(T) + kHugePage - 1) / kHugePage * kHugePage;
-    void* p = std::aligned_alloc(kHugePage, bytes);
-    if (!p) throw std::bad_alloc();
+
+  void reserve(size_t capacity) {
+    const bool large = capacity >= (size_t(1) << 20);
+    const size_t bytes = large ? (capacity + kHugePage - 1) / kHugePage * kHugePage : capacity;
+    auto* grown = static_cast<uint8_t*>(large ? std::aligned_alloc(kHugePage, bytes) : std::malloc(bytes));
+    if (!grown) throw std::bad_alloc();
 #ifdef MADV_HUGEPAGE
-    ::madvise(p, bytes, MADV_HUGEPAGE);  // a hint: nothing is lost without it
+    if (large) ::madvise(grown, bytes, MADV_HUGEPAGE);  // a hint: nothing is lost without it
 #endif
-    return static_cast<T*>(p);
+    if (size_ > 0) std::memcpy(grown, data_, size_);
+    std::free(data_);
+    data_ = grown;
+    capacity_ = bytes;
   }
-  void deallocate(T* p, size_t n) {
-    if (n * sizeof(T) < kLarge) return std::allocator<T>::deallocate(p, n);
-    std::free(p);
-  }
-  template <class U, class... Args>
-  void construct(U* p, Args&&... args) {
-    if constexpr (sizeof...(Args) == 0)
-      ::new (static_cast<void*>(p)) U;
-    else
-      ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
-  }
+
+  uint8_t* data_ = nullptr;
+  size_t size_ = 0;
+  size_t capacity_ = 0;
 };
-using ImageBytes = std::vector<uint8_t, ImageAllocator<uint8_t>>;
 
 struct Flash {
   std::string path = "fontData.hex";
   std::mutex mutex;            // the flash mutex: one access at a time
-  ImageBytes image;            // the whole flash, loaded at spi_init
+  ImageBuffer image;           // the whole flash, loaded at spi_init
   bool present = false;
   bool writable = false;       // changes go to the file through fd
   int fd = -1;                 // the image file, open for the life of the device
@@ -87,7 +108,7 @@ struct Flash {
   int64_t cut_at = -1;                  // operation at which the power fails; -1 never
   bool cut_tears = false;
   FlashDurability durability = FlashDurability::SyncEachSave;
-  ImageBytes memory_image;            // served instead of the file when not empty
+  ImageBuffer memory_image;           // served instead of the file when not empty
   bool from_memory = false;           // the image in use came from memory
 } s;
 
@@ -259,7 +280,7 @@ void spi_init() {
   if (!s.from_memory) return load_file();
   // Served once. The buffers trade places and keep their storage, so that a
   // process starting device after device (a suite, a fuzzer) allocates none.
-  std::swap(s.image, s.memory_image);
+  s.image.swap(s.memory_image);
   s.memory_image.clear();
   s.image.resize(FLASH_IMAGE_SIZE, 0xFF);
   s.present = true;
@@ -269,10 +290,10 @@ void spi_init() {
 std::string spi_image_problem() {
   std::lock_guard lock(s.mutex);
   if (!s.present) return "";
-  if (s.from_memory) return flash_image_font_problem("the image", s.image);
+  if (s.from_memory) return flash_image_font_problem("the image", s.image.bytes());
   FlashImageCheck check = flash_image_inspect(s.path);
   if (!check.message.empty()) return check.message;
-  return flash_image_font_problem(s.path, s.image);
+  return flash_image_font_problem(s.path, s.image.bytes());
 }
 
 void spi_read(uint8_t* destination, uint32_t address, uint16_t length) {
@@ -321,8 +342,7 @@ void spi_close() {
 
 void spi_set_memory_image(const std::vector<uint8_t>& bytes) {
   std::lock_guard lock(s.mutex);
-  // Into the storage it had, when large enough. memcpy, not the vector's
-  // own copy: under AddressSanitizer a memmove of a megabyte goes byte by byte.
+  // Into the storage it had, when large enough.
   s.memory_image.resize(bytes.size());
   if (!bytes.empty()) std::memcpy(s.memory_image.data(), bytes.data(), bytes.size());
 }
@@ -338,7 +358,7 @@ uint64_t spi_operations() { return s.operations; }
 
 std::vector<uint8_t> spi_contents() {
   std::lock_guard lock(s.mutex);
-  return {s.image.begin(), s.image.end()};
+  return {s.image.data(), s.image.data() + s.image.size()};
 }
 
 bool spi_install_template(const std::string& template_path) {
