@@ -3,8 +3,8 @@
 # (fdatasync calls), for one build or side by side for several (the commit
 # before a change and after it):
 #   bench/budgets.sh BUILD_DIR [BUILD_DIR...]
-# Each BUILD_DIR needs klx80-batch; the first also bench/serial_run_bench
-# (it stores the long runs in images). WORK (default: a folder in $TMPDIR or
+# Each BUILD_DIR needs klx80-batch; one of them also a bench/serial_run_bench
+# that keeps the long runs' images (KLX80_BENCH_KEEP). WORK (default: a folder in $TMPDIR or
 # /tmp, so on disk where that is a disk) holds the images and outputs.
 # Budgets: the 999-label run with every label written <= 0.5 s, <= 2
 # fdatasync; the 1,000-case suite <= 2 s with 2 jobs, <= 4 s with 1, 0
@@ -20,7 +20,11 @@ mkdir -p "$work"
 cd "$work"
 echo "== load: $(cut -d' ' -f1-3 /proc/loadavg), $(nproc) cores; work in $work ($(df -T . | awk 'NR==2 {print $2}'))"
 
-KLX80_BENCH_KEEP="$work" "${builds[0]}/bench/serial_run_bench" >/dev/null 2>&1 || true
+# The long runs' images, from the first build whose serial_run_bench keeps them.
+for b in "${builds[@]}"; do
+  [ -f serial999.hex ] && [ -f banner99.hex ] && break
+  KLX80_BENCH_KEEP="$work" "$b/bench/serial_run_bench" >/dev/null 2>&1 || true
+done
 [ -f serial999.hex ] && [ -f banner99.hex ] || { echo "serial_run_bench left no images" >&2; exit 1; }
 cp "${builds[0]}/fontData.hex" image.hex
 # Before each run: a fresh copy of IMAGE as run.hex, already on the disk (or
