@@ -16,35 +16,12 @@ klx80=$1 batch=$2 image=$3
 for tool in Xvfb openbox xdotool; do
   command -v "$tool" >/dev/null || { echo "skip: $tool is not installed"; exit 77; }
 done
-work=$(mktemp -d)
-xvfb_pid="" wm_pid="" program_pid=""
-cleanup() {
-  [ -n "$program_pid" ] && kill -9 "$program_pid" 2>/dev/null
-  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/x_session.sh"
+
 fail() {
   echo "FAIL: $*" >&2
   for f in "$work"/*.log; do echo "== $f" >&2; tail -n 15 "$f" >&2; done
   exit 1
-}
-wait_for() {
-  local tenths=$1
-  shift
-  for _ in $(seq "$tenths"); do "$@" && return 0; sleep 0.1; done
-  return 1
-}
-start_x() {
-  Xvfb -displayfd 3 -screen 0 1366x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  wait_for 100 test -s "$work/display" || fail "Xvfb did not start"
-  export DISPLAY=":$(head -n1 "$work/display")"
-  openbox >"$work/openbox.log" 2>&1 &
-  wm_pid=$!
-  sleep 0.5
 }
 start_program() {  # log name, then options
   local log=$1
@@ -65,11 +42,9 @@ stop_program() {
 }
 label_lines() { "$batch" --flash "$work/fontData.hex" --state | tr -d ' \n' | grep -o '"lines":\[[^]]*\]'; }
 
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-export XDG_CONFIG_HOME="$work/config"
 cp "$image" "$work/fontData.hex" && chmod u+w "$work/fontData.hex"
 cd "$work" || exit 1
-start_x
+start_x 1366x768 wm
 
 # A port that does not exist: the window opens with its port field in focus.
 start_program first --serial /nonexistent/port

@@ -11,36 +11,15 @@ klx80=$1 batch=$2 image=$3
 for tool in Xvfb xdotool compare; do
   command -v "$tool" >/dev/null || { echo "skip: $tool is not installed (scripts/setup installs it)"; exit 77; }
 done
-work=$(mktemp -d)
-xvfb_pid="" program_pid=""
-cleanup() {
-  [ -n "$program_pid" ] && kill -9 "$program_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/x_session.sh"
+
 fail() {
   echo "FAIL: $*" >&2
   [ -n "${KLX80_FAIL_SHOT:-}" ] && import -window root "$KLX80_FAIL_SHOT" 2>/dev/null
   [ -f "$work/klx80.log" ] && tail -n 20 "$work/klx80.log" >&2
   exit 1
 }
-# Waits up to $1 tenths of a second for the command after it to succeed.
-wait_for() {
-  local tenths=$1
-  shift
-  for _ in $(seq "$tenths"); do "$@" && return 0; sleep 0.1; done
-  return 1
-}
-
-# The server picks a free display and writes its number when it is ready.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-wait_for 100 test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-export XDG_CONFIG_HOME="$work/config"  # window places are kept here, not in the user's home
+start_x 1280x1024
 for f in fontData.hex batch.hex; do cp "$image" "$work/$f" && chmod u+w "$work/$f"; done
 cd "$work" || exit 1
 
