@@ -1,17 +1,18 @@
+// Starts and stops the simulated device. The worker runs on a thread or as a
+// fiber (worker.h); what it does, and when, is the same either way.
 #include "host/seam/runtime.h"
 
 #include <atomic>
-#include <thread>
 
 #include "firmware/editor/label.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/modes.h"
 #include "firmware/print/engine.h"
 #include "host/seam/clock.h"
+#include "host/seam/worker.h"
 
 namespace {
 struct Runtime {
-  std::thread worker;
   std::atomic<bool> terminate{false};
   std::atomic<bool> running{false};
   std::atomic<bool> exited{false};
@@ -24,9 +25,9 @@ bool worker_has_work() {
   const uint8_t mode = ui_get_mode();
   return s.terminate || (ui_is_printing_mode(mode) && ui_mode_is_built(mode));
 }
+}  // namespace
 
-// The worker: test the terminate request, one engine step, sleep 1 ms.
-void worker_main() {
+void worker_loop() {
   while (!s.terminate) {
     prn_engine_step();
     host_sleep_idle_ms(1, worker_has_work);
@@ -34,7 +35,8 @@ void worker_main() {
   s.exited = true;
   host_clock_thread_leave();
 }
-}  // namespace
+
+bool worker_loop_ended() { return s.exited; }
 
 void firmware_start() {
   s.terminate = false;
@@ -42,7 +44,7 @@ void firmware_start() {
   s.running = true;
   ui_power_reset();
   host_clock_thread_enter();  // counted before it runs, so a virtual driver waits for it
-  s.worker = std::thread(worker_main);
+  worker_launch();
   firmware_init();
   lbl_load();
 }
@@ -50,9 +52,7 @@ void firmware_start() {
 void firmware_stop() {
   if (!s.running) return;
   s.terminate = true;
-  // A virtual clock must move on so that a sleeping worker sees the request.
-  while (host_clock_is_virtual() && !s.exited) host_clock_advance(1);
-  s.worker.join();
+  worker_wait();
   s.running = false;
 }
 
