@@ -10,6 +10,7 @@
 #include "host/qt/device_art.h"
 #include "host/qt/device_layout.h"
 #include "host/qt/device_window.h"
+#include "host/qt/render.h"
 #include "host/qt/simulator.h"
 #include "widgets/rocker_switch.h"
 
@@ -21,18 +22,6 @@ const QColor kBackground(236, 236, 236);
 
 std::unique_ptr<QApplication> own_application;
 
-void ensure_application() {
-  if (QCoreApplication::instance()) return;
-  // No window system is needed for pictures.
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "klx80-shot";
-  static char* argv[] = {name, nullptr};
-  own_application = std::make_unique<QApplication>(argc, argv);
-  apply_window_font();
-}
-
-// The device window with nothing pressed, its LCD to be drawn over, and its
 // Cut switch lit: made once.
 struct DeviceBase {
   QImage window, lit_switch;
@@ -43,7 +32,7 @@ std::unique_ptr<DeviceBase> base_pictures;
 
 const DeviceBase& device_base() {
   if (!base_pictures) {
-    ensure_application();
+    if (!QCoreApplication::instance()) own_application = offscreen_application("klx80-shot");
     base_pictures = std::make_unique<DeviceBase>();
     DeviceBase& base = *base_pictures;
     DeviceWindow window;

@@ -12,17 +12,21 @@
 #include "host/qt/device_window.h"
 #include "host/qt/simulator.h"
 
+std::unique_ptr<QApplication> offscreen_application(const char* name) {
+  if (QCoreApplication::instance()) return nullptr;
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  // QApplication keeps argc and argv for its life: they outlive every call.
+  static int argc = 1;
+  static char program[64];
+  static char* argv[] = {program, nullptr};
+  std::snprintf(program, sizeof program, "%s", name);
+  auto app = std::make_unique<QApplication>(argc, argv);
+  apply_window_font();
+  return app;
+}
+
 bool render_device_png(const QString& path) {
-  std::unique_ptr<QApplication> own_app;
-  if (!QCoreApplication::instance()) {
-    // No window system is needed for a picture.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "klx80-batch";
-    static char* argv[] = {name, nullptr};
-    own_app = std::make_unique<QApplication>(argc, argv);
-    apply_window_font();
-  }
+  const std::unique_ptr<QApplication> own_app = offscreen_application("klx80-batch");
   if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return false;
   DeviceWindow window;  // no controller: shows the state, starts nothing
   // Encoded in memory, then written as every other output is: through a

@@ -1,6 +1,13 @@
 // Pictures of the desktop windows made without a display.
 #pragma once
+#include <QApplication>
 #include <QString>
+#include <memory>
+
+// An offscreen application named name (no window system is needed for
+// pictures), with the windows' font, when the process has none yet; null
+// when it has one. The caller keeps it for as long as it draws.
+std::unique_ptr<QApplication> offscreen_application(const char* name);
 
 // Renders the device window as it would show the device's current state (LCD,
 // lamps, keys) into a PNG of the window's client size, offscreen. Creates an

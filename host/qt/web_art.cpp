@@ -12,6 +12,7 @@
 
 #include "host/qt/device_art.h"
 #include "host/qt/device_layout.h"
+#include "host/qt/render.h"
 #include "host/qt/simulator.h"
 #include "host/seam/mirror.h"
 #include "widgets/rocker_switch.h"
@@ -105,15 +106,7 @@ QJsonObject layout_json() {
 }  // namespace
 
 bool write_web_art(const QString& dir) {
-  std::unique_ptr<QApplication> own_app;
-  if (!QCoreApplication::instance()) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "klx80-shot";
-    static char* argv[] = {name, nullptr};
-    own_app = std::make_unique<QApplication>(argc, argv);
-    apply_window_font();
-  }
+  const std::unique_ptr<QApplication> own_app = offscreen_application("klx80-shot");
   if (!QDir().mkpath(dir)) return false;
   const QDir out(dir);
   QFile json(out.filePath("layout.json"));
