@@ -10,6 +10,7 @@
 #include <mutex>
 
 #include "host/files/png.h"
+#include "host/files/tape_pbm.h"
 #include "host/seam/flash_image.h"
 #include "host/seam/host_ui.h"
 #include "host/session/lcd_text.h"
@@ -124,17 +125,6 @@ py::object to_python(const ordered_json& j) {
 py::bytes png_or_raise(const std::string& png, const char* what) {
   if (png.empty()) raise(PyExc_ValueError, std::string(what) + " has no picture (no columns)");
   return py::bytes(png);
-}
-
-// A label's dots as rows of bits (bit 7 first, a set bit a dot), the layout
-// of a P4 PBM: row r is byte r / 8 of every column, bit 7 - r % 8.
-std::vector<uint8_t> label_rows(const TapeLabel& label) {
-  const size_t width = label.columns.size(), row_bytes = (width + 7) / 8;
-  std::vector<uint8_t> rows(row_bytes * TAPE_DOTS);
-  for (size_t c = 0; c < width; ++c)
-    for (int r = 0; r < TAPE_DOTS; ++r)
-      if (label.columns[c][r / 8] & (0x80 >> (r % 8))) rows[size_t(r) * row_bytes + c / 8] |= uint8_t(0x80 >> (c % 8));
-  return rows;
 }
 
 py::object label_serial(const TapeLabel& label) {
@@ -386,7 +376,7 @@ PYBIND11_MODULE(klx80, m) {
       .def(
           "png",
           [](const TapeLabel& l) {
-            const std::vector<uint8_t> rows = label_rows(l);
+            const std::vector<uint8_t> rows = tape_rows_of(l.columns);
             return png_or_raise(png_encode_bilevel(int(l.columns.size()), TAPE_DOTS, rows.data()), "the label");
           },
           "The label as PNG bytes: one pixel per dot, 128 rows, black dots on white.")

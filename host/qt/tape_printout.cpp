@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "host/files/png.h"
+#include "host/files/tape_pbm.h"
 
 namespace tape_printout {
 namespace {
@@ -152,15 +153,10 @@ bool write_png(const QString& path, const std::vector<TapeLabel>& labels, QStrin
     error = QStringLiteral("There is no tape to save.");
     return false;
   }
-  const size_t stride = (width + 7) / 8;
-  std::vector<uint8_t> rows(stride * TAPE_DOTS, 0);
-  size_t x = 0;
-  for (const TapeLabel& label : labels)
-    for (const TapeColumn& column : label.columns) {
-      for (int row = 0; row < TAPE_DOTS; ++row)
-        if (column[row / 8] & (0x80 >> (row % 8))) rows[size_t(row) * stride + x / 8] |= uint8_t(0x80 >> (x % 8));
-      ++x;
-    }
+  std::vector<TapeColumn> columns;
+  columns.reserve(width);
+  for (const TapeLabel& label : labels) columns.insert(columns.end(), label.columns.begin(), label.columns.end());
+  const std::vector<uint8_t> rows = tape_rows_of(columns);
   if (png_write_bilevel(path.toStdString(), int(width), TAPE_DOTS, rows.data())) return true;
   error = QStringLiteral("The tape could not be saved to %1.").arg(path);
   return false;
