@@ -161,13 +161,9 @@ void DeviceController::tick() {
   } guard(tick_busy_);
   session_->tick();
   ++ticks_run_;
-  // A save that did not reach the image (disk full) is told once.
-  if (!save_problem_told_) {
-    if (std::string problem = session_->save_problem(); !problem.empty()) {
-      save_problem_told_ = true;
-      QTimer::singleShot(0, this, [problem] { host_ui().warn(problem, "Error"); });
-    }
-  }
+  // A save that did not reach the image (disk full) is told once, after the tick.
+  if (std::string problem = session_->take_save_problem(); !problem.empty())
+    QTimer::singleShot(0, this, [problem] { host_ui().warn(problem, "Error"); });
   checkLcd();
   emit ticked();
   // A long print (the endless glyph print) shows as it grows, ten times a

@@ -185,7 +185,6 @@ class DeviceController : public QObject {
   uint64_t speed_ticks_ = 0;    // ticks run since then
   QTimer timer_;
   size_t tape_columns_seen_ = 0;
-  bool save_problem_told_ = false;
   bool started_ = false;
   bool closed_ = false;
   bool tick_busy_ = false;

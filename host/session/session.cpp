@@ -125,12 +125,15 @@ std::unique_ptr<Session> Session::open(const SessionOptions& options, std::strin
 Session* Session::current() { return live_session.load(); }
 
 // A write that did not reach the image (disk full, file gone) is told once.
+std::string Session::take_save_problem() {
+  if (save_problem_told_) return "";
+  std::string problem = spi_save_problem();
+  save_problem_told_ = !problem.empty();
+  return problem;
+}
+
 void Session::report_save_problem() {
-  if (save_problem_told_) return;
-  if (std::string problem = spi_save_problem(); !problem.empty()) {
-    save_problem_told_ = true;
-    host_ui().warn(problem, "Error");
-  }
+  if (std::string problem = take_save_problem(); !problem.empty()) host_ui().warn(problem, "Error");
 }
 
 Session::~Session() { close(); }

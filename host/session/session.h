@@ -225,6 +225,10 @@ class Session {
   // "" or what went wrong when a save did not reach the image (told once by
   // the HostUi as well).
   std::string save_problem() const;
+  // The same, but only the first time it is asked for or told: a front end
+  // that tells the user itself (later, outside the tick) takes it here, and
+  // the session then does not tell it again.
+  std::string take_save_problem();
   // What was wrong with the image at open (missing, damaged fonts, read-only), or "".
   const std::string& open_problem() const { return open_problem_; }
   // Counts the flash's writes and erases: a front end that keeps the image
