@@ -34,17 +34,22 @@ std::set<std::string> outputs_of(const fs::path& dir, const std::string& keys) {
   return wanted;
 }
 
-bool parse(const fs::path& path, std::vector<ScriptToken>& tokens, std::string& error) {
-  std::string text;
-  if (!golden::read_file(path, text)) {
+// The script of a case file read as text (nullptr: it could not be read).
+bool parse(const fs::path& path, const std::string* text, std::vector<ScriptToken>& tokens, std::string& error) {
+  if (!text) {
     error = "cannot read " + path.string();
     return false;
   }
-  if (!script_parse(text, tokens, error)) {
+  if (!script_parse(*text, tokens, error)) {
     error = path.filename().string() + ": " + error;
     return false;
   }
   return true;
+}
+
+bool parse(const fs::path& path, std::vector<ScriptToken>& tokens, std::string& error) {
+  std::string text;
+  return parse(path, golden::read_file(path, text) ? &text : nullptr, tokens, error);
 }
 
 // A "# language: N" line of keys.txt: the language the case runs in (-1
@@ -142,19 +147,18 @@ SessionOptions options_for(const Start& start, SuiteShared& shared) {
   return o;
 }
 
-// The device part of a case: before.txt, then keys.txt; its outputs kept.
-// False with a message when a script does not parse or run.
-bool run_device(const SuiteCase& c, Start start, const std::string& image, const fs::path& out,
-                const std::set<std::string>& wanted, SuiteShared& shared, std::vector<Output>& outputs,
-                std::string& error) {
+// The device part of a case: before.txt, then keys.txt (its text, read by
+// the caller; nullptr when it could not be); its outputs kept. False with a
+// message when a script does not parse or run.
+bool run_device(const SuiteCase& c, const std::string* keys_text, Start start, const std::string& image,
+                const fs::path& out, const std::set<std::string>& wanted, SuiteShared& shared,
+                std::vector<Output>& outputs, std::string& error) {
   std::vector<ScriptToken> before, keys;
   std::error_code ec;
   const bool has_before = fs::exists(c.dir / "before.txt", ec);
   if (has_before && !parse(c.dir / "before.txt", before, error)) return false;
-  if (!parse(c.dir / "keys.txt", keys, error)) return false;
-  std::string keys_text;
-  golden::read_file(c.dir / "keys.txt", keys_text);
-  const int language = language_of(keys_text);
+  if (!parse(c.dir / "keys.txt", keys_text, keys, error)) return false;
+  const int language = language_of(*keys_text);
   if (language == -2) {
     error = "keys.txt: \"# language:\" takes a number from 0 to 5";
     return false;
@@ -209,12 +213,10 @@ bool read_image(const fs::path& from, std::vector<uint8_t>& bytes, std::string& 
       error = "cannot use the flash image: " + check.message;
     return false;
   }
-  std::string text;
-  if (!golden::read_file(from, text)) {
+  if (!flash_image_read(from.string(), bytes)) {
     error = "cannot read the flash image " + from.string();
     return false;
   }
-  bytes.assign(text.begin(), text.end());
   return true;
 }
 
@@ -302,7 +304,7 @@ SuiteResult suite_run_case(const SuiteCase& c, const SuiteRun& run, SuiteShared&
     return r;
   };
   std::string keys, error;
-  golden::read_file(c.dir / "keys.txt", keys);
+  const bool keys_read = golden::read_file(c.dir / "keys.txt", keys);
   std::set<std::string> wanted = outputs_of(c.dir, keys);
   if (wanted.empty() && !run.rebaseline) {
     r.messages.push_back("no goldens and no \"# outputs:\" line");
@@ -315,7 +317,7 @@ SuiteResult suite_run_case(const SuiteCase& c, const SuiteRun& run, SuiteShared&
   Start from;
   const std::string image = c.own_image ? (c.dir / "flash.hex").string() : run.flash;
   if (!fresh_image(c, run, shared, from, error) ||
-      !run_device(c, std::move(from), image, out, wanted, shared, outputs, error)) {
+      !run_device(c, keys_read ? &keys : nullptr, std::move(from), image, out, wanted, shared, outputs, error)) {
     r.messages.push_back(error);
     return finish(false);
   }

@@ -55,9 +55,9 @@
   const call = (name, ...args) => M["_" + name](...args);
   const text = (ptr) => M.UTF8ToString(ptr);
   function withText(s, fn) {
-    const n = M.lengthBytesUTF8 ? M.lengthBytesUTF8(s) + 1 : s.length * 4 + 1;
+    const n = M.lengthBytesUTF8(s) + 1;
     const ptr = call("malloc", n);
-    M.stringToUTF8 ? M.stringToUTF8(s, ptr, n) : new TextEncoder().encodeInto(s + "\0", M.HEAPU8.subarray(ptr, ptr + n));
+    M.stringToUTF8(s, ptr, n);
     try { return fn(ptr); } finally { call("free", ptr); }
   }
   function openDevice(path) {

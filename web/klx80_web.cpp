@@ -50,8 +50,6 @@ EMSCRIPTEN_KEEPALIVE void k_tick(int count) { device->tick(uint32_t(count)); }
 EMSCRIPTEN_KEEPALIVE void k_settle() { done(device->settle(error_text)); }
 EMSCRIPTEN_KEEPALIVE void k_finish() { done(device->finish(error_text)); }
 EMSCRIPTEN_KEEPALIVE void k_run_script(const char* text) { done(device->run_script(text, error_text)); }
-EMSCRIPTEN_KEEPALIVE int k_settled() { return device->settled() ? 1 : 0; }
-EMSCRIPTEN_KEEPALIVE double k_ticks() { return double(device->ticks()); }
 
 EMSCRIPTEN_KEEPALIVE void k_press_key(int tag) { device->press_key(uint8_t(tag)); }
 EMSCRIPTEN_KEEPALIVE void k_key_down(int vk) { device->key_down(uint16_t(vk)); }
@@ -59,7 +57,6 @@ EMSCRIPTEN_KEEPALIVE void k_key_up(int vk) { device->key_up(uint16_t(vk)); }
 // The device key a PC key stands for (0 for none): which key to show pressed.
 EMSCRIPTEN_KEEPALIVE int k_device_key_for(int vk) { return Session::device_key_for(uint16_t(vk)); }
 EMSCRIPTEN_KEEPALIVE void k_click_func() { device->click_func(); }
-EMSCRIPTEN_KEEPALIVE void k_press_esc() { device->press_esc(); }
 EMSCRIPTEN_KEEPALIVE void k_press_cut() { device->press_cut(); }
 EMSCRIPTEN_KEEPALIVE void k_focus_lost() { device->focus_lost(); }
 EMSCRIPTEN_KEEPALIVE void k_select_cartridge(int id) { device->select_cartridge(uint8_t(id)); }
@@ -67,7 +64,6 @@ EMSCRIPTEN_KEEPALIVE void k_cartridge_step() { device->cartridge_step(); }
 EMSCRIPTEN_KEEPALIVE int k_cartridge_busy() { return device->cartridge_busy() ? 1 : 0; }
 EMSCRIPTEN_KEEPALIVE int k_cartridge() { return device->cartridge(); }
 EMSCRIPTEN_KEEPALIVE void k_set_battery(double volts) { device->set_battery(volts); }
-EMSCRIPTEN_KEEPALIVE double k_battery() { return device->battery(); }
 
 // The LCD picture (264 x 128 RGB) and the count of its loads.
 EMSCRIPTEN_KEEPALIVE const uint8_t* k_lcd_rgb() {
@@ -106,10 +102,7 @@ EMSCRIPTEN_KEEPALIVE const uint8_t* k_image() {
   return bytes_out.data();
 }
 // The number of the last label printed since the device opened, 0 for none.
-EMSCRIPTEN_KEEPALIVE double k_last_label() {
-  std::vector<TapeLabel> all = device->labels(false);
-  return all.empty() ? 0 : double(all.back().number);
-}
+EMSCRIPTEN_KEEPALIVE double k_last_label() { return double(device->last_label_number()); }
 EMSCRIPTEN_KEEPALIVE double k_flash_writes() { return double(device->flash_writes()); }
 EMSCRIPTEN_KEEPALIVE int k_save_working_label() { return device->save_working_label() ? 1 : 0; }
 EMSCRIPTEN_KEEPALIVE int k_cut_waiting() { return device->cut_waiting() ? 1 : 0; }

@@ -7,10 +7,6 @@
 #include "host/session/session.h"
 
 namespace {
-// A timed popup closes on its 102nd tick; one still showing after this is
-// untimed and the next key closes it.
-constexpr uint32_t kPopupBound = 110;
-
 bool is_key(const ScriptToken& t) {
   return t.kind == ScriptToken::Key || t.kind == ScriptToken::Func || t.kind == ScriptToken::Esc ||
          t.kind == ScriptToken::Alt;
@@ -154,7 +150,7 @@ void RemoteControl::after_tick() {
   }
   const ScriptToken t = queue_.front().token;
   // A key pressed while a timed popup shows would be dropped: wait for it.
-  if (is_key(t) && Session::current()->popup_showing() && popup_ticks_ < kPopupBound) {
+  if (is_key(t) && Session::current()->popup_showing() && popup_ticks_ < Session::kPopupBound) {
     ++popup_ticks_;
     return;
   }

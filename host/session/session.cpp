@@ -36,9 +36,6 @@
 #include "host/files/tape_view.h"
 
 namespace {
-// A timed popup closes on its 102nd tick; one still showing after this is
-// untimed and stays for the next key to close.
-constexpr uint32_t kPopupBound = 110;
 // The media panel's 100 ms timer, in ticks.
 constexpr uint64_t kPanelTimerTicks = 10;
 
@@ -437,6 +434,11 @@ std::vector<TapeColumn> Session::tape() const {
 }
 
 std::vector<TapeLabel> Session::labels(bool with_columns) const { return tape_history_labels(with_columns); }
+uint64_t Session::last_label_number() const {
+  const size_t count = tape_history_count();
+  TapeLabel last;
+  return count > 0 && tape_history_label(count - 1, last, false) ? last.number : 0;
+}
 bool Session::printing() { return prn_engine_busy(); }
 bool Session::cut_waiting() { return ::cut_waiting(); }
 bool Session::popup_showing() const { return ui_get_mode() == MODE_POPUP; }

@@ -83,6 +83,10 @@ class SessionError : public std::runtime_error {
 
 class Session {
  public:
+  // A timed popup closes on its 102nd tick; one still showing after this many
+  // is untimed and stays for the next key to close.
+  static constexpr uint32_t kPopupBound = 110;
+
   // Opens a device; throws SessionError with the reason when it cannot.
   explicit Session(const SessionOptions& options = {});
   // The same with the reason in `error` and nullptr instead of a throw.
@@ -211,6 +215,8 @@ class Session {
   std::vector<TapeColumn> tape() const;
   // Every label printed since the session opened (keep_labels), oldest first.
   std::vector<TapeLabel> labels(bool with_columns = true) const;
+  // The number of the last of them, 0 for none: cheap enough to ask each tick.
+  uint64_t last_label_number() const;
   // The print engine is printing or waiting for the Cut switch.
   static bool printing();
   static bool cut_waiting();
