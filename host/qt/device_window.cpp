@@ -21,6 +21,7 @@
 #include "host/qt/device_art.h"
 #include "host/qt/device_controller.h"
 #include "host/qt/device_layout.h"
+#include "host/qt/screenshot.h"
 #include "host/qt/key_map.h"
 #include "widgets/rocker_switch.h"
 
@@ -159,13 +160,7 @@ void DeviceWindow::paintEvent(QPaintEvent* event) {
   // Drawn for the screen's pixels at this scale, so it maps one to one.
   p.drawPixmap(0, 0, device_art::body_pixmap(devicePixelRatioF() * scale_));
   // The LCD mirror at double size, drawn dot for dot (no smoothing).
-  QImage lcd(MIRROR_WIDTH, MIRROR_HEIGHT, QImage::Format_RGB32);
-  const uint8_t* src = mirror_rgb();
-  for (int y = 0; y < MIRROR_HEIGHT; ++y) {
-    auto* line = reinterpret_cast<QRgb*>(lcd.scanLine(y));
-    for (int x = 0; x < MIRROR_WIDTH; ++x, src += 3) line[x] = qRgb(src[0], src[1], src[2]);
-  }
-  p.drawImage(layout::kLcdOrigin, lcd);  // scaled dot for dot: no smoothing
+  p.drawImage(layout::kLcdOrigin, lcd_picture());  // scaled dot for dot: no smoothing
   device_art::paint_lamps(p, mirror_lamps());
   if (live_ && controller_->recording()) {
     p.save();

@@ -25,16 +25,18 @@ std::unique_ptr<QApplication> offscreen_application(const char* name) {
   return app;
 }
 
+bool save_png(const QImage& image, const QString& path) {
+  QByteArray png;
+  QBuffer buffer(&png);
+  if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) return false;
+  return output_file_write(path.toStdString(), [&png](FILE* f) {
+    return std::fwrite(png.constData(), 1, size_t(png.size()), f) == size_t(png.size());
+  });
+}
+
 bool render_device_png(const QString& path) {
   const std::unique_ptr<QApplication> own_app = offscreen_application("klx80-batch");
   if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return false;
   DeviceWindow window;  // no controller: shows the state, starts nothing
-  // Encoded in memory, then written as every other output is: through a
-  // link, never over a device node, no partial file left by a failure.
-  QByteArray png;
-  QBuffer buffer(&png);
-  if (!buffer.open(QIODevice::WriteOnly) || !window.grab().toImage().save(&buffer, "PNG")) return false;
-  return output_file_write(path.toStdString(), [&png](FILE* f) {
-    return std::fwrite(png.constData(), 1, size_t(png.size()), f) == size_t(png.size());
-  });
+  return save_png(window.grab().toImage(), path);
 }

@@ -9,18 +9,8 @@
 
 #include "host/files/output_file.h"
 #include "host/qt/device_window.h"
+#include "host/qt/render.h"
 #include "host/seam/mirror.h"
-
-namespace {
-bool save_png(const QImage& image, const QString& path) {
-  QByteArray png;
-  QBuffer buffer(&png);
-  if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) return false;
-  return output_file_write(path.toStdString(), [&png](FILE* f) {
-    return std::fwrite(png.constData(), 1, size_t(png.size()), f) == size_t(png.size());
-  });
-}
-}  // namespace
 
 QImage lcd_picture() {
   QImage lcd(MIRROR_WIDTH, MIRROR_HEIGHT, QImage::Format_RGB32);
