@@ -66,3 +66,7 @@ bool output_file_same(const std::string& a, const std::string& b) {
   if (fs::exists(a, ec) && fs::exists(b, ec)) return fs::equivalent(a, b, ec);
   return fs::weakly_canonical(resolve_links(a), ec) == fs::weakly_canonical(resolve_links(b), ec);
 }
+
+bool output_file_write_bytes(const std::string& path, const void* data, size_t size) {
+  return output_file_write(path, [&](FILE* f) { return size == 0 || std::fwrite(data, size, 1, f) == 1; });
+}

@@ -6,10 +6,13 @@
 #pragma once
 #include <cstdio>
 #include <functional>
+#include <cstddef>
 #include <string>
 
 // fill writes the content to the stream and returns false on failure.
 bool output_file_write(const std::string& path, const std::function<bool(FILE*)>& fill);
+// The same with these bytes as the content.
+bool output_file_write_bytes(const std::string& path, const void* data, size_t size);
 
 // The name that finally holds (or will hold) the data at path: a chain of
 // symbolic links followed to its end, even when that end does not exist yet.

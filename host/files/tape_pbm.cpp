@@ -62,5 +62,5 @@ std::vector<uint8_t> tape_rows_of(const std::vector<TapeColumn>& columns) {
 
 bool tape_write_pbm(const std::string& path) {
   const std::string bytes = tape_pbm();
-  return output_file_write(path, [&](FILE* f) { return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size(); });
+  return output_file_write_bytes(path, bytes.data(), bytes.size());
 }

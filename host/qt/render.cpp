@@ -29,9 +29,7 @@ bool save_png(const QImage& image, const QString& path) {
   QByteArray png;
   QBuffer buffer(&png);
   if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) return false;
-  return output_file_write(path.toStdString(), [&png](FILE* f) {
-    return std::fwrite(png.constData(), 1, size_t(png.size()), f) == size_t(png.size());
-  });
+  return output_file_write_bytes(path.toStdString(), png.constData(), size_t(png.size()));
 }
 
 bool render_device_png(const QString& path) {

@@ -20,10 +20,6 @@ std::string volts_text(float volts) {
   }
   return text;
 }
-
-bool write_all(const std::string& path, const void* data, size_t size) {
-  return output_file_write(path, [&](FILE* f) { return size == 0 || std::fwrite(data, size, 1, f) == 1; });
-}
 }  // namespace
 
 void KeyRecorder::start(const std::string& image_path) {
@@ -117,13 +113,13 @@ bool KeyRecorder::save(const std::string& script_path, const std::string& runnin
       return false;
     }
   }
-  if (have_image_ && !write_all(image_path, image_.data(), image_.size())) {
+  if (have_image_ && !output_file_write_bytes(image_path, image_.data(), image_.size())) {
     error = "cannot write '" + image_path + "'";
     return false;
   }
   const std::string text = script(end_tick, std::filesystem::path(image_path).filename().string(),
                                   std::filesystem::path(script_path).filename().string());
-  if (!write_all(script_path, text.data(), text.size())) {
+  if (!output_file_write_bytes(script_path, text.data(), text.size())) {
     error = "cannot write '" + script_path + "'";
     return false;
   }
