@@ -69,11 +69,14 @@ void DeviceController::start() {
   resumeTimer();
 }
 
+SessionClock DeviceController::sessionClock() const {
+  return speed_ == kFastest || paused_ ? SessionClock::Virtual : SessionClock::RealTime;
+}
+
 void DeviceController::boot(const std::string& path, bool fresh_inputs) {
   // A person's real data: each save reaches the disk before it counts as saved.
   SessionOptions options(path);
-  // Paused, the worker's clock stands with the ticks.
-  options.clock = speed_ == kFastest || paused_ ? SessionClock::Virtual : SessionClock::RealTime;
+  options.clock = sessionClock();
   options.speed = speed_ == kFastest ? 1 : speed_;
   options.durability = FlashDurability::SyncEachSave;
   options.fresh_inputs = fresh_inputs;  // the media panel and the dial keep their own
@@ -206,8 +209,7 @@ void DeviceController::setSpeed(uint32_t factor) {
   speed_ = factor;
   // The worker's waits follow the tick: shortened by the factor, or on the
   // virtual clock that each tick advances.
-  if (session_ && !paused_)
-    session_->set_clock(factor == kFastest ? SessionClock::Virtual : SessionClock::RealTime, factor);
+  if (session_ && !paused_) session_->set_clock(sessionClock(), factor);
   speed_clock_.start();
   speed_ticks_ = 0;
   timer_.setInterval(factor == 1 ? 10 : factor == kFastest ? 0 : 1);
@@ -229,7 +231,7 @@ void DeviceController::setPaused(bool on) {
     // The engine's waits go on the virtual clock, which only a tick moves.
     if (session_) session_->set_clock(SessionClock::Virtual, 1);
   } else {
-    if (session_) session_->set_clock(speed_ == kFastest ? SessionClock::Virtual : SessionClock::RealTime, speed_);
+    if (session_) session_->set_clock(sessionClock(), speed_);
     if (started_) resumeTimer();
   }
   emit pausedChanged(on);

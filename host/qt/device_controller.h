@@ -160,6 +160,9 @@ class DeviceController : public QObject {
   void pausedChanged(bool on);
 
  private:
+  // The clock the session's worker waits on: virtual at the fastest speed or
+  // while paused (only a tick moves it), else real time shortened by speed_.
+  SessionClock sessionClock() const;
   struct IdleTag {};
   explicit DeviceController(IdleTag);
   // Opens the device session on path and gives the start-up warnings; shared
