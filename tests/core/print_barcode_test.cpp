@@ -1,7 +1,11 @@
 // The barcode block on the head: bars in dots 32..95, the field's text in
-// 9pt bold in dots 0..31, each centred; characters without a symbol are
-// replaced in the label text. Synthetic font: 9pt bold glyphs are 16 wide.
+// 9pt bold in dots 0..31, each centred; characters without a symbol print
+// replaced while the label text keeps them. Synthetic font: 9pt bold glyphs are 16 wide.
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <iterator>
+#include <vector>
 
 #include "firmware/print/barcode.h"
 #include "firmware/editor/message_ids.h"
@@ -12,6 +16,14 @@
 using namespace print_test;
 
 namespace {
+
+// Every printed column, one after the other.
+std::vector<uint8_t> tape_bytes() {
+  std::vector<uint8_t> out;
+  TapeColumn c;
+  for (size_t i = 0; tape_column(i, c); ++i) out.insert(out.end(), std::begin(c), std::end(c));
+  return out;
+}
 
 class BarcodeBlock : public DeviceTest {
  protected:
@@ -75,25 +87,32 @@ TEST_F(BarcodeBlock, Code128OfAIs138DotsWithCheckValue34) {
   EXPECT_TRUE(dot(62, 20));
 }
 
-TEST_F(BarcodeBlock, UnencodableCharactersAreReplacedInTheLabelText) {
-  LabelRecord* r = field("a*", BC_CODE39);
-  bc_raster_block(r);
-  EXPECT_EQ(r->lines[0].cells[0], '%');
-  EXPECT_EQ(r->lines[0].cells[1], '%');
-  r = field("xzy", BC_CODE128);
-  r->lines[0].cells[1] = 200;  // above 126: no symbol
-  bc_raster_block(r);
-  EXPECT_EQ(r->lines[0].cells[0], 'x');
-  EXPECT_EQ(r->lines[0].cells[1], 'E');
-}
-
-TEST_F(BarcodeBlock, OnlyTheFieldIsEncoded) {
-  LabelRecord* r = field("a*b*", BC_CODE39, 1, 2);
-  bc_raster_block(r);
-  EXPECT_EQ(r->lines[0].cells[0], 'a');
-  EXPECT_EQ(r->lines[0].cells[1], '%');
-  EXPECT_EQ(r->lines[0].cells[2], '%');
-  EXPECT_EQ(r->lines[0].cells[3], '*');
+TEST_F(BarcodeBlock, UnencodableCharactersPrintReplacedAndTheLabelTextStays) {
+  // "a*" prints as "%%" would (Code 39), a code above 126 as "E" (Code 128);
+  // only the field's characters count; the label text keeps what the user
+  // typed.
+  const struct {
+    const char* text;
+    uint8_t type;
+    uint16_t odd_code;  // put at cell 1 when not 0
+    const char* printed;
+    uint8_t start, length;
+  } cases[] = {{"a*", BC_CODE39, 0, "%%", 0, 2},
+               {"xzy", BC_CODE128, 200, "xEy", 0, 3},
+               {"a*b*", BC_CODE39, 0, "Z%%Z", 1, 2}};
+  for (const auto& c : cases) {
+    tape_init();
+    field(c.printed, c.type, c.start, c.length);
+    bc_raster_block(lbl_record());
+    const std::vector<uint8_t> expected = tape_bytes();
+    tape_init();
+    LabelRecord* r = field(c.text, c.type, c.start, c.length);
+    if (c.odd_code) r->lines[0].cells[1] = c.odd_code;
+    const LabelRecord before = *r;
+    bc_raster_block(r);
+    EXPECT_EQ(tape_bytes(), expected) << c.text;
+    EXPECT_EQ(std::memcmp(&before, r, sizeof before), 0) << c.text;
+  }
 }
 
 TEST_F(BarcodeBlock, WideTextCentresTheBars) {

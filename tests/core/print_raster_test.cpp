@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "firmware/print/engine.h"
+#include "firmware/print/geometry.h"
 #include "firmware/print/raster.h"
 #include "print_test_util.h"
 
@@ -102,12 +103,14 @@ TEST_F(Raster, BoldGlyphPrintsAllItsColumnsAtDotZero) {
   EXPECT_EQ(ink_span(1), std::make_pair(15, 127));
 }
 
-TEST_F(Raster, RotatedLinesAreCutTo14InTheRecord) {
+TEST_F(Raster, RotatedLinesPrint14AndNeverFitLonger) {
   LabelRecord* r = set_label(0, 1, {"AAAAAAAAAAAAAAAA"});  // 16
+  EXPECT_FALSE(prn_rotated_fits(r));
+  EXPECT_FALSE(prn_label_fits(r));
   prn_set_printing_active(1);
   EXPECT_EQ(prn_rotated_render(r), 16);
   prn_set_printing_active(0);
-  EXPECT_EQ(r->lines[0].length, 14);
+  EXPECT_EQ(r->lines[0].length, 16) << "the record keeps the user's text";
   // 14 glyphs of 7 inked dots, 10 apart; ink width 137 - 1 - 2 = 137 > 126:
   // no centring, the first glyph's ink starts at dot 0.
   EXPECT_TRUE(dot(0, 0));

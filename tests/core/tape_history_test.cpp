@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "firmware/editor/label.h"
+#include "firmware/editor/label_types.h"
 #include "firmware/print/engine.h"
 #include "firmware/print/serial_text.h"
 
@@ -140,13 +141,15 @@ TEST_F(TapeHistoryTest, TheEndedLabelStartsAfterTheOneBeforeOnItsTape) {
 }
 
 // The serial a label's facts name: the characters its serial steps (three at
-// most), never digits of a barcode field before it.
+// most) with the leading zeros printed before them, never digits of a
+// barcode field before it; nothing when the serial lies hidden past the text.
 TEST_F(TapeHistoryTest, SerialTextIsWhatTheSerialSteps) {
   const struct {
     const char* text;
     uint8_t barcode_length;  // a field from column 0; 0 for none
     const char* serial;
-  } cases[] = {{"123", 2, "3"}, {"A12", 0, "12"}, {"1234", 0, "234"}, {"AB", 0, "AB"}, {"12AB", 2, "AB"}};
+  } cases[] = {{"123", 2, "3"}, {"A12", 0, "12"}, {"1234", 0, "234"}, {"AB", 0, "AB"}, {"12AB", 2, "AB"},
+               {"0100", 0, "0100"}, {"N00100", 0, "00100"}, {"00100", 2, "100"}};
   for (const auto& c : cases) {
     lbl_clear_text();
     LabelRecord* r = lbl_record();
@@ -161,5 +164,16 @@ TEST_F(TapeHistoryTest, SerialTextIsWhatTheSerialSteps) {
     r->barcode_length = c.barcode_length;
     EXPECT_EQ(tape_label_facts().serial, c.serial) << c.text;
   }
+  // A terminal block whose text is cut short before its number (a built-in
+  // sample): the cells print no number.
+  lbl_clear_text();
+  LabelRecord* r = lbl_record();
+  r->label_type = LABEL_TERMINAL_BLOCK_IN;
+  r->block_serial = 1;
+  const char* text = "Term 15";
+  for (uint8_t k = 0; k < 7; ++k) r->lines[0].cells[k] = uint8_t(text[k]);
+  r->lines[0].length = 4;
+  r->lines[0].cursor = 7;
+  EXPECT_EQ(tape_label_facts().serial, "");
   lbl_clear_text();
 }
