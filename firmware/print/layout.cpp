@@ -30,6 +30,26 @@ bool fits_wire(const LabelRecord* r) {
 }
 
 bool fits_across(const LabelRecord* r) { return prn_band_repeats(r) > 0; }
+
+// Blank columns before and after the text of a block cell, measured on the
+// cell's own text: a serial that gains a digit makes its text longer, and
+// every cell is still exactly one pitch long, so the tenth cell faces the
+// tenth terminal. When the rest of the pitch is odd, the dot left over goes
+// before the text.
+struct CellPads {
+  int before = 0, after = 0;
+};
+
+CellPads cell_pads(const LabelRecord* r, uint16_t pitch) {
+  CellPads pads;
+  if (pitch == 0) return pads;
+  const uint16_t c = r->rotation == 0 ? lbl_record_length_dots(r, 2) : prn_text_block_height(r);
+  if (c <= pitch) {
+    pads.before = (pitch - c + 1) / 2;
+    pads.after = pitch - c - pads.before;
+  }
+  return pads;
+}
 }  // namespace
 
 bool prn_choose_auto_size(LabelRecord* r, bool (*fits)(const LabelRecord*)) {
@@ -102,19 +122,6 @@ void prn_print_block_label() {
   const bool was_auto = prn_choose_auto_size(r, fits_label);
 
   if (r->rotation == 1) prn_rotated_prepare(r);
-  // Blank columns before and after the text of a cell. When the rest of the
-  // pitch beside the text is odd, the dot left over goes before the text:
-  // every cell is exactly one pitch long, so the tenth cell still faces the
-  // tenth terminal.
-  int pad = 0, pad_after = 0;
-  if (pitch > 0) {
-    const uint16_t c = r->rotation == 0 ? lbl_record_length_dots(r, 2) : prn_text_block_height(r);
-    if (c <= pitch) {
-      pad = (pitch - c + 1) / 2;
-      pad_after = pitch - c - pad;
-    }
-  }
-
   LabelRecord* saved = prn_scratch_record();
   *saved = *r;
   const bool serial = r->block_serial != 0;
@@ -134,12 +141,13 @@ void prn_print_block_label() {
     prn_feed_lead();
     prn_set_waiting_cut(0);
     for (uint16_t cell = 0; cell < cells; ++cell) {
-      prn_feed(int16_t(pad));
+      const CellPads pads = cell_pads(r, pitch);
+      prn_feed(int16_t(pads.before));
       if (r->rotation == 0)
         prn_raster_record(r, 0, lbl_max_line_length(), 1);
       else
         prn_rotated_emit(r);
-      prn_feed(int16_t(pad_after));
+      prn_feed(int16_t(pads.after));
       if (serial) {
         // The serial no longer steps: no further cell. The pauses still show;
         // "Cannot Fit" follows the job.
