@@ -5,6 +5,7 @@
 #include "firmware/editor/label_types.h"
 #include "firmware/nvm/nvm.h"
 #include "firmware/platform/cartridge.h"
+#include "firmware/print/raster.h"
 #include "firmware/print/text_width.h"
 
 namespace {
@@ -46,12 +47,16 @@ uint16_t prn_text_block_height(const LabelRecord* r) {
   return uint16_t(font_height(r->font_size) * (r->last_line + 1));
 }
 
+// Rotated text prints at most 14 characters a line: a longer line does not
+// fit, so the editor refuses the 15th character rather than the print
+// dropping what the user typed.
 bool prn_rotated_fits(const LabelRecord* r) {
   uint8_t a, b;
   prn_print_band(cart_get_id(), &a, &b);
   for (int i = 0; i <= r->last_line && i < LBL_MAX_LINES; ++i) {
     const LabelLine& ln = r->lines[i];
-    uint8_t length = ln.length < LBL_MAX_CHARS ? ln.length : LBL_MAX_CHARS;
+    if (ln.length > PRN_ROTATED_MAX_CHARS) return false;
+    const uint8_t length = ln.length;
     if (prn_ink_width(r->font_size, r->bold, ln.cells, length) > a) return false;
   }
   return true;

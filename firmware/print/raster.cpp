@@ -149,23 +149,23 @@ uint8_t prn_rotated_render(LabelRecord* r) {
   prn_print_band(cart_get_id(), &a, &b);
   const uint8_t size = r->font_size, bold = r->bold;
   const uint8_t lines = used_lines(r);
-  for (uint8_t i = 0; i < lines; ++i)
-    if (r->lines[i].length > PRN_ROTATED_MAX_CHARS) r->lines[i].length = PRN_ROTATED_MAX_CHARS;
-
   const uint8_t height = font_height(size);
   uint8_t* column = prn_column();
   unsigned produced = 0;
   for (uint8_t i = 0; i < lines; ++i) {
     const LabelLine& ln = r->lines[i];
+    // The fit check keeps the user's lines within 14; a longer line (a
+    // string of the factory prints) prints its first 14 and stays as it is.
+    const uint8_t n = ln.length < PRN_ROTATED_MAX_CHARS ? ln.length : PRN_ROTATED_MAX_CHARS;
     uint8_t x[PRN_ROTATED_MAX_CHARS] = {};
-    font_load_string(ln.cells, ln.length, size, bold, x);
+    font_load_string(ln.cells, n, size, bold, x);
     // Centred across the tape by the ink of the line.
-    const int o = (int(a) - int(prn_ink_width(size, bold, ln.cells, ln.length))) / 2 + b;
+    const int o = (int(a) - int(prn_ink_width(size, bold, ln.cells, n))) / 2 + b;
     if (o >= 0)
-      for (uint8_t k = 0; k < ln.length; ++k) x[k] = uint8_t(x[k] + o);
+      for (uint8_t k = 0; k < n; ++k) x[k] = uint8_t(x[k] + o);
     for (uint8_t row = 0; row < height; ++row) {
       prn_column_clear();
-      for (uint8_t k = 0; k < ln.length; ++k)
+      for (uint8_t k = 0; k < n; ++k)
         font_get_row_bits(size, bold, ln.cells[k], k, row, column + x[k] / 8, x[k] % 8);
       output_rotated(column);
       ++produced;

@@ -34,7 +34,8 @@ uint16_t prn_print_glyph(uint16_t code, uint8_t size, uint8_t bold);
 // Rotated text. prepare renders a cacheable record (Banner Portrait or wire
 // marker size, 6 or 9 pt) into the cache; emit sends the block (from the
 // cache when it is cacheable) while a job prints; render does the glyph work.
-// Lines longer than 14 characters are cut to 14 in the record itself.
+// A line prints at most 14 characters (the fit check refuses longer ones);
+// the record is never changed.
 bool prn_rotated_cacheable(const LabelRecord* record);
 void prn_rotated_prepare(LabelRecord* record);
 uint8_t prn_rotated_emit(LabelRecord* record);
