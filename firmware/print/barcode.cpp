@@ -165,7 +165,9 @@ uint8_t bc_symbol_dots(uint8_t type, uint16_t value) {
 
 bool bc_char_allowed(uint8_t type, uint16_t code) {
   if (type == BC_CODE39) return code != '*' && bc_pattern39(code) != 0;
-  if (type == BC_CODE128) return code >= 32 && bc_pattern128(uint16_t(code - 32)) != 0;
+  // Code set B encodes the printable ASCII codes as themselves; an accented
+  // letter or a symbol has no value of its own and is refused when typed.
+  if (type == BC_CODE128) return code >= 32 && code <= 126;
   return false;
 }
 

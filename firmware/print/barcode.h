@@ -16,6 +16,8 @@ uint16_t bc_pattern128(uint16_t value);
 uint16_t bc_pattern(uint8_t type, uint16_t value);
 // Width of one symbol in dots.
 uint8_t bc_symbol_dots(uint8_t type, uint16_t value);
+// Whether a field of the type takes the character: a Code 39 symbol other
+// than "*", or printable ASCII for Code 128.
 bool bc_char_allowed(uint8_t type, uint16_t code);
 // Symbol values of the whole symbol (start, data, check, stop) into values
 // (room for bc_max_values(length)); characters that have no symbol are
@@ -31,9 +33,10 @@ struct LabelRecord;
 // The barcode block of a label's field: the bars (64 dots, head bytes 4..11)
 // and the field's characters in 9pt bold (head bytes 0..3, the top of the
 // text facing the bars), each centred in a run as wide as the wider of the
-// two. Encodes the field first, so characters without a symbol are replaced
-// in the label text. Sends the columns to the head; returns their number.
-uint16_t bc_raster_block(LabelRecord* record);
+// two. Characters without a symbol (only an old or imported record holds
+// them: typing refuses them) print replaced; the record is not changed.
+// Sends the columns to the head; returns their number.
+uint16_t bc_raster_block(const LabelRecord* record);
 // Width in dots of the bars and of the human-readable line of the record's
 // field as bc_raster_block would print them (the record is not changed).
 void bc_block_widths(const LabelRecord* record, uint16_t* bar_width, uint16_t* text_width);

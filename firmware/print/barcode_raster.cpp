@@ -39,11 +39,13 @@ void bc_block_widths(const LabelRecord* r, uint16_t* bar_width, uint16_t* text_w
   widths(r->barcode_type, text, n, values, count, bar_width, text_width);
 }
 
-uint16_t bc_raster_block(LabelRecord* r) {
+uint16_t bc_raster_block(const LabelRecord* r) {
   const uint8_t type = r->barcode_type;
   uint8_t start, n;
   field_of(r, &start, &n);
-  uint16_t* text = r->lines[0].cells + start;
+  // Characters without a symbol print replaced; the label keeps them.
+  uint16_t text[LBL_MAX_CHARS];
+  std::copy(r->lines[0].cells + start, r->lines[0].cells + start + n, text);
   uint16_t values[bc_max_values(LBL_MAX_CHARS)];
   uint16_t count = 0;
   bc_encode(text, n, type, values, &count);
