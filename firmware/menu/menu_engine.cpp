@@ -228,6 +228,9 @@ void menu_task() {
   if (mode != MODE_MENU && ui_get_prev_mode() != MODE_MENU) return;
   if (cart_get_id() == CART_NONE) {
     menu_close();
+    // Func latched for a key of this menu ends with it: the popup puts its
+    // lamp out, and the next key in the editor is a plain one.
+    if (func_state() == 3) func_release();
     msg_popup_show(MSG_INSERT_LABELS, 1);
     return;
   }
