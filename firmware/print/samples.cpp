@@ -210,5 +210,10 @@ void prn_burn_test() {
     prn_job_end();
   }
   sys_busy_hook(0, 1);
+  // The sample leaves as the other built-in prints' samples do: the editor
+  // gets an empty label with the defaults, not a 40 pt fixed-length sample
+  // that has no room for another letter.
+  lbl_clear_text();
+  lbl_set_defaults();
   ui_set_mode(MODE_EDITOR);
 }
