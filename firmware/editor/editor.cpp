@@ -111,10 +111,15 @@ void ed_toggle_caps() { ed.caps = ed.caps ? 0 : 1; }
 
 void ed_refresh() {
   lcd_set_caps_indicator(ed.caps != 0);
-  if (ed.note)
+  if (ed.note) {
+    // The note stands where the status fields do; their lamps still show
+    // the label (a service test before may have left others lit).
     lcd_show_status_note(ed.note);
-  else
+    lcd_set_pt_indicator(true);
+    lcd_set_bold_indicator(lbl_record()->bold != 0);
+  } else {
     lcd_draw_status(lbl_record());
+  }
   lcd_draw_editor();
 }
 

@@ -10,6 +10,7 @@
 #include "firmware/display/lcd.h"
 #include "firmware/editor/label.h"
 #include "firmware/editor/message_ids.h"
+#include "firmware/editor/messages.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
@@ -360,7 +361,6 @@ void on_entry(uint8_t command) {
   }
   switch (command) {
     case 0:
-      leave_tests();  // Esc may leave a test that Func+X did not end
       ui_set_mode(MODE_EDITOR);
       break;
     case 1:
@@ -486,6 +486,15 @@ void diag_init() {
   load_settings();
 }
 
+const char* diag_erased_note() {
+  // At most six letters of 9 dots: the status line shows 56 columns.
+  static const char* const kNotes[MSG_LANGUAGES] = {
+      "Erased", "Reset", "Effac\xA4", "Zerado", "Reset", "Gewist",
+  };
+  const uint8_t language = sys_language();
+  return kNotes[language < MSG_LANGUAGES ? language : uint8_t(LANG_ENGLISH)];
+}
+
 void diag_erase_settings() {
   nvm_erase_device_settings();
   prn_use_factory_settings();
@@ -498,7 +507,13 @@ void diag_task() {
   const uint8_t command = d.command;
   d.is_new = d.typed.exchange(false) || command != d.last_command;
   d.last_command = command;
-  if (d.is_new) on_entry(command);
+  // A new command ends the test before it, however that test is left: an
+  // Alt command typed during the display test must not leave its grey
+  // background and lit lamps behind.
+  if (d.is_new) {
+    leave_tests();
+    on_entry(command);
+  }
   if (ui_get_mode() == MODE_DIAG && d.command == command) every_tick(command);
 }
 

@@ -17,6 +17,9 @@ void diag_alt_command(uint8_t command);
 // start-up writes the factory ones), and the device works with the factory
 // settings from now on.
 void diag_erase_settings();
+// The editor's note that the settings were erased, in the language in use:
+// asked before the erase, which takes the stored language with it.
+const char* diag_erased_note();
 void diag_set_speed_test(uint8_t on);
 uint8_t diag_get_speed_test();
 int8_t diag_offset();

@@ -99,8 +99,6 @@ constexpr AltCommand kAltCommands[] = {
     {'Z', 15}, {'P', 17}, {'Q', 18}, {'R', 19}, {'T', 20}, {VK_DELETE_KEY, 0},
 };
 
-constexpr char kSettingsErasedNote[] = "Erased";
-
 void bring_to_front() {
   if (s.bring_to_front) s.bring_to_front();
 }
@@ -113,9 +111,11 @@ bool alt_command(uint16_t virtual_key) {
     if (virtual_key == 'Z') diag_set_speed_test(1);
     if (virtual_key == VK_DELETE_KEY) {
       // Both settings copies go: the next start-up writes the factory
-      // settings. The editor the command returns to says so.
+      // settings. The editor the command returns to says so, in the
+      // language the user has read until now.
+      const char* note = diag_erased_note();
       diag_erase_settings();
-      ed_show_status_note(kSettingsErasedNote);
+      ed_show_status_note(note);
     }
     diag_alt_command(a.command);
     return true;

@@ -241,7 +241,8 @@ TEST_F(Keys, KeyEventsRestartTheAutoOffCountButFuncClicksDoNot) {
 }
 
 // Alt+Delete on a running device with the built image (its glyphs read the
-// screen): the status line says "Erased" until the next key, from any screen,
+// screen): the status line says "Erased", in the language the user had,
+// until the next key, from any screen,
 // and the next start-up has the factory settings (the language set before is
 // gone with both copies).
 TEST(ServiceErase, SaysErasedOnTheStatusLineAndTheNextStartHasFactorySettings) {
@@ -253,13 +254,17 @@ TEST(ServiceErase, SaysErasedOnTheStatusLineAndTheNextStartHasFactorySettings) {
   struct Case {
     const char* before;  // keys before Alt+Delete
     const char* after;   // keys after it
+    uint8_t language;    // in use before the erase: the note's language
     const char* status;  // the status line then, blanks dropped
   };
   const Case cases[] = {
-      {"CART:3 TEXT:AB", "", "Erased"},
-      {"CART:3 MENU DOWN", "", "Erased"},  // from a menu: back in the editor
-      {"CART:3 TEXT:AB", "LEFT", "W.759"},  // the next key ends the note
-      {"CART:3 ALT+A", "", "Erased"},       // from a service screen
+      {"CART:3 TEXT:AB", "", 2, "Effac\xA4"},
+      {"CART:3 MENU DOWN", "", 2, "Effac\xA4"},  // from a menu: back in the editor
+      {"CART:3 TEXT:AB", "LEFT", 2, "W.759"},     // the next key ends the note
+      {"CART:3 ALT+A", "", 2, "Effac\xA4"},       // from a service screen
+      // Each language's note fits the status line.
+      {"CART:3", "", 0, "Erased"}, {"CART:3", "", 1, "Reset"},  {"CART:3", "", 3, "Zerado"},
+      {"CART:3", "", 4, "Reset"},  {"CART:3", "", 5, "Gewist"},
   };
   for (const Case& c : cases) {
     fs::copy_file(KLX80_BUILT_IMAGE, image, fs::copy_options::overwrite_existing);
@@ -268,7 +273,7 @@ TEST(ServiceErase, SaysErasedOnTheStatusLineAndTheNextStartHasFactorySettings) {
       Session device{SessionOptions(image.string())};
       uint8_t settings[10];
       prn_factory_settings(settings);
-      settings[0] = 2;  // French
+      settings[0] = c.language;
       nvm_save_device_settings(settings);
       for (const std::string& script : {std::string(c.before), std::string("ALT+DELETE"), std::string(c.after)})
         for (const ScriptToken& t : parse(script)) ASSERT_TRUE(device.run(t, error)) << error;
