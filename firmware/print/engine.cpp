@@ -354,6 +354,8 @@ bool prn_engine_busy() {
   return e.in_action || engine_handles(ui_get_mode());
 }
 
+bool prn_endless_running() { return e.endless; }
+
 bool prn_sample_seq_running() { return e.sample_seq_running != 0; }
 uint8_t prn_sample_index() { return e.sample_index; }
 

@@ -42,6 +42,9 @@ void prn_engine_step();
 // the "Cut or Print" pause with nothing yet ending it, and while the endless
 // print runs (it waits for the user to stop it).
 bool prn_engine_busy();
+// The endless print runs: only Delete and Print stop it; any other key waits
+// in the register until it has ended.
+bool prn_endless_running();
 // True while the engine prints the sequence of built-in sample labels; the
 // tape then keeps growing across the labels of the sequence.
 bool prn_sample_seq_running();

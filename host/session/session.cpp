@@ -175,12 +175,15 @@ void Session::tick(uint32_t count) {
 }
 
 bool Session::settled() const {
-  // The cut pause takes only Print and Delete (at its next 100 ms poll); any
-  // other key stays in the register until the job ends, as on the device.
-  // A service screen that takes no key but Func+X keeps any other for good.
+  // The cut pause and the endless print take only Print and Delete (at
+  // their next poll); any other key stays in the register until the job
+  // ends, as on the device. A service screen that takes no key but Func+X
+  // keeps any other for good.
   uint8_t key = kbd_get_key();
-  bool key_done = (key == 0 || (cut_waiting() && key != KEY_PRINT && key != KEY_DELETE) || diag_keeps_key()) &&
-                  key_input::queued() == 0;
+  const bool only_print_or_delete = cut_waiting() || prn_endless_running();
+  bool key_done =
+      (key == 0 || (only_print_or_delete && key != KEY_PRINT && key != KEY_DELETE) || diag_keeps_key()) &&
+      key_input::queued() == 0;
   // Something due to be drawn (a popup opened by the print engine, a service
   // page counting ticks to its first frame) is drawn before the screen is read.
   const bool draw_due = ed_redraw_pending() || msg_popup_draw_pending() || diag_draw_pending();
