@@ -120,7 +120,12 @@ bool char_is_letter(uint16_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && 
 // Characters a serial ending at `position` of `line` may take: at most three,
 // never reaching back into the barcode field of line 0.
 int serial_window(const LabelRecord* r, uint8_t line, uint8_t position) {
-  int len = position + 1 < 3 ? position + 1 : 3;
+  const int room = serial_room(r, line, position);
+  return room < 3 ? room : 3;
+}
+
+int serial_room(const LabelRecord* r, uint8_t line, uint8_t position) {
+  int len = position + 1;
   if (line == 0 && r->barcode_type != 0) {
     const int start = r->barcode_start, end = r->barcode_start + r->barcode_length;
     const int limit = end <= position ? end : (start <= position ? start : -1);

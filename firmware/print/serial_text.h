@@ -57,6 +57,9 @@ uint16_t ser_value_at(uint8_t position, uint8_t cls);
 // How many characters a serial ending at `position` of `line` may take: at
 // most three, never reaching back into the barcode field of line 0.
 int serial_window(const LabelRecord* r, uint8_t line, uint8_t position);
+// The same without the limit of three: every character back to the barcode
+// field of line 0, or to the line's start.
+int serial_room(const LabelRecord* r, uint8_t line, uint8_t position);
 // Writes the end text of a 12-byte serial block (the layout of the label
 // record's bytes 430..441) as its start plus its increment; false, leaving
 // the text alone, when that passes 999 (digits) or ZZZ (letters).

@@ -6,7 +6,9 @@
 
 #include "firmware/editor/label.h"
 
-// A serial run's characters of its class just before the cursor, or for a
+// A serial run's characters of its class just before the cursor (those the
+// serial steps, with the leading zeros printed before a number), or for a
 // block label that numbers its cells the run of the first cell. Empty for any
-// other label.
+// other label, and when the cursor lies past the text (the number is not
+// printed).
 std::string label_serial_text(const LabelRecord* r);
