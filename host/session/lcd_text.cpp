@@ -16,6 +16,7 @@ constexpr uint32_t kFontAreaEnd = 0xEFFFC;  // the store's byte sum follows
 constexpr uint16_t kLastCode = 552;         // extended glyphs 1..40 end here
 constexpr uint16_t kUnknownCode = '?';
 constexpr int kUnknownCost = 100000, kSwitchCost = 100, kGlyphCost = 1;
+constexpr int kStatusColumns = 56;  // the status line shows columns 0..55
 
 uint16_t reverse16(uint16_t v) {
   uint16_t r = 0;
@@ -205,10 +206,12 @@ LcdTextReader::LcdTextReader(const FlashRead& read, uint32_t size) {
     if (code == ' ' && regular.width) space_width_ = regular.width;
     cells_[code] = columns;
 
-    for (Table* table : {&text_, &status_}) {
+    for (Table* table : {&text_, &status_, &status_plain_}) {
       std::vector<uint16_t> shown = columns;
       if (table == &status_)  // one dot below the rule; the glyph's last row falls off
         for (uint16_t& v : shown) v = uint16_t(v >> 1);
+      if (table == &status_plain_)  // in the rule's row, which does not count
+        for (uint16_t& v : shown) v = uint16_t(v & 0x7FFF);
       const auto first = std::find_if(shown.begin(), shown.end(), [](uint16_t v) { return v != 0; });
       if (first == shown.end()) continue;
       const auto last = std::find_if(shown.rbegin(), shown.rend(), [](uint16_t v) { return v != 0; }).base();
@@ -298,14 +301,35 @@ LcdText LcdTextReader::read(const uint8_t frame[LCD_FRAME_BYTES]) const {
     if (read_area(kPickerRows, 2, rows) < cost) out = rows;
   }
 
-  // Status line, columns 0..55; the rule row does not count.
+  // Status line, columns 0..55; the rule row does not count. The status
+  // fields stand one dot below the rule; a service page writes plain text
+  // there (the information page's "V:9000"). The reading with fewer unknown
+  // blobs wins.
   uint16_t status[LCD_COLUMNS];
   line_columns(f, 6, 0x7FFF, status);
-  std::vector<uint16_t>& line = out.lines[3];
+  int unknown = 0;
+  bool inverse = false;
+  std::vector<uint16_t> fields = read_status_fields(status, unknown, inverse);
+  if (unknown > 0) {
+    const Reading plain = read_columns(status_plain_, status, kStatusColumns, 0, 0x7FFF, 0);
+    if (plain.unknown < unknown) {
+      fields = to_codes(plain.items, space_width_);
+      unknown = plain.unknown;
+      inverse = plain.inverse;
+    }
+  }
+  out.lines[3] = fields;
+  out.unknown += unknown;
+  out.inverse[3] = inverse;
+  return out;
+}
+
+std::vector<uint16_t> LcdTextReader::read_status_fields(const uint16_t* status, int& unknown, bool& inverse) const {
+  std::vector<uint16_t> line;
   auto read_field = [&](int from, int to) {
     Reading r = read_columns(status_, status + from, to - from, from, 0x7FFF, 0);
-    out.unknown += r.unknown;
-    out.inverse[3] = out.inverse[3] || r.inverse;
+    unknown += r.unknown;
+    inverse = inverse || r.inverse;
     append(line, to_codes(r.items, space_width_));
   };
   bool icon = false;
@@ -320,10 +344,10 @@ LcdText LcdTextReader::read(const uint8_t frame[LCD_FRAME_BYTES]) const {
   for (int size = 0; size <= 6; ++size)
     if (std::equal(size_icons_[size].begin(), size_icons_[size].end(), status + 36)) {
       append(line, ascii(kSizes[size]));
-      return out;
+      return line;
     }
-  read_field(36, 56);
-  return out;
+  read_field(36, kStatusColumns);
+  return line;
 }
 
 LcdText LcdTextReader::read_mirror() const {

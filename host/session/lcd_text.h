@@ -10,7 +10,8 @@
 // The status line (visible in columns 0..55) reads as its fields joined by a
 // blank: the label-type tag or picker tag (text one dot below the rule) or the
 // menus' label-type icon box ("[A]", "[B]", "[F]", "[AAA]", "[W]", "[TTTT]"),
-// then the font-size icon ("A", "6", "9", "14", "20", "28", "40").
+// then the font-size icon ("A", "6", "9", "14", "20", "28", "40"). Plain text
+// written on that line (a service page's last line) reads as text.
 // Blank runs between characters read as spaces (one per 9 dots, the LCD
 // font's advance); leading and trailing blanks are dropped. Dots that match
 // no glyph read as one "?" per dark blob.
@@ -66,6 +67,9 @@ class LcdTextReader {
   std::unordered_map<uint16_t, std::vector<uint16_t>> cells_;
   Table text_;    // text lines
   Table status_;  // status line: one dot down, the rule row masked
+  Table status_plain_;  // plain text on the status line (a service page), the rule row masked
+  // The status fields of columns 0..55 (type tag or icon, size icon).
+  std::vector<uint16_t> read_status_fields(const uint16_t* status, int& unknown, bool& inverse) const;
   int space_width_ = 9;
   // The status line's icons as its columns show them (rule row masked).
   struct TypeIcon {
