@@ -8,6 +8,7 @@
 #include "firmware/screens/popup.h"
 #include "host/seam/cartridge.h"
 #include "host/files/device_text.h"
+#include "host/files/device_charset.h"
 #include "host/session/lcd_text.h"
 #include "host/seam/mirror.h"
 #include "host/seam/tape.h"
@@ -87,7 +88,7 @@ ordered_json state_object(const LcdTextReader* screen) {
     const LcdText text = screen->read_mirror();
     ordered_json lines = ordered_json::array(), inverse = ordered_json::array();
     for (size_t i = 0; i < text.lines.size(); ++i) {
-      lines.push_back(device_codes_to_utf8(text.lines[i]));
+      lines.push_back(device_codes_shown(text.lines[i]));  // as the LCD shows it
       inverse.push_back(text.inverse[i]);
     }
     j["lcd_text"] = lines;

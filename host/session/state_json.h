@@ -7,8 +7,8 @@
 class LcdTextReader;
 
 // The object, keys in their documented order. With a reader, `lcd_text` (the
-// LCD read back as four lines, the status line last) and `lcd_inverse` (which
-// of them hold an inverted bar) are added.
+// LCD read back as four lines, the status line last, in Unicode as the LCD
+// shows it) and `lcd_inverse` (which of them hold an inverted bar) are added.
 nlohmann::ordered_json state_object(const LcdTextReader* screen = nullptr);
-// The object on one line; device codes above 127 as \uXXXX escapes.
+// The object on one line; characters past ASCII as \uXXXX escapes.
 std::string state_json(const LcdTextReader* screen = nullptr);

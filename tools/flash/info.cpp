@@ -12,28 +12,19 @@
 #include "host/seam/spi_flash.h"
 #include "tools/flash/commands.h"
 #include "tools/flash/image_file.h"
-#include "host/files/device_text.h"
-#include "tools/mkfont/charset.h"
+#include "host/files/device_charset.h"
 
 namespace {
-// A device code as the character it shows; symbols without one as {code}.
-std::string shown(uint16_t code) {
-  static const std::vector<CharEntry>& set = charset();
-  for (const CharEntry& e : set)
-    if (e.code == code) return device_codes_to_utf8({uint16_t(e.shows)});
-  return "{" + std::to_string(code) + "}";
-}
-
 // A firmware text (font codes) as the characters it shows.
 std::string text_shown(const char* text) {
   std::string out;
-  for (; *text; ++text) out += shown(uint8_t(*text));
+  for (; *text; ++text) out += device_code_shown(uint8_t(*text));
   return out;
 }
 
 std::string line_text(const LabelLine& line) {
   std::string out = "\"";
-  for (int k = 0; k < line.length && k < LBL_MAX_CHARS; ++k) out += shown(line.cells[k]);
+  for (int k = 0; k < line.length && k < LBL_MAX_CHARS; ++k) out += device_code_shown(line.cells[k]);
   return out + "\"";
 }
 

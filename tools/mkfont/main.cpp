@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/mkfont/charset.h"
+#include "host/files/device_charset.h"
 #include "tools/mkfont/face.h"
 #include "tools/mkfont/sheet.h"
 #include "tools/mkfont/store.h"

@@ -1,6 +1,6 @@
 // msgdoc: writes the message table as a Markdown listing, one row per message
-// id and one column per language, with the LCD font's accent codes shown as
-// the letters they stand for.
+// id and one column per language, with the LCD font's codes shown as the
+// characters they stand for (the device character set's table).
 //
 //   msgdoc                 print the listing
 //   msgdoc FILE            write it to FILE
@@ -13,54 +13,9 @@
 #include <string>
 
 #include "firmware/editor/messages.h"
+#include "host/files/device_charset.h"
 
 namespace {
-
-// UTF-8 spelling of a font code above 127, or nullptr when it has no letter here.
-const char* letter_for(uint8_t code) {
-  switch (code) {
-    case 0x81:
-      return "á";
-    case 0x83:
-      return "à";
-    case 0x87:
-      return "ä";
-    case 0x89:
-      return "ã";
-    case 0x8C:
-      return "Â";
-    case 0x8D:
-      return "â";
-    case 0x96:
-      return "ç";
-    case 0xA0:
-      return "è";
-    case 0xA4:
-      return "é";
-    case 0xA8:
-      return "ê";
-    case 0xB0:
-      return "í";
-    case 0xBC:
-      return "ñ";
-    case 0xC4:
-      return "ó";
-    case 0xC9:
-      return "Ö";
-    case 0xCA:
-      return "ö";
-    case 0xE2:
-      return "ú";
-    case 0xE4:
-      return "ü";
-    case 0xF6:
-      return "º";
-    case 0xFD:
-      return "¿";
-    default:
-      return nullptr;
-  }
-}
 
 std::string cell(const char* text) {
   size_t n = std::strlen(text);
@@ -71,14 +26,7 @@ std::string cell(const char* text) {
   for (size_t i = 0; i < end; ++i) {
     uint8_t c = uint8_t(text[i]);
     if (c >= 0x80) {
-      const char* l = letter_for(c);
-      if (l) {
-        out += l;
-      } else {
-        char code[16];
-        std::snprintf(code, sizeof code, "⟨%02X⟩", c);
-        out += code;
-      }
+      out += device_code_shown(c);
     } else if (std::strchr("\\|*_`<>[]", char(c))) {
       out += '\\';
       out += char(c);
@@ -97,8 +45,8 @@ std::string listing() {
         "Every text the firmware shows on the LCD, by message id, in the six languages in the\n"
         "order of their language index. Accented letters are single LCD font codes in the\n"
         "firmware and are shown here as the letters they stand for. `␣` marks a trailing space,\n"
-        "which is part of the text; `\"` is the inch sign. `⟨A2⟩` is font code 0xA2, with which\n"
-        "the English table spells the name of Portuguese (the other tables use 0xA8, ê).\n\n"
+        "which is part of the text; `\"` is the inch sign. The English table spells the name of\n"
+        "Portuguese with font code 0xA2, ë (the other tables use 0xA8, ê).\n\n"
         "| id | English | Spanish | French | Portuguese | German | Dutch |\n"
         "|---:|---|---|---|---|---|---|\n";
   for (unsigned id = 0; id < MSG_COUNT; ++id) {

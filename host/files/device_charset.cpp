@@ -5,7 +5,11 @@
 // (a acute 0x81, c cedilla 0x96, e acute 0xA4 and so on); the rest of each
 // group is filled with that base letter's other accented forms. 245..255 are
 // the label symbols of the Func layer and the symbol picker.
-#include "tools/mkfont/charset.h"
+#include "host/files/device_charset.h"
+
+#include <array>
+
+#include "host/files/device_text.h"
 
 namespace {
 std::vector<CharEntry> build_charset() {
@@ -220,4 +224,22 @@ const std::vector<CharEntry>& charset() {
 const std::vector<SymbolEntry>& symbol_set() {
   static const std::vector<SymbolEntry> set = build_symbols();
   return set;
+}
+
+std::string device_code_shown(uint16_t code) {
+  static const std::array<std::string, 256> kShown = [] {
+    std::array<std::string, 256> shown;
+    for (const CharEntry& e : charset()) shown[e.code] = device_codes_to_utf8({uint16_t(e.shows)});
+    return shown;
+  }();
+  if (code < kShown.size() && !kShown[code].empty()) return kShown[code];
+  for (const SymbolEntry& s : symbol_set())
+    if (s.code == code) return "\u27e8" + std::string(s.name) + "\u27e9";
+  return "\ufffd";
+}
+
+std::string device_codes_shown(const std::vector<uint16_t>& codes) {
+  std::string out;
+  for (uint16_t c : codes) out += device_code_shown(c);
+  return out;
 }
