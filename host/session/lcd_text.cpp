@@ -332,21 +332,23 @@ std::vector<uint16_t> LcdTextReader::read_status_fields(const uint16_t* status, 
     inverse = inverse || r.inverse;
     append(line, to_codes(r.items, space_width_));
   };
-  bool icon = false;
+  const TypeIcon* type = nullptr;
   for (const TypeIcon& t : type_icons_)
-    if (std::equal(t.columns.begin(), t.columns.end(), status)) {
-      append(line, ascii(t.name));
-      icon = true;
-      break;
-    }
-  if (!icon) read_field(0, 36);
+    if (std::equal(t.columns.begin(), t.columns.end(), status)) type = &t;
+  const char* size = nullptr;
   static const char* const kSizes[7] = {"A", "6", "9", "14", "20", "28", "40"};
-  for (int size = 0; size <= 6; ++size)
-    if (std::equal(size_icons_[size].begin(), size_icons_[size].end(), status + 36)) {
-      append(line, ascii(kSizes[size]));
-      return line;
-    }
-  read_field(36, kStatusColumns);
+  for (int s = 0; s <= 6; ++s)
+    if (std::equal(size_icons_[s].begin(), size_icons_[s].end(), status + 36)) size = kSizes[s];
+  // Without a size icon the line is one text (a note such as "Erased" runs
+  // past column 36) and reads as one field.
+  if (type)
+    append(line, ascii(type->name));
+  else
+    read_field(0, size ? 36 : kStatusColumns);
+  if (size)
+    append(line, ascii(size));
+  else if (type)
+    read_field(36, kStatusColumns);
   return line;
 }
 

@@ -73,6 +73,7 @@ TEST(ScriptOutcome, TheDeviceShowsAndPrintsWhatTheUserMeant) {
        0, [](Session&, const ordered_json& s) {
          EXPECT_EQ(s["lamps"]["pt"], true);
          EXPECT_EQ(s["lamps"]["bold"], false);
+         EXPECT_EQ(s["lcd_text"][3], "Erased");  // a note across the status fields reads whole
        }},
       // The burn test gives the editor back without its sample.
       {"ALT+J A",
