@@ -165,8 +165,7 @@ uint8_t prn_rotated_render(LabelRecord* r) {
       for (uint8_t k = 0; k < n; ++k) x[k] = uint8_t(x[k] + o);
     for (uint8_t row = 0; row < height; ++row) {
       prn_column_clear();
-      for (uint8_t k = 0; k < n; ++k)
-        font_get_row_bits(size, bold, ln.cells[k], k, row, column + x[k] / 8, x[k] % 8);
+      for (uint8_t k = 0; k < n; ++k) font_get_row_bits(size, bold, ln.cells[k], k, row, column + x[k] / 8, x[k] % 8);
       output_rotated(column);
       ++produced;
     }

@@ -15,14 +15,14 @@
 #include "firmware/kernel/key_codes.h"
 #include "firmware/kernel/modes.h"
 #include "firmware/nvm/nvm.h"
-#include "firmware/print/engine.h"
-#include "firmware/screens/popup.h"
 #include "firmware/platform/adc.h"
 #include "firmware/platform/cartridge.h"
+#include "firmware/platform/flash.h"
 #include "firmware/platform/keys.h"
 #include "firmware/platform/lcd_mirror.h"
 #include "firmware/platform/power.h"
-#include "firmware/platform/flash.h"
+#include "firmware/print/engine.h"
+#include "firmware/screens/popup.h"
 
 namespace {
 constexpr uint8_t kCycle[6] = {4, 1, 2, 6, 11, 13};

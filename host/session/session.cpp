@@ -181,9 +181,8 @@ bool Session::settled() const {
   // keeps any other for good.
   uint8_t key = kbd_get_key();
   const bool only_print_or_delete = cut_waiting() || prn_endless_running();
-  bool key_done =
-      (key == 0 || (only_print_or_delete && key != KEY_PRINT && key != KEY_DELETE) || diag_keeps_key()) &&
-      key_input::queued() == 0;
+  bool key_done = (key == 0 || (only_print_or_delete && key != KEY_PRINT && key != KEY_DELETE) || diag_keeps_key()) &&
+                  key_input::queued() == 0;
   // Something due to be drawn (a popup opened by the print engine, a service
   // page counting ticks to its first frame) is drawn before the screen is read.
   const bool draw_due = ed_redraw_pending() || msg_popup_draw_pending() || diag_draw_pending();

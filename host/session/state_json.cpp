@@ -6,12 +6,12 @@
 #include "firmware/kernel/modes.h"
 #include "firmware/screens/pickers.h"
 #include "firmware/screens/popup.h"
-#include "host/seam/cartridge.h"
-#include "host/files/device_text.h"
 #include "host/files/device_charset.h"
-#include "host/session/lcd_text.h"
+#include "host/files/device_text.h"
+#include "host/seam/cartridge.h"
 #include "host/seam/mirror.h"
 #include "host/seam/tape.h"
+#include "host/session/lcd_text.h"
 
 using nlohmann::ordered_json;
 

@@ -260,11 +260,14 @@ TEST(ServiceErase, SaysErasedOnTheStatusLineAndTheNextStartHasFactorySettings) {
   const Case cases[] = {
       {"CART:3 TEXT:AB", "", 2, "Effac\xA4"},
       {"CART:3 MENU DOWN", "", 2, "Effac\xA4"},  // from a menu: back in the editor
-      {"CART:3 TEXT:AB", "LEFT", 2, "W.759"},     // the next key ends the note
-      {"CART:3 ALT+A", "", 2, "Effac\xA4"},       // from a service screen
+      {"CART:3 TEXT:AB", "LEFT", 2, "W.759"},    // the next key ends the note
+      {"CART:3 ALT+A", "", 2, "Effac\xA4"},      // from a service screen
       // Each language's note fits the status line.
-      {"CART:3", "", 0, "Erased"}, {"CART:3", "", 1, "Reset"},  {"CART:3", "", 3, "Zerado"},
-      {"CART:3", "", 4, "Reset"},  {"CART:3", "", 5, "Gewist"},
+      {"CART:3", "", 0, "Erased"},
+      {"CART:3", "", 1, "Reset"},
+      {"CART:3", "", 3, "Zerado"},
+      {"CART:3", "", 4, "Reset"},
+      {"CART:3", "", 5, "Gewist"},
   };
   for (const Case& c : cases) {
     fs::copy_file(KLX80_BUILT_IMAGE, image, fs::copy_options::overwrite_existing);

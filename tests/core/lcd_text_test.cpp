@@ -12,17 +12,17 @@
 
 #include "firmware/display/font.h"
 #include "firmware/display/lcd.h"
-#include "firmware/screens/popup.h"
 #include "firmware/editor/messages.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/modes.h"
 #include "firmware/nvm/nvm.h"
 #include "firmware/print/engine.h"
-#include "host/seam/keys.h"
+#include "firmware/screens/popup.h"
 #include "host/files/device_charset.h"
-#include "host/session/lcd_text.h"
+#include "host/seam/keys.h"
 #include "host/seam/mirror.h"
 #include "host/seam/spi_flash.h"
+#include "host/session/lcd_text.h"
 
 namespace fs = std::filesystem;
 
@@ -193,9 +193,15 @@ TEST(DeviceCharset, CodesReadAsTheCharactersTheyShow) {
   const struct {
     uint16_t code;
     const char* shown;
-  } cases[] = {{'A', "A"},           {0xC4, "\u00f3"},  {0xB0, "\u00ed"},          {0xA2, "\u00eb"},
-               {0xFF, "\u20ac"},     {542, "\u27e8printer\u27e9"}, {528, "\u27e8telephone\u27e9"},
-               {127, "\ufffd"},      {600, "\ufffd"}};
+  } cases[] = {{'A', "A"},
+               {0xC4, "\u00f3"},
+               {0xB0, "\u00ed"},
+               {0xA2, "\u00eb"},
+               {0xFF, "\u20ac"},
+               {542, "\u27e8printer\u27e9"},
+               {528, "\u27e8telephone\u27e9"},
+               {127, "\ufffd"},
+               {600, "\ufffd"}};
   for (const auto& c : cases) EXPECT_EQ(device_code_shown(c.code), c.shown) << c.code;
   EXPECT_EQ(device_codes_shown({'C', 0xC4, 'd'}), "C\u00f3d");
 }

@@ -9,10 +9,10 @@
 #include "firmware/editor/label.h"
 #include "firmware/editor/messages.h"
 #include "firmware/nvm/nvm.h"
+#include "host/files/device_charset.h"
 #include "host/seam/spi_flash.h"
 #include "tools/flash/commands.h"
 #include "tools/flash/image_file.h"
-#include "host/files/device_charset.h"
 
 namespace {
 // A firmware text (font codes) as the characters it shows.
