@@ -18,7 +18,6 @@
 #include "firmware/nvm/nvm.h"
 #include "firmware/print/engine.h"
 #include "firmware/screens/popup.h"
-#include "host/files/device_charset.h"
 #include "host/seam/keys.h"
 #include "host/seam/mirror.h"
 #include "host/seam/spi_flash.h"
@@ -187,21 +186,3 @@ TEST(ScreenTextImage, AnEmptyOrDamagedFontReadsDarkDotsAsUnknown) {
   EXPECT_EQ(t.unknown, 1);
 }
 
-// Device codes as the LCD shows them: ASCII itself, the accented letters and
-// label symbols from the character set, extended symbols by name.
-TEST(DeviceCharset, CodesReadAsTheCharactersTheyShow) {
-  const struct {
-    uint16_t code;
-    const char* shown;
-  } cases[] = {{'A', "A"},
-               {0xC4, "\u00f3"},
-               {0xB0, "\u00ed"},
-               {0xA2, "\u00eb"},
-               {0xFF, "\u20ac"},
-               {542, "\u27e8printer\u27e9"},
-               {528, "\u27e8telephone\u27e9"},
-               {127, "\ufffd"},
-               {600, "\ufffd"}};
-  for (const auto& c : cases) EXPECT_EQ(device_code_shown(c.code), c.shown) << c.code;
-  EXPECT_EQ(device_codes_shown({'C', 0xC4, 'd'}), "C\u00f3d");
-}
