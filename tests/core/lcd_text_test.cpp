@@ -12,16 +12,16 @@
 
 #include "firmware/display/font.h"
 #include "firmware/display/lcd.h"
+#include "firmware/screens/popup.h"
 #include "firmware/editor/messages.h"
 #include "firmware/kernel/kernel.h"
 #include "firmware/kernel/modes.h"
 #include "firmware/nvm/nvm.h"
 #include "firmware/print/engine.h"
-#include "firmware/screens/popup.h"
 #include "host/seam/keys.h"
+#include "host/session/lcd_text.h"
 #include "host/seam/mirror.h"
 #include "host/seam/spi_flash.h"
-#include "host/session/lcd_text.h"
 
 namespace fs = std::filesystem;
 
@@ -185,4 +185,3 @@ TEST(ScreenTextImage, AnEmptyOrDamagedFontReadsDarkDotsAsUnknown) {
   EXPECT_EQ(text(t.lines[0]), "?");
   EXPECT_EQ(t.unknown, 1);
 }
-
