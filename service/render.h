@@ -1,0 +1,23 @@
+// A worker's render: a fresh device opened on a copy of the template image
+// held in memory (the template itself is never run and no file is touched),
+// the job's settings and script run on it within its bounds, and the output
+// the client asked for made in memory.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "service/render_job.h"
+
+class LcdTextReader;
+
+struct RenderTemplate {
+  std::vector<uint8_t> image;  // the flash image as read at the service's start
+  // The screen's glyph tables, built at the first render and shared by every
+  // later one (the template's fonts never change).
+  std::shared_ptr<const LcdTextReader> screen;
+};
+
+// 200 with the output, 400 for a script the runner refuses, 422 for a run
+// that fails or passes its bounds (the runner's message naming the token).
+RenderAnswer render_run(const RenderJob& job, RenderTemplate& image);
