@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """The service answers what klx80-batch writes: for every golden key script
 that names no file, the tape PNG byte for byte (--tape-png), the JSON's state
-byte for byte (--state) and its labels as --labels lists them, and label=1 as
---labels draws it. Usage: parity_test.py SERVE BATCH IMAGE GOLDEN_SCRIPTS"""
+byte for byte (--state) and its labels as --labels lists them, the LCD
+(--lcd-png), and label=1 as --labels draws it. Usage: parity_test.py SERVE BATCH IMAGE GOLDEN_SCRIPTS"""
 import concurrent.futures
 import json
 import os
@@ -22,19 +22,22 @@ def batch_run(script, work):
     image = os.path.join(work, "image.hex")
     shutil.copyfile(IMAGE, image)
     run = subprocess.run([BATCH, "--flash", image, "--script", script, "--tape-png", os.path.join(work, "tape.png"),
+                          "--lcd-png", os.path.join(work, "lcd.png"),
                           "--labels", os.path.join(work, "labels"), "--state"],
                          capture_output=True, timeout=120)
     if run.returncode != 0:
         return None
     with open(os.path.join(work, "tape.png"), "rb") as f:
         png = f.read()
+    with open(os.path.join(work, "lcd.png"), "rb") as f:
+        lcd = f.read()
     with open(os.path.join(work, "labels", "labels.json")) as f:
         labels = json.load(f)
     first = None
     if labels:
         with open(os.path.join(work, "labels", "label-0001.png"), "rb") as f:
             first = f.read()
-    return png, run.stdout, labels, first
+    return png, lcd, run.stdout, labels, first
 
 
 def compare(s, case, work):
@@ -46,11 +49,14 @@ def compare(s, case, work):
     batch = batch_run(script_path, os.path.join(work, case))
     if batch is None:
         return case, "klx80-batch failed"
-    png, state, labels, first = batch
+    png, lcd, state, labels, first = batch
     problems = []
     status, _, body = s.render(script)
     if status != 200 or body != png:
         problems.append("tape PNG differs (%d)" % status)
+    status, _, body = s.render(script, "image/png", "?what=lcd")
+    if status != 200 or body != lcd:
+        problems.append("LCD PNG differs (%d)" % status)
     status, _, body = s.render(script, "application/json")
     head = state.rstrip(b"\n")[:-1] + b',"labels":'
     if status != 200 or not body.startswith(head):
