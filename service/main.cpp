@@ -168,6 +168,9 @@ int main(int argc, char** argv) {
   server.set_write_timeout(seconds, micros);
   server.set_keep_alive_timeout(std::max<time_t>(1, seconds));
   server.set_payload_max_length(o.max_body);
+  // An answer is written as headers and body: without this, Nagle's
+  // algorithm holds the body for the client's delayed acknowledgement (40 ms).
+  server.set_tcp_nodelay(true);
   http_api_install(server, pool, metrics, o.max_body);
 
   int port = o.port;

@@ -200,39 +200,41 @@ RenderAnswer WorkerPool::render(RenderJob job) {
   return answer;
 }
 
-// The job to the worker and its answer back; a worker found dead before it
-// took the job is replaced and the job given to the new one.
+// The job to the worker and its answer back. A worker that ends without an
+// answer (killed from outside just as the job came, or by the job itself) is
+// replaced and the job, a pure function of its request, given once more to
+// the new one; a second end is the job's and answers 500.
 RenderAnswer WorkerPool::exchange(Worker& w, const RenderJob& job) {
   const std::string settings = render_job_settings(job);
-  bool sent = frame_write(w.fd, settings) && frame_write(w.fd, job.script);
-  if (!sent) {
-    replace(w);
-    sent = w.fd >= 0 && frame_write(w.fd, settings) && frame_write(w.fd, job.script);
-    if (!sent) return render_error(503, "no worker could take the render");
+  for (int attempt = 0;; ++attempt) {
+    if (w.fd < 0) replace(w);
+    if (w.fd < 0) return render_error(503, "no worker could take the render");
+    std::string head, body;
+    FrameRead r = frame_write(w.fd, settings) && frame_write(w.fd, job.script) ? FrameRead::Ok : FrameRead::Closed;
+    if (r == FrameRead::Ok) r = frame_read(w.fd, head, job.deadline_ms + kGraceMs, kAnswerLimit);
+    if (r == FrameRead::Ok) r = frame_read(w.fd, body, job.deadline_ms + kGraceMs, kAnswerLimit);
+    if (r == FrameRead::TimedOut) {
+      std::fprintf(stderr, "klx80-serve: worker %d passed the render's time bound; replacing it\n", int(w.pid));
+      replace(w);
+      return render_error(422, "the script runs past the render's time bound of " +
+                                   std::to_string(options_.render_ms) + " ms");
+    }
+    if (r != FrameRead::Ok) {
+      const pid_t pid = w.pid;
+      const int status = retire(w);
+      replace(w);
+      std::fprintf(stderr, "klx80-serve: worker %d %s during a render\n", int(pid), ended_how(status).c_str());
+      // A device switched off by its script ends its worker with status 3.
+      if (status >= 0 && WIFEXITED(status) && WEXITSTATUS(status) == 3)
+        return render_error(422, "the script switched the device off");
+      if (attempt == 0) continue;
+      return render_error(500, "the render's worker " + ended_how(status));
+    }
+    const nlohmann::json h = nlohmann::json::parse(head, nullptr, false);
+    if (!h.is_object() || !h.contains("status") || !h.contains("type")) {
+      replace(w);
+      return render_error(500, "the worker's answer could not be read");
+    }
+    return {h["status"].get<int>(), h["type"].get<std::string>(), std::move(body)};
   }
-  std::string head, body;
-  FrameRead r = frame_read(w.fd, head, job.deadline_ms + kGraceMs, kAnswerLimit);
-  if (r == FrameRead::Ok) r = frame_read(w.fd, body, job.deadline_ms + kGraceMs, kAnswerLimit);
-  if (r == FrameRead::TimedOut) {
-    std::fprintf(stderr, "klx80-serve: worker %d passed the render's time bound; replacing it\n", int(w.pid));
-    replace(w);
-    return render_error(422, "the script runs past the render's time bound of " +
-                                 std::to_string(options_.render_ms) + " ms");
-  }
-  if (r != FrameRead::Ok) {
-    const pid_t pid = w.pid;
-    const int status = retire(w);
-    replace(w);
-    std::fprintf(stderr, "klx80-serve: worker %d %s during a render\n", int(pid), ended_how(status).c_str());
-    // A device switched off by its script ends its worker with status 3.
-    if (status >= 0 && WIFEXITED(status) && WEXITSTATUS(status) == 3)
-      return render_error(422, "the script switched the device off");
-    return render_error(500, "the render's worker " + ended_how(status));
-  }
-  const nlohmann::json h = nlohmann::json::parse(head, nullptr, false);
-  if (!h.is_object() || !h.contains("status") || !h.contains("type")) {
-    replace(w);
-    return render_error(500, "the worker's answer could not be read");
-  }
-  return {h["status"].get<int>(), h["type"].get<std::string>(), std::move(body)};
 }

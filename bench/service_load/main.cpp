@@ -84,6 +84,7 @@ struct ServiceRender {
   std::unique_ptr<httplib::Client> begin(int) const {
     auto c = std::make_unique<httplib::Client>("127.0.0.1", o.port);
     c->set_keep_alive(true);
+    c->set_tcp_nodelay(true);
     c->set_read_timeout(30, 0);
     return c;
   }
@@ -125,6 +126,7 @@ Phase open_loop(double rate, const Options& o) {
     pool.emplace_back([&] {
       httplib::Client c("127.0.0.1", o.port);
       c.set_keep_alive(true);
+      c.set_tcp_nodelay(true);
       c.set_read_timeout(30, 0);
       for (size_t i; (i = next.fetch_add(1)) < count;) {
         const auto due = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
