@@ -13,9 +13,14 @@ constexpr double kTapeMm = TAPE_DOTS / TAPE_DOTS_PER_MM;  // 16 mm: the head's 1
 constexpr double kStripMm = TAPE_PDF_CAPTION_MM + kTapeMm + TAPE_PDF_RULER_MM;
 constexpr double kPointsPerMm = 72.0 / 25.4;
 constexpr double kCaptionFontMm = 2.6, kRulerFontMm = 2.2;
-// Helvetica's digits are all 556/1000 of an em wide: the ruler's numbers are
-// measured without a font file.
-constexpr double kHelveticaDigit = 0.556;
+// Helvetica's advance widths (thousandths of an em) of ' ' .. '~': captions
+// and ruler numbers are measured without a font file.
+constexpr uint16_t kHelvetica[95] = {
+    278, 278, 355, 556, 556, 889, 667, 191, 333, 333, 389, 584, 278, 333, 278, 278, 556, 556, 556, 556,
+    556, 556, 556, 556, 556, 556, 278, 278, 584, 584, 584, 556, 1015, 667, 667, 722, 722, 667, 611, 778,
+    722, 278, 500, 667, 556, 833, 722, 778, 667, 778, 722, 667, 611, 722, 667, 944, 667, 667, 611, 278,
+    278, 278, 469, 556, 333, 556, 556, 500, 556, 556, 278, 556, 556, 222, 222, 500, 222, 833, 556, 556,
+    556, 556, 333, 500, 278, 556, 500, 722, 500, 500, 500, 334, 260, 334, 584};
 
 std::string num(double v) {
   char s[32];
@@ -45,6 +50,18 @@ std::string pdf_text(const std::string& utf8) {
     out += char(code);
   }
   return out + ")";
+}
+
+// The width in millimetres of UTF-8 text in Helvetica at size millimetres.
+double text_width(const std::string& utf8, double size) {
+  const std::string codes = pdf_text(utf8);
+  double width = 0;
+  for (size_t i = 1; i + 1 < codes.size(); ++i) {
+    if (codes[i] == '\\') ++i;  // the escape itself has no width
+    const auto c = uint8_t(codes[i]);
+    width += c >= 32 && c < 127 ? kHelvetica[c - 32] : c == 0x85 ? 1000 : c == 0xB7 ? 278 : 556;
+  }
+  return width / 1000.0 * size;
 }
 
 std::string deflate(const std::string& data) {
@@ -115,7 +132,7 @@ void paint_ruler(Painter& p, double x0, double top, double first_mm, double leng
     if (mm % 10 != 0 || x + 0.4 < free_from) continue;
     const std::string number = std::to_string(mm);
     p.text(x + 0.4, top + 1.5 + kRulerFontMm * 0.8, kRulerFontMm, number);
-    free_from = x + 0.4 + double(number.size()) * kHelveticaDigit * kRulerFontMm + 1.0;
+    free_from = x + 0.4 + text_width(number, kRulerFontMm) + 1.0;
   }
 }
 
@@ -142,11 +159,24 @@ void paint_strip(Painter& p, const std::vector<TapeLabel>& labels, size_t first,
       // The last label's caption may run on past its end: nothing follows it.
       const double right = end >= std::min(total, first + count) ? TAPE_PDF_PAGE_WIDTH_MM - TAPE_PDF_MARGIN_MM
                                                                  : x1 - 0.5;
+      // The whole facts where they fit; else fewer facts, each whole.
       const std::string lead = at >= first ? "" : "\u2026 ";
+      char length[32];
+      std::snprintf(length, sizeof length, "%.1f mm", label.length_mm());
+      const std::string number = label.number ? std::to_string(label.number) : "";
+      const std::string shorter[] = {tape_label_caption(label),
+                                     (label.number ? "Label " + number + " \u00b7 " : "") + length,
+                                     number.empty() ? length : number + " \u00b7 " + length, number};
+      std::string caption = lead + shorter[3];
+      for (const std::string& t : shorter)
+        if (text_width(lead + t, kCaptionFontMm) <= right - x0 - 1.0) {
+          caption = lead + t;
+          break;
+        }
       p.ops += "q " + num(x0) + " " + num(p.y(top + TAPE_PDF_CAPTION_MM)) + " " + num(std::max(0.0, right - x0)) +
                " " + num(TAPE_PDF_CAPTION_MM) + " re W n 0.157 g\n";
       p.text(x0 + 0.5, top + TAPE_PDF_CAPTION_MM / 2 + kCaptionFontMm * 0.36, kCaptionFontMm,
-             lead + tape_label_caption(label));
+             caption);
       p.ops += "Q\n";
     }
     // The cut after the label, through the caption and the tape.
