@@ -108,21 +108,26 @@ RenderAnswer run(const RenderJob& job, Session& device) {
 }
 }  // namespace
 
-RenderAnswer render_run(const RenderJob& job, RenderTemplate& image) {
-  SessionOptions options("");
-  options.image_bytes = image.image;  // a fresh copy: the template is never run
-  options.durability = FlashDurability::Never;
-  options.check_image = false;  // checked once, at the service's start
-  options.keep_labels = true;
-  options.warn_at_open = false;
+RenderTemplate render_template(std::vector<uint8_t> image) {
+  RenderTemplate t;
+  t.options.image_path = "";
+  t.options.image_bytes = std::move(image);
+  t.options.durability = FlashDurability::Never;
+  t.options.check_image = false;  // checked once, at the service's start
+  t.options.keep_labels = true;
+  t.options.warn_at_open = false;
+  return t;
+}
+
+void render_run(const RenderJob& job, RenderTemplate& image, const std::function<void(const RenderAnswer&)>& deliver) {
   std::string error;
-  std::unique_ptr<Session> device = Session::open(options, error);
-  if (!device) return render_error(500, "the device could not start: " + error);
+  // The session copies the template into its flash: the template is never run.
+  std::unique_ptr<Session> device = Session::open(image.options, error);
+  if (!device) return deliver(render_error(500, "the device could not start: " + error));
   if (image.screen)
     device->use_screen_reader(image.screen);
   else
     image.screen = device->screen_reader();
-  RenderAnswer answer = run(job, *device);
+  deliver(run(job, *device));
   device->close();
-  return answer;
 }

@@ -44,11 +44,12 @@ int worker_main() {
   // A worker ends with its acceptor, however that ends.
   prctl(PR_SET_PDEATHSIG, SIGKILL);
   if (getppid() == 1) return 1;
-  RenderTemplate image;
-  if (!read_template(image.image)) {
+  std::vector<uint8_t> bytes;
+  if (!read_template(bytes)) {
     std::fprintf(stderr, "klx80-serve worker: cannot read the template image\n");
     return 1;
   }
+  RenderTemplate image = render_template(std::move(bytes));
   static WorkerUi ui;
   host_ui_install(&ui);
   for (;;) {
@@ -56,10 +57,15 @@ int worker_main() {
     std::string settings;
     if (frame_read(WORKER_SOCKET_FD, settings, -1, WORKER_MESSAGE_LIMIT) != FrameRead::Ok) return 0;
     if (frame_read(WORKER_SOCKET_FD, job.script, -1, WORKER_MESSAGE_LIMIT) != FrameRead::Ok) return 0;
-    const RenderAnswer answer = render_job_read_settings(settings, job)
-                                    ? render_run(job, image)
-                                    : render_error(500, "the worker could not read the job");
-    const std::string head = nlohmann::json{{"status", answer.status}, {"type", answer.type}}.dump();
-    if (!frame_write(WORKER_SOCKET_FD, head) || !frame_write(WORKER_SOCKET_FD, answer.body)) return 0;
+    bool delivered = true;
+    auto deliver = [&](const RenderAnswer& answer) {
+      const std::string head = nlohmann::json{{"status", answer.status}, {"type", answer.type}}.dump();
+      delivered = frame_write(WORKER_SOCKET_FD, head) && frame_write(WORKER_SOCKET_FD, answer.body);
+    };
+    if (render_job_read_settings(settings, job))
+      render_run(job, image, deliver);
+    else
+      deliver(render_error(500, "the worker could not read the job"));
+    if (!delivered) return 0;
   }
 }
