@@ -45,7 +45,7 @@ void render(const httplib::Request& req, httplib::Response& res, WorkerPool& poo
   job.script = req.body;
   const RenderAnswer a = pool.render(std::move(job));
   answer(res, a);
-  if (a.status == 429) res.set_header("Retry-After", "1");
+  if (a.status == 429 || a.status == 503) res.set_header("Retry-After", "1");
   metrics.observe_render(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
 }
 }  // namespace
