@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The folders' layering, checked on the includes: the front ends (the
-# desktop windows, the batch runner, the web and Python editions) reach the
-# device only through the session; host/files sits above the seam
+# desktop windows, the batch runner, the render service, the web and Python
+# editions) reach the device only through the session; host/files sits above the seam
 # implementations and below the session; nothing includes upwards. Tools
 # that read the stored label record may include its header.
 set -uo pipefail
@@ -19,6 +19,7 @@ rules=(
   'widgets:"\(firmware\|host\)/'
   'python:"firmware/'
   'web:"firmware/'
+  'service:"\(firmware\|host/qt\)/'
 )
 for rule in "${rules[@]}"; do
   folder=${rule%%:*} pattern=${rule#*:}
