@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/animation_file.h"
+#include "anim/animation_file.h"
 #include "batch/golden.h"
 #include "batch/label_files.h"
 #include "batch/suite.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/animation_file.h"
+#include "anim/animation_file.h"
 #include "batch/batch_run.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <exception>
 
-#include "batch/animation_file.h"
+#include "anim/animation_file.h"
 #include "host/files/image_lock.h"
 #include "host/qt/image_rescue.h"
 #include "host/qt/qt_host_ui.h"

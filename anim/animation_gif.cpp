@@ -13,7 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "batch/animation_file.h"
+#include "anim/animation_file.h"
 #include "host/files/output_file.h"
 
 namespace {

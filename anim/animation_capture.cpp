@@ -1,9 +1,9 @@
-#include "batch/animation_capture.h"
+#include "anim/animation_capture.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "batch/animation_file.h"
+#include "anim/animation_file.h"
 #include "host/files/device_text.h"
 #include "host/session/lcd_text.h"
 #include "host/session/script.h"
