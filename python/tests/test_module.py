@@ -98,12 +98,17 @@ def test_an_image_that_is_none_is_refused(image, message):
 def test_damaged_fonts_warn(image_bytes):
     damaged = bytearray(image_bytes)
     damaged[100] ^= 0xFF
-    with pytest.warns(klx80.DeviceWarning, match="check sum"):
+    with pytest.warns(klx80.DeviceWarning, match="check sum") as told:
         klx80.Device(image=damaged).close()
+    # The message as the device says it, pointing at the line that opened it.
+    assert not str(told[0].message).startswith("Error:")
+    assert told[0].filename == __file__
 
 
 def test_stub_names_what_the_module_has():
-    stub = ast.parse((pathlib.Path(klx80.__file__).parent / "klx80.pyi").read_text())
+    package = pathlib.Path(klx80.__file__).parent
+    assert (package / "py.typed").is_file() and klx80.__version__
+    stub = ast.parse((package / "_native.pyi").read_text())
     for node in stub.body:
         if isinstance(node, ast.ClassDef):
             stubbed = {f.name for f in node.body if isinstance(f, ast.FunctionDef) and not f.name.startswith("__")}
@@ -111,3 +116,37 @@ def test_stub_names_what_the_module_has():
             assert stubbed == real, node.name
     classes = {n.name for n in stub.body if isinstance(n, ast.ClassDef)}
     assert classes == {n for n in dir(klx80) if isinstance(getattr(klx80, n), type)}
+
+
+def test_opens_settled_and_reads_back_what_it_was_given(image_bytes):
+    with klx80.Device(image=image_bytes) as d:
+        assert d.settled and d.state()["mode"] != 28  # past the start-up screen
+        d.battery = 6.8
+        assert d.battery == 6.8
+        d.keys("TEXT:AB FUNC PRINT 3 ENTER")
+        printed = []
+        d.on_label = printed.append
+        d.keys("PRINT")
+        assert [(l.copy, l.tape) for l in d.labels] == [(1, 1), (2, 2), (3, 3)]
+        assert [l.number for l in printed] == [1, 2, 3]
+        d.keys("MENU")
+        assert d.wait_for_text("Symbols", ticks=10)[0] == "Symbols"
+        with pytest.raises(klx80.DeviceError, match="'NEVER' did not show within 5 ticks; the screen reads 'Symbols'"):
+            d.wait_for_text("NEVER", ticks=5)
+
+
+@pytest.mark.parametrize("kwargs, message", [
+    ({"clock": "realtime", "speed": 0}, "speed must be 1 or more"),
+    ({"clock": "sometimes"}, 'clock must be "virtual" or "realtime"'),
+])
+def test_bad_clocks_are_refused(kwargs, message, image_bytes):
+    with pytest.raises(ValueError, match=message):
+        klx80.Device(image=image_bytes, **kwargs)
+
+
+def test_realtime_clock_runs_and_prints(image_bytes):
+    with klx80.Device(image=image_bytes, clock="realtime", speed=64) as d:
+        d.keys("TEXT:A PRINT")
+        assert d.ticks > 0 and len(d.labels) == 1
+        d.keys("TEXT:B")  # keys still work after a print
+
