@@ -71,6 +71,7 @@ def klx80_device(klx80_image: pathlib.Path, request: pytest.FixtureRequest) -> I
     with klx80.Device(image=klx80_image) as device:
         request.node.stash[_DEVICE_KEY] = device
         yield device
+    del request.node.stash[_DEVICE_KEY]  # the report has been made; the device goes
 
 
 def _golden_bytes(data: Any) -> bytes:
@@ -143,4 +144,5 @@ def pytest_runtest_makereport(item: pytest.Item, call: pytest.CallInfo[None]) ->
         report.sections.append(("klx80 pictures", f"could not be saved: {e}"))
         return
     report.sections.append(("klx80 pictures", "\n".join(f"{name}: {path}" for name, path in saved)))
-    report.user_properties.extend((name, str(path)) for name, path in saved)
+    # On the item too: the JUnit file takes the properties of the teardown's report.
+    item.user_properties.extend((name, str(path)) for name, path in saved)

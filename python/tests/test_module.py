@@ -1,11 +1,13 @@
 """The klx80 module against the batch runner: the same state and pictures,
 the runner's messages as exceptions, one device at a time, images as bytes."""
 import ast
+import importlib.util
 import json
 import os
 import pathlib
 import shutil
 import subprocess
+import sys
 
 import pytest
 
@@ -123,10 +125,9 @@ def test_opens_settled_and_reads_back_what_it_was_given(image_bytes):
         assert d.settled and d.state()["mode"] != 28  # past the start-up screen
         d.battery = 6.8
         assert d.battery == 6.8
-        d.keys("TEXT:AB FUNC PRINT 3 ENTER")
         printed = []
         d.on_label = printed.append
-        d.keys("PRINT")
+        d.keys("TEXT:AB FUNC PRINT 3 ENTER PRINT PRINT")  # three copies, Print after each pause
         assert [(l.copy, l.tape) for l in d.labels] == [(1, 1), (2, 2), (3, 3)]
         assert [l.number for l in printed] == [1, 2, 3]
         d.keys("MENU")
@@ -150,3 +151,18 @@ def test_realtime_clock_runs_and_prints(image_bytes):
         assert d.ticks > 0 and len(d.labels) == 1
         d.keys("TEXT:B")  # keys still work after a print
 
+
+
+@pytest.mark.skipif(importlib.util.find_spec("mypy") is None, reason="mypy is not installed (python3-mypy)")
+@pytest.mark.parametrize("code, verdict", [
+    ("with klx80.Device(image=b'') as d:\n    n: int = d.labels[0].tape\n", "Success"),
+    ("with klx80.Device(image=b'') as d:\n    d.keys(5)\n", 'incompatible type "int"'),
+])
+def test_mypy_finds_the_types_without_settings(code, verdict, tmp_path):
+    # Found through the package's py.typed on the import path: no MYPYPATH.
+    (tmp_path / "rig.py").write_text("import klx80\n" + code)
+    env = {k: v for k, v in os.environ.items() if k != "MYPYPATH"}
+    env["PYTHONPATH"] = str(pathlib.Path(klx80.__file__).parent.parent)
+    run = subprocess.run([sys.executable, "-m", "mypy", "--no-incremental", "--strict", str(tmp_path / "rig.py")],
+                         capture_output=True, text=True, env=env, cwd=tmp_path)
+    assert verdict in run.stdout, run.stdout

@@ -1,11 +1,14 @@
 """The pytest plugin as a user meets it: a test file run by pytest in a
 process of its own, with only the plugin's fixtures."""
 import os
+import pathlib
 import subprocess
 import sys
 import textwrap
 
 import pytest
+
+import klx80
 
 TESTS = textwrap.dedent('''
     def test_typed_label_shows(klx80_device):
@@ -28,7 +31,9 @@ TESTS = textwrap.dedent('''
 
 
 def run_pytest(folder, *args):
-    env = dict(os.environ, PYTHONDONTWRITEBYTECODE="1")
+    package = pathlib.Path(klx80.__file__).parent.parent  # the build's (or installed) package, wherever pytest runs
+    env = dict(os.environ, PYTHONDONTWRITEBYTECODE="1", PYTHONPATH=str(package))
+    env.pop("KLX80_IMAGE", None)  # the image built with the package
     return subprocess.run([sys.executable, "-m", "pytest", "-p", "klx80.pytest_plugin", "-p", "no:cacheprovider",
                            "-q", *args, str(folder)], capture_output=True, text=True, env=env, cwd=folder)
 
@@ -41,9 +46,10 @@ def suite(tmp_path):
 
 def test_fixtures_goldens_and_pictures_of_a_failure(suite):
     first = run_pytest(suite, "--klx80-rebaseline", "--junitxml", "first.xml")
-    assert (suite / "golden" / "gold.png").is_file() and (suite / "golden" / "state.json").is_file()
+    assert (suite / "golden" / "gold.png").is_file(), first.stdout + first.stderr
+    assert (suite / "golden" / "state.json").is_file()
     # The failing test names its pictures in its report and in the JUnit file.
-    assert "3 passed, 1 failed" in first.stdout, first.stdout + first.stderr
+    assert "1 failed, 3 passed" in first.stdout, first.stdout + first.stderr
     assert "klx80 pictures" in first.stdout and "klx80_lcd: " in first.stdout
     lcd = first.stdout.split("klx80_lcd: ")[1].split()[0]
     assert open(lcd, "rb").read(4) == b"\x89PNG"
