@@ -4,7 +4,7 @@
 # timeout, and what a failing case says (state fields, both tape pictures,
 # an output name that is none, a golden not yet made). Then the runner's
 # common options: --version, --name=value, "-" as standard output, an
-# option given twice.
+# option given twice, and a quiet device picture.
 # usage: suite_ci_test.sh KLX80_BATCH TEMPLATE_IMAGE GOLDEN_SCRIPTS_DIR
 set -uo pipefail
 batch=$1 image=$2 goldens=$(cd "$3" && pwd)
@@ -72,4 +72,9 @@ cp "$image" "$work/run.hex"
 [ $? = 2 ] && grep -q "^klx80-batch: --suite is given twice" "$work/err" || fail "--suite twice: $(cat "$work/err")"
 "$batch" --lcd-png - --state --keys A >/dev/null 2>"$work/err"
 [ $? = 2 ] && grep -q "only one output may go to standard output" "$work/err" || fail "two outputs to stdout"
+# The device picture (when klx80-shot is built) says nothing when all went well.
+cp "$image" "$work/run.hex"
+if env -u XDG_RUNTIME_DIR "$batch" --flash "$work/run.hex" --keys A --device-png "$work/d.png" 2>"$work/err"; then
+  [ ! -s "$work/err" ] || fail "--device-png said: $(cat "$work/err")"
+fi
 echo "suite in CI ok"
