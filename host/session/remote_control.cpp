@@ -94,6 +94,7 @@ void RemoteControl::take_line(const std::string& raw) {
     if (t.kind == ScriptToken::Snap) return refuse(t.source + ": SNAP is not taken over the link");
     add_steps(t, steps);
   }
+  if (tokens.empty()) return;  // a comment: nothing to do, nothing to say
   if (queue_.size() + steps.size() + 1 > kMaxQueued) return reply_(busy);
   for (const ScriptToken& t : steps) queue_.push_back(Step{Step::Input, t, {}});
   queue_.push_back(Step{Step::Done, {}, {}});
