@@ -52,6 +52,24 @@ convert a.gif -coalesce -delete 0--2 -crop 264x128+0+0 +repage last.png
 expect "last frame = --lcd-png (differing pixels)" "$(compare -metric AE last.png lcd.png null: 2>&1)" 0
 expect "a second run gives the same file" "$(run again --animation b.gif; cmp -s a.gif b.gif && echo same)" same
 
+# Captions in any language, in a real font: each caption's band differs from
+# the one of what a wrong character table made of it; a caption longer than
+# the band's two lines is said.
+band() {
+  fresh
+  printf '# caption: %s\nTEXT:A\n' "$1" >cap.txt
+  "$batch" --flash image.hex --script cap.txt --animation cap.gif 2>cap-err.txt &&
+    convert cap.gif -coalesce -delete 0--2 -crop 264x42+0+128 +repage "$2"
+}
+for pair in "Código|CŻdigo" "Grüße aus Köln|Gr¡Ùe aus Kºln" "5 €|5 ?"; do
+  band "${pair%%|*}" right.png && band "${pair#*|}" wrong.png
+  [ "$(compare -metric AE right.png wrong.png null: 2>&1)" != 0 ] && ok "caption '${pair%%|*}' drawn as itself" ||
+    bad "caption '${pair%%|*}' drawn as '${pair#*|}'"
+done
+band "$(printf 'word %.0s' $(seq 40))" long.png
+grep -q "needs more than the two lines under the LCD" cap-err.txt && ok "a long caption is said" ||
+  bad "a long caption is not said: $(cat cap-err.txt)"
+
 # WebM and MP4 of the same run: the same frames over the same time.
 gif_frames=$frames gif_seconds=$seconds
 for f in webm mp4; do

@@ -4,29 +4,54 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "batch/animation_file.h"
+#include "anim/animation_file.h"
+#include "anim/caption_text.h"
 #include "batch/golden.h"
 #include "batch/label_files.h"
+#include "batch/serial_remote.h"
 #include "batch/suite.h"
 #include "host/files/image_lock.h"
 #include "host/seam/flash_image.h"
 #include "host/session/session.h"
 #include "host/files/input_file.h"
 #include "host/files/output_file.h"
+#include "host/files/png.h"
+#include "host/files/tape_view.h"
 #include "host/session/script.h"
 
 namespace {
 // A key script is typed text: a few megabytes are far more than any run types.
 constexpr uint64_t kScriptLimit = 16u << 20;
-const char kUsage[] =
-    "usage: klx80-batch [--flash PATH] [--keys \"TOKENS\"]... [--script FILE] [--lcd-png FILE]\n"
-    "                   [--tape-png FILE] [--tape-pbm FILE] [--device-png FILE] [--labels DIR] [--state]\n"
-    "                   [--animation FILE.gif|.webm|.mp4 [--animation-device]] [--language N]\n"
-    "       klx80-batch [--flash PATH] --suite DIR [--rebaseline] [--jobs N] [--work DIR]\n";
+// The program's own name in its usage and messages: klx80-batch, or
+// klx80-shot and klx80-animate, the same run with more linked in.
+std::string tool = "klx80-batch";
+
+std::string usage() {
+  const std::string pad(tool.size(), ' ');
+  std::string text =
+      "usage: " + tool + " [--flash PATH] [--keys \"TOKENS\"]... [--script FILE]... [--lcd-png FILE]\n" +
+      "       " + pad + " [--tape-png FILE] [--tape-pbm FILE] [--device-png FILE] [--labels DIR] [--state]\n" +
+      "       " + pad + " [--animation FILE.gif|.webm|.mp4 [--animation-device]] [--language N]\n" +
+      "       " + tool + " [--flash PATH] --suite DIR [--rebaseline] [--jobs N] [--work DIR] [--junit FILE]\n" +
+      "       " + pad + " [--shard K/N] [--filter GLOB]... [--list] [--timeout SECONDS]\n" +
+      "       " + tool + " [--flash PATH] --serial PORT --remote\n";
+  if (tool == "klx80-shot") text += "       klx80-shot --web-art DIR     the web edition's device pictures and layout.json\n";
+  text +=
+      "Options take their value as the next argument or after '=' (--keys=TEXT:HI).\n"
+      "\"-\" as the file of one of --lcd-png, --tape-png, --tape-pbm writes it to standard output.\n"
+      "--serial PORT --remote: key-script lines from a serial port (or pseudo-terminal), each\n"
+      "  answered OK or ERR <reason>; STATE? answered with the --state JSON. Ends at the port's hang-up.\n"
+      "Exit status: 0 success, 1 the run failed (a script error, a failed case, an output not\n"
+      "written, a missing or damaged image), 2 bad arguments, 3 the image is in use by another program.\n"
+      "--version shows the version.\n";
+  return text;
+}
 
 struct Options {
   std::string flash = "fontData.hex";
@@ -38,6 +63,9 @@ struct Options {
   std::string suite, work = "suite-results";
   bool rebaseline = false, suite_only_option = false;
   int jobs = 1;
+  SuiteOptions suite_run;  // --junit, --shard, --filter, --list, --timeout
+  std::string serial;      // --serial PORT
+  bool remote = false;
 };
 
 // An output that names an input (the image, a script) would destroy it: the
@@ -59,24 +87,66 @@ std::string output_over_input(const Options& o, const std::vector<ScriptToken>& 
 }
 
 int bad_arguments(const std::string& message) {
-  std::fprintf(stderr, "klx80-batch: %s\n%s", message.c_str(), kUsage);
+  std::fprintf(stderr, "%s: %s\n%s", tool.c_str(), message.c_str(), usage().c_str());
   return 2;
+}
+
+// A message of the run, prefixed with the program's name.
+void say(const std::string& message) { std::fprintf(stderr, "%s: %s\n", tool.c_str(), message.c_str()); }
+
+// Writes an output file, or standard output for "-".
+bool write_output(const std::string& path, const std::string& bytes) {
+  if (path != "-") return output_file_write_bytes(path, bytes.data(), bytes.size());
+  return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && std::fflush(stdout) == 0;
+}
+
+// The one picture of a run written as an output: "" when the device has none.
+std::string lcd_png_of(const Session& device) {
+  return png_encode_rgb(MIRROR_WIDTH, MIRROR_HEIGHT, device.lcd_rgb().data());
+}
+std::string tape_png_of(const Session& device) {
+  int width = 0;
+  const std::vector<uint8_t> rgb = device.tape_rgb(width);
+  return png_encode_rgb(width, TAPE_PAINT_HEIGHT, rgb.data());
 }
 
 }  // namespace
 
 int batch_main(int argc, char** argv, DevicePictureWriter write_device_png, DeviceFramePainter paint_device_frame) {
+  tool = std::filesystem::path(argv[0]).filename().string();
+  if (tool != "klx80-shot" && tool != "klx80-animate") tool = "klx80-batch";
   Options o;
+  std::set<std::string> given;  // options that take one value, once
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
+    // --name=value is the same as --name value.
+    std::optional<std::string> inline_value;
+    if (const size_t eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+      inline_value = arg.substr(eq + 1);
+      arg.resize(eq);
+    }
     auto value = [&](std::string& out) {
+      if (inline_value) {
+        if (inline_value->empty()) return false;
+        out = *inline_value;
+        inline_value.reset();
+        return true;
+      }
       if (i + 1 >= argc || std::string(argv[i + 1]).empty()) return false;
       out = argv[++i];
       return true;
     };
+    static const std::set<std::string> once = {"--flash", "--lcd-png", "--tape-png", "--tape-pbm", "--device-png",
+                                               "--animation", "--language", "--labels", "--suite", "--work",
+                                               "--jobs", "--junit", "--shard", "--timeout", "--serial"};
+    if (once.count(arg) && !given.insert(arg).second)
+      return bad_arguments(arg + " is given twice; give it once");
     std::string v;
     if (arg == "--help" || arg == "-h") {
-      std::fputs(kUsage, stdout);
+      std::fputs(usage().c_str(), stdout);
+      return 0;
+    } else if (arg == "--version") {
+      std::printf("%s %s, firmware %s\n", tool.c_str(), KLX80_VERSION, Session::firmware_version().c_str());
       return 0;
     } else if (arg == "--state") {
       o.state = true;
@@ -129,33 +199,75 @@ int batch_main(int argc, char** argv, DevicePictureWriter write_device_png, Devi
       if (!end || *end || n < 1 || n > 64) return bad_arguments("--jobs needs a number from 1 to 64");
       o.jobs = int(n);
       o.suite_only_option = true;
+    } else if (arg == "--junit") {
+      if (!value(o.suite_run.junit)) return bad_arguments("--junit needs a file");
+      o.suite_only_option = true;
+    } else if (arg == "--shard") {
+      if (!value(v) || !suite_parse_shard(v, o.suite_run.shard, o.suite_run.shards))
+        return bad_arguments("--shard needs K/N, the K-th of N shares (1 <= K <= N), e.g. 2/3");
+      o.suite_only_option = true;
+    } else if (arg == "--filter") {
+      if (!value(v)) return bad_arguments("--filter needs a pattern of case names, e.g. 'menu_*'");
+      o.suite_run.filters.push_back(v);
+      o.suite_only_option = true;
+    } else if (arg == "--list") {
+      o.suite_run.list = o.suite_only_option = true;
+    } else if (arg == "--timeout") {
+      char* end = nullptr;
+      const double t = value(v) ? std::strtod(v.c_str(), &end) : 0;
+      if (!end || *end || !(t > 0) || t > 86400) return bad_arguments("--timeout needs seconds, more than 0");
+      o.suite_run.timeout = t;
+      o.suite_only_option = true;
+    } else if (arg == "--serial") {
+      if (!value(o.serial)) return bad_arguments("--serial needs a port, e.g. /dev/ttyUSB0 or /dev/pts/3");
+    } else if (arg == "--remote") {
+      o.remote = true;
     } else {
       return bad_arguments("unknown argument '" + arg + "'");
     }
+    if (inline_value) return bad_arguments(arg + " takes no value");
   }
 
+  // "-" is standard output, which one output may have (--state writes there too).
+  int to_stdout = o.state;
+  for (const std::string* out : {&o.lcd_png, &o.tape_png, &o.tape_pbm}) to_stdout += *out == "-";
+  if (to_stdout > 1) return bad_arguments("only one output may go to standard output ('-' or --state)");
+  for (const std::string* out : {&o.device_png, &o.animation, &o.labels})
+    if (*out == "-") return bad_arguments("'-' (standard output) is for --lcd-png, --tape-png or --tape-pbm");
+
+  if (o.remote != !o.serial.empty()) return bad_arguments("--serial PORT and --remote go together");
+  if (o.remote) {
+    if (!o.suite.empty() || !o.script.empty() || o.suite_only_option || o.state || !o.lcd_png.empty() ||
+        !o.tape_png.empty() || !o.tape_pbm.empty() || !o.device_png.empty() || !o.animation.empty() ||
+        !o.labels.empty())
+      return bad_arguments("--serial --remote takes its keys from the port; give no script, suite or outputs");
+  }
   if (!o.suite.empty()) {
     if (!o.script.empty() || !o.lcd_png.empty() || !o.tape_png.empty() || !o.tape_pbm.empty() ||
         !o.device_png.empty() || !o.labels.empty() || o.state || !o.animation.empty() || o.language >= 0)
       return bad_arguments("--suite takes its scripts and outputs from the case folders; give no others");
-    return suite_main(SuiteOptions{o.flash, o.suite, o.work, o.rebaseline, o.jobs});
+    SuiteOptions suite = o.suite_run;
+    suite.flash = o.flash, suite.dir = o.suite, suite.work = o.work;
+    suite.rebaseline = o.rebaseline, suite.jobs = o.jobs;
+    return suite_main(suite);
   }
-  if (o.suite_only_option) return bad_arguments("--work, --rebaseline and --jobs go with --suite");
+  if (o.suite_only_option)
+    return bad_arguments("--work, --rebaseline, --jobs, --junit, --shard, --filter, --list and --timeout go with --suite");
   if (o.animation_device && o.animation.empty()) return bad_arguments("--animation-device goes with --animation");
 
   std::vector<ScriptToken> tokens;
   std::string error;
   if (!script_parse(o.script, tokens, error)) {
-    std::fprintf(stderr, "klx80-batch: %s\n", error.c_str());
+    std::fprintf(stderr, "%s: %s\n", tool.c_str(), error.c_str());
     return 1;
   }
 
   if (std::string clash = output_over_input(o, tokens); !clash.empty()) {
-    std::fprintf(stderr, "klx80-batch: %s\n", clash.c_str());
+    std::fprintf(stderr, "%s: %s\n", tool.c_str(), clash.c_str());
     return 2;
   }
   if (FlashImageCheck check = flash_image_inspect(o.flash); check.verdict == FlashImageVerdict::Refused) {
-    std::fprintf(stderr, "klx80-batch: %s\n", check.message.c_str());
+    std::fprintf(stderr, "%s: %s\n", tool.c_str(), check.message.c_str());
     return 2;
   }
 
@@ -171,12 +283,12 @@ int batch_main(int argc, char** argv, DevicePictureWriter write_device_png, Devi
   if (!o.labels.empty() && !labels.open(o.labels, error)) return bad_arguments(error);
   std::unique_ptr<Session> opened = Session::open(SessionOptions(o.flash), error);
   if (!opened) {
-    std::fprintf(stderr, "klx80-batch: %s\n", error.c_str());
+    std::fprintf(stderr, "%s: %s\n", tool.c_str(), error.c_str());
     return 2;
   }
   Session& device = *opened;
   if (!device.settle(error)) {
-    std::fprintf(stderr, "klx80-batch: at start-up: %s\n", error.c_str());
+    std::fprintf(stderr, "%s: at start-up: %s\n", tool.c_str(), error.c_str());
     return 1;
   }
   // The language as the Language menu stores it; the image's own is put
@@ -185,49 +297,63 @@ int batch_main(int argc, char** argv, DevicePictureWriter write_device_png, Devi
   if (o.language >= 0) {
     device.set_language(uint8_t(o.language));
     if (!device.settle(error)) {
-      std::fprintf(stderr, "klx80-batch: after choosing the language: %s\n", error.c_str());
+      std::fprintf(stderr, "%s: after choosing the language: %s\n", tool.c_str(), error.c_str());
       return 1;
     }
+  }
+  if (o.remote) {
+    const int status = serial_remote_run(tool, device, o.serial);
+    if (o.language >= 0 && device.language() == o.language) device.set_language(image_language);
+    device.close();
+    return status;
   }
   std::unique_ptr<AnimationCapture> animation;
   if (!o.animation.empty()) {
     bool captions = false;
-    for (const ScriptToken& t : tokens) captions = captions || t.kind == ScriptToken::Caption;
+    for (const ScriptToken& t : tokens) {
+      if (t.kind != ScriptToken::Caption) continue;
+      captions = true;
+      // The LCD's band holds two lines: a longer caption is cut, and said so.
+      if (!o.animation_device && !caption_fits(t.text, MIRROR_WIDTH))
+        say("--animation: the caption '" + t.text + "' needs more than the two lines under the LCD; it is cut at a word");
+    }
     FramePainter painter;
     if (o.animation_device) painter = paint_device_frame;
     animation = std::make_unique<AnimationCapture>(device, o.animation, painter, captions);
     if (!animation->start(error)) {
-      std::fprintf(stderr, "klx80-batch: --animation: %s\n", error.c_str());
+      std::fprintf(stderr, "%s: --animation: %s\n", tool.c_str(), error.c_str());
       return 1;
     }
   }
   for (const ScriptToken& t : tokens) {
     if (animation) animation->before(t);
     if (!device.run(t, error)) {
-      std::fprintf(stderr, "klx80-batch: %s: %s\n", t.source.c_str(), error.c_str());
+      std::fprintf(stderr, "%s: %s: %s\n", tool.c_str(), t.source.c_str(), error.c_str());
       return 1;
     }
   }
   if (!device.finish(error)) {
-    std::fprintf(stderr, "klx80-batch: at the end of the script: %s\n", error.c_str());
+    std::fprintf(stderr, "%s: at the end of the script: %s\n", tool.c_str(), error.c_str());
     return 1;
   }
 
   int status = 0;
-  if (!o.lcd_png.empty() && !device.save_lcd_png(o.lcd_png)) {
-    std::fprintf(stderr, "klx80-batch: cannot write '%s'\n", o.lcd_png.c_str());
+  if (!o.lcd_png.empty() && !(o.lcd_png == "-" ? write_output("-", lcd_png_of(device)) : device.save_lcd_png(o.lcd_png))) {
+    say("cannot write '" + o.lcd_png + "'");
     status = 1;
   }
-  if (!o.tape_png.empty() && !device.save_tape_png(o.tape_png)) {
-    std::fprintf(stderr, "klx80-batch: cannot write '%s'\n", o.tape_png.c_str());
+  if (!o.tape_png.empty() &&
+      !(o.tape_png == "-" ? write_output("-", tape_png_of(device)) : device.save_tape_png(o.tape_png))) {
+    say("cannot write '" + o.tape_png + "'");
     status = 1;
   }
-  if (!o.tape_pbm.empty() && !device.save_tape_pbm(o.tape_pbm)) {
-    std::fprintf(stderr, "klx80-batch: cannot write '%s'\n", o.tape_pbm.c_str());
+  if (!o.tape_pbm.empty() &&
+      !(o.tape_pbm == "-" ? write_output("-", device.tape_pbm()) : device.save_tape_pbm(o.tape_pbm))) {
+    say("cannot write '" + o.tape_pbm + "'");
     status = 1;
   }
   if (!o.device_png.empty() && !write_device_png(o.device_png)) {
-    std::fprintf(stderr, "klx80-batch: cannot write '%s'\n", o.device_png.c_str());
+    std::fprintf(stderr, "%s: cannot write '%s'\n", tool.c_str(), o.device_png.c_str());
     status = 1;
   }
   if (o.state) {
@@ -235,10 +361,10 @@ int batch_main(int argc, char** argv, DevicePictureWriter write_device_png, Devi
   }
   if (animation) {
     if (animation->finish(error)) {
-      std::fprintf(stderr, "klx80-batch: %s: %zu frames, %.2f s\n", o.animation.c_str(), animation->frames(),
+      std::fprintf(stderr, "%s: %s: %zu frames, %.2f s\n", tool.c_str(), o.animation.c_str(), animation->frames(),
                    double(animation->centiseconds()) / 100);
     } else {
-      std::fprintf(stderr, "klx80-batch: --animation: %s\n", error.c_str());
+      std::fprintf(stderr, "%s: --animation: %s\n", tool.c_str(), error.c_str());
       status = 1;
     }
   }
@@ -246,7 +372,7 @@ int batch_main(int argc, char** argv, DevicePictureWriter write_device_png, Devi
   device.close();
   // Written once the device has stopped: a close during a job ends it first.
   if (!o.labels.empty() && !labels.finish(error)) {
-    std::fprintf(stderr, "klx80-batch: %s\n", error.c_str());
+    std::fprintf(stderr, "%s: %s\n", tool.c_str(), error.c_str());
     status = 1;
   }
   return status;

@@ -5,7 +5,7 @@
 #pragma once
 #include <string>
 
-#include "batch/animation_capture.h"
+#include "anim/animation_capture.h"
 
 // Draws the device window's picture into a PNG; false when it cannot.
 using DevicePictureWriter = bool (*)(const std::string& path);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "host/files/input_file.h"
@@ -77,6 +78,84 @@ bool read_pbm(const std::string& data, Picture& out) {
 
 std::string extension(const std::string& path) { return fs::path(path).extension().string(); }
 
+std::string size_text(const Picture& p) { return std::to_string(p.width) + "x" + std::to_string(p.height); }
+
+// What differs between two pictures, in words.
+std::string picture_difference(const Picture& a, const Picture& e, size_t differing, int first_x, int first_y) {
+  std::string why;
+  if (a.width != e.width || a.height != e.height) {
+    why = "the picture is " + size_text(a) + ", the golden " + size_text(e);
+    if (a.width == 0 || a.height == 0)
+      why += " (the output is empty: nothing was printed or shown)";
+    else
+      why += "; where both have pixels, " + std::to_string(differing) + " differ";
+  } else {
+    why = std::to_string(differing) + " pixels differ, the first at " + std::to_string(first_x) + "," +
+          std::to_string(first_y);
+  }
+  return why;
+}
+
+using Json = nlohmann::ordered_json;
+
+std::string short_value(const Json& v) {
+  std::string text = v.is_string() ? "'" + v.get_ref<const std::string&>() + "'" : v.dump();
+  if (text.size() > 60) text = text.substr(0, 57) + "...";
+  return text;
+}
+
+// Field by field: "lines[1]: 'AB' != 'AC'" (the actual value first).
+void json_differences(const Json& a, const Json& e, const std::string& at, std::vector<std::string>& out) {
+  const auto where = [&](const std::string& key) { return at.empty() ? key : at + "." + key; };
+  if (a.is_object() && e.is_object()) {
+    for (const auto& [key, value] : e.items()) {
+      if (!a.contains(key))
+        out.push_back(where(key) + ": missing (golden " + short_value(value) + ")");
+      else
+        json_differences(a.at(key), value, where(key), out);
+    }
+    for (const auto& [key, value] : a.items())
+      if (!e.contains(key)) out.push_back(where(key) + ": " + short_value(value) + " is not in the golden");
+    return;
+  }
+  if (a.is_array() && e.is_array()) {
+    for (size_t i = 0; i < std::max(a.size(), e.size()); ++i) {
+      const std::string item = at + "[" + std::to_string(i) + "]";
+      if (i >= a.size())
+        out.push_back(item + ": missing (golden " + short_value(e[i]) + ")");
+      else if (i >= e.size())
+        out.push_back(item + ": " + short_value(a[i]) + " is not in the golden");
+      else
+        json_differences(a[i], e[i], item, out);
+    }
+    return;
+  }
+  if (a != e) out.push_back((at.empty() ? "the value" : at) + ": " + short_value(a) + " != " + short_value(e));
+}
+
+}  // namespace
+
+std::string json_difference(const std::string& actual, const std::string& expected) {
+  const Json a = Json::parse(actual, nullptr, false), e = Json::parse(expected, nullptr, false);
+  if (a.is_discarded() || e.is_discarded()) return "";
+  std::vector<std::string> found;
+  json_differences(a, e, "", found);
+  if (found.empty()) return actual == expected ? "" : "the same fields, written differently";
+  constexpr size_t kShown = 4;
+  std::string text;
+  for (size_t i = 0; i < found.size() && i < kShown; ++i) text += (i ? "; " : "") + found[i];
+  if (found.size() > kShown) text += "; and " + std::to_string(found.size() - kShown) + " more";
+  return text;
+}
+
+std::string diff_picture_name(const std::string& golden_name) {
+  const fs::path p(golden_name);
+  // tape.png and tape.pbm side by side each get their own.
+  const std::string ext = p.extension().string();
+  return p.stem().string() + (ext == ".png" ? "" : ext) + ".diff.png";
+}
+
+namespace {
 // The diff picture: pale golden, differing pixels red; as large as the larger.
 void write_diff(const Picture& a, const Picture& e, const std::string& path) {
   const int w = std::max(a.width, e.width), h = std::max(a.height, e.height);
@@ -147,6 +226,9 @@ Result compare(const std::string& actual, const std::string& expected, const std
     return r;
   };
 
+  std::error_code ec;
+  if (!fs::exists(expected, ec) && !fs::is_symlink(expected, ec))
+    return fail("no golden yet; a rebaseline records this output as the golden");
   if (ext == ".pbm" || ext == ".png") {
     Picture a, e;
     if (!read_picture(expected, e)) return fail("cannot read the golden picture");
@@ -166,13 +248,9 @@ Result compare(const std::string& actual, const std::string& expected, const std
       r.ok = true;
       return r;
     }
-    const std::string diff = (fs::path(work_dir) / (name + ".diff.png")).string();
+    const std::string diff = (fs::path(work_dir) / diff_picture_name(fs::path(expected).filename().string())).string();
     write_diff(a, e, diff);
-    std::string why = "size " + std::to_string(a.width) + "x" + std::to_string(a.height) + ", golden " +
-                      std::to_string(e.width) + "x" + std::to_string(e.height) + "; " + std::to_string(differing) +
-                      " pixels differ";
-    if (differing) why += ", the first at " + std::to_string(first_x) + "," + std::to_string(first_y);
-    return fail(why + "; diff picture " + diff);
+    return fail(picture_difference(a, e, differing, first_x, first_y) + "; diff picture " + diff);
   }
 
   std::string a, e;
@@ -182,6 +260,8 @@ Result compare(const std::string& actual, const std::string& expected, const std
     r.ok = true;
     return r;
   }
+  if (ext == ".json")
+    if (std::string fields = json_difference(a, e); !fields.empty()) return fail(fields);
   size_t at = 0;
   while (at < a.size() && at < e.size() && a[at] == e[at]) ++at;
   return fail("differs from byte " + std::to_string(at));

@@ -32,6 +32,15 @@ bool picture_from_pbm(const std::string& data, Picture& out);
 bool same_picture(const Picture& actual, const std::string& expected);
 bool same_bytes(const std::string& actual, const std::string& expected);
 
+// The fields in which two JSON texts differ, e.g. "lines[1]: 'AB' != 'AC'"
+// (actual first; a few, then how many more); "" when they are the same or
+// either is no JSON.
+std::string json_difference(const std::string& actual, const std::string& expected);
+
+// The diff picture's file name for a golden: lcd.diff.png for lcd.png,
+// tape.pbm.diff.png for tape.pbm (so that tape.png's is not overwritten).
+std::string diff_picture_name(const std::string& golden_name);
+
 // True when KLX80_REBASELINE is set to something other than 0 or empty.
 bool rebaseline_from_env();
 
@@ -42,8 +51,9 @@ struct Result {
 
 // Compares the file `actual` with `expected` (by extension: .pbm and .png as
 // pictures, anything else as bytes). On a mismatch writes
-// <work_dir>/<name>.actual.<ext> and, for pictures, <work_dir>/<name>.diff.png
-// (differing pixels red, the rest a pale copy of the golden). With rebaseline
+// <work_dir>/<name>.actual.<ext> and, for pictures, the diff picture
+// (diff_picture_name; differing pixels red, the rest a pale copy of the
+// golden); a state in JSON is told field by field. With rebaseline
 // the golden is replaced by the actual file and the result is ok.
 Result compare(const std::string& actual, const std::string& expected, const std::string& work_dir, bool rebaseline);
 

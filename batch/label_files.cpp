@@ -85,6 +85,9 @@ bool LabelFiles::finish(std::string& error) {
   for (const Entry& e : entries_) {
     nlohmann::ordered_json entry;
     entry["number"] = e.number;
+    // "width" as the Python module's Label.width; "columns", the same count,
+    // kept for the lists written before.
+    entry["width"] = e.columns;
     entry["columns"] = e.columns;
     entry["label_type"] = e.label_type;
     entry["cartridge"] = e.cartridge;

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/animation_file.h"
+#include "anim/animation_file.h"
 #include "batch/batch_run.h"
 
 namespace {
@@ -44,12 +44,12 @@ bool wants_video(int argc, char** argv) {
 }
 
 // Runs the same arguments in another program; returns only when it cannot.
+// Its argv[0] stays this program's, so that its messages name the program
+// the user ran.
 int hand_over(const std::string& program, int argc, char** argv) {
   std::vector<char*> args(argv, argv + argc + 1);
-  std::string name = program;
-  args[0] = name.data();
-  execv(name.c_str(), args.data());
-  std::fprintf(stderr, "klx80-batch: cannot run '%s': %s\n", name.c_str(), std::strerror(errno));
+  execv(program.c_str(), args.data());
+  std::fprintf(stderr, "klx80-batch: cannot run '%s': %s\n", program.c_str(), std::strerror(errno));
   return 2;
 }
 

@@ -1,5 +1,6 @@
 #include "batch/suite_case.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -20,13 +21,18 @@ namespace fs = std::filesystem;
 namespace {
 const char* const kOutputs[] = {"lcd.png", "state.json", "tape.pbm", "tape.png"};
 
-// The goldens present, and the outputs a first "# outputs:" line names.
-std::set<std::string> outputs_of(const fs::path& dir, const std::string& keys) {
+// The goldens present, and the outputs a first "# outputs:" line names. A
+// name that is no output (a misspelt "lcd.pgn") is refused: error says so.
+std::set<std::string> outputs_of(const fs::path& dir, const std::string& keys, std::string& error) {
   std::set<std::string> wanted;
   const std::string tag = "# outputs:";
   if (keys.rfind(tag, 0) == 0) {
     std::istringstream names(keys.substr(tag.size(), keys.find('\n') - tag.size()));
-    for (std::string n; names >> n;) wanted.insert(n);
+    for (std::string n; names >> n;) {
+      if (std::find(std::begin(kOutputs), std::end(kOutputs), n) == std::end(kOutputs))
+        error = "keys.txt: \"# outputs:\" names '" + n + "', which is no output (lcd.png, state.json, tape.pbm, tape.png)";
+      wanted.insert(n);
+    }
   }
   std::error_code ec;
   for (const char* name : kOutputs)
@@ -305,7 +311,11 @@ SuiteResult suite_run_case(const SuiteCase& c, const SuiteRun& run, SuiteShared&
   };
   std::string keys, error;
   const bool keys_read = golden::read_file(c.dir / "keys.txt", keys);
-  std::set<std::string> wanted = outputs_of(c.dir, keys);
+  std::set<std::string> wanted = outputs_of(c.dir, keys, error);
+  if (!error.empty()) {
+    r.messages.push_back(error);
+    return finish(false);
+  }
   if (wanted.empty() && !run.rebaseline) {
     r.messages.push_back("no goldens and no \"# outputs:\" line");
     return finish(false);

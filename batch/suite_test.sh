@@ -28,7 +28,7 @@ for jobs in 2 1; do
   [ "$(tail -n1 "$work/stdout")" = "1 passed, 3 failed" ] || fail "jobs $jobs: summary '$(tail -n1 "$work/stdout")'"
   grep -q "^FAIL differs: .*pixels differ" "$work/stdout" || fail "jobs $jobs: no pixel message"
   grep -q "^FAIL bad_token: keys.txt: .*NO_SUCH_KEY" "$work/stdout" || fail "jobs $jobs: no token message"
-  grep -q "^FAIL new: .*cannot read the golden" "$work/stdout" || fail "jobs $jobs: no missing-golden message"
+  grep -q "^FAIL new: .*no golden yet" "$work/stdout" || fail "jobs $jobs: no missing-golden message"
   [ -s "$out/differs/lcd.diff.png" ] || fail "jobs $jobs: no diff picture"
   [ ! -e "$out/group/same/lcd.diff.png" ] || fail "jobs $jobs: diff picture for a passing case"
   python3 - "$out/results.json" <<'PY' || fail "jobs $jobs: results.json"

@@ -5,14 +5,18 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <mutex>
 
+#include "batch/golden.h"
 #include "host/files/png.h"
 #include "host/files/tape_pbm.h"
 #include "host/seam/flash_image.h"
+#include "host/seam/clock.h"
 #include "host/seam/host_ui.h"
+#include "host/seam/tape_history.h"
 #include "host/session/lcd_text.h"
 #include "host/session/script.h"
 #include "host/session/session.h"
@@ -40,8 +44,10 @@ PyObject* device_warning = nullptr;  // klx80.DeviceWarning(UserWarning)
 class WarningUi : public HostUi {
  public:
   void warn(const std::string& text, const std::string& caption) override {
+    // The caption ("Error") is the message box's title: the warning's class says it.
+    (void)caption;
     std::lock_guard lock(mutex_);
-    pending_.push_back(caption + ": " + text);
+    pending_.push_back(text);
   }
   void flush() {
     std::vector<std::string> texts;
@@ -50,7 +56,8 @@ class WarningUi : public HostUi {
       texts.swap(pending_);
     }
     for (const std::string& text : texts)
-      if (PyErr_WarnEx(device_warning, text.c_str(), 2) < 0) throw py::error_already_set();
+      // Level 1: the line of Python that called into the device.
+      if (PyErr_WarnEx(device_warning, text.c_str(), 1) < 0) throw py::error_already_set();
   }
 
  private:
@@ -140,7 +147,7 @@ class Device {
     if (clock == "virtual")
       options.clock = SessionClock::Virtual;
     else if (clock == "realtime")
-      options.clock = SessionClock::RealTime, options.speed = speed;
+      options.clock = SessionClock::RealTime, options.speed = speed, options.paced = true;
     else
       raise(PyExc_ValueError, "clock must be \"virtual\" or \"realtime\", not \"" + clock + "\"");
     static const std::map<std::string, FlashDurability> durabilities = {{"close", FlashDurability::SyncAtClose},
@@ -150,6 +157,7 @@ class Device {
     if (d == durabilities.end())
       raise(PyExc_ValueError, "durability must be \"close\", \"each\" or \"never\", not \"" + durability + "\"");
     options.durability = d->second;
+    if (speed < 1) raise(PyExc_ValueError, "speed must be 1 or more (times real time), not " + std::to_string(speed));
     if (py::isinstance<py::bytes>(image) || py::isinstance<py::bytearray>(image) ||
         py::isinstance<py::memoryview>(image)) {
       const py::buffer_info bytes = py::buffer(image).request();
@@ -178,6 +186,14 @@ class Device {
       session_->use_screen_reader(std::move(reader));
       shared_reader_ = true;
     }
+    realtime_ = options.clock == SessionClock::RealTime;
+    opened_ms_ = host_clock_now_ms();
+    // Opened as the batch runner opens it: settled, past its start-up screen.
+    std::string error;
+    if (!session_->settle(error)) fail("at start-up: " + error);
+    // The device starts a fresh tape when it starts: labels count tapes from there.
+    tape_base_ = tape_history_current_tape();
+    seen_label_ = session_->last_label_number();
     warning_ui.flush();
   }
   ~Device() {
@@ -207,6 +223,7 @@ class Device {
     for (const ScriptToken& t : tokens) {
       if (!s.run(t, error)) fail(t.source + ": " + error);
       if (PyErr_CheckSignals() != 0) throw py::error_already_set();  // Ctrl+C stops a long script
+      tell_new_labels();
     }
     warning_ui.flush();
   }
@@ -223,13 +240,49 @@ class Device {
 
   void tick(uint32_t count) {
     live().tick(count);
+    tell_new_labels();
     warning_ui.flush();
   }
 
   void settle() {
     std::string error;
     if (!live().settle(error)) fail(error);
+    tell_new_labels();
     warning_ui.flush();
+  }
+
+  // Ticks until a line of the screen holds text; the lines then. The screen
+  // is read again only when the LCD was loaded anew.
+  py::list wait_for_text(const std::string& text, uint32_t ticks) {
+    Session& s = live();
+    use_shared_reader();
+    uint64_t seen = s.lcd_generation() + 1;
+    for (uint32_t n = 0;; ++n) {
+      if (s.lcd_generation() != seen) {
+        seen = s.lcd_generation();
+        const std::vector<std::string> lines = s.lcd_text();
+        for (const std::string& line : lines)
+          if (line.find(text) != std::string::npos) {
+            warning_ui.flush();
+            return py::cast(lines);
+          }
+      }
+      if (n == ticks) break;
+      s.tick(1);
+      tell_new_labels();
+      if (n % 1000 == 999 && PyErr_CheckSignals() != 0) throw py::error_already_set();
+    }
+    std::string shown;
+    for (const std::string& line : s.lcd_text()) shown += (shown.empty() ? "'" : ", '") + line + "'";
+    fail("'" + text + "' did not show within " + std::to_string(ticks) + " ticks; the screen reads " + shown);
+  }
+
+  py::object on_label() const { return on_label_; }
+  void set_on_label(py::object callback) {
+    if (!callback.is_none() && !PyCallable_Check(callback.ptr()))
+      raise(PyExc_TypeError, "on_label takes a function of one Label, or None");
+    on_label_ = std::move(callback);
+    if (!closed()) seen_label_ = session_->last_label_number();
   }
 
   py::list lcd_text() {
@@ -259,11 +312,16 @@ class Device {
     raise(PyExc_ValueError, "format must be \"png\" or \"array\", not \"" + format + "\"");
   }
 
-  std::vector<TapeLabel> labels() { return live().labels(); }
+  std::vector<TapeLabel> labels() {
+    std::vector<TapeLabel> all = live().labels();
+    for (TapeLabel& l : all) l.tape -= std::min(l.tape, tape_base_);
+    return all;
+  }
 
   int cartridge() { return live().cartridge(); }
   void set_cartridge(int id) { keys("CART:" + std::to_string(id)); }
-  double battery() { return live().battery(); }
+  // The dial keeps single precision: 6.8 reads back 6.8, not 6.800000190734863.
+  double battery() { return std::round(double(live().battery()) * 1000) / 1000; }
   void set_battery(double volts) {
     char token[48];
     std::snprintf(token, sizeof token, "BATT:%.6g", volts);
@@ -290,7 +348,28 @@ class Device {
  private:
   Session& live() {
     if (closed()) raise(device_error, "the device is closed");
+    // On the real clock the device has run on while Python did other things:
+    // the ticks due since it opened are run first (they wait for nothing).
+    if (realtime_) {
+      const uint64_t due = (host_clock_now_ms() - opened_ms_) * host_clock_speed() / 10;
+      if (session_->ticks() < due) session_->tick(uint32_t(std::min<uint64_t>(due - session_->ticks(), 1u << 20)));
+    }
     return *session_;
+  }
+  // A printed label's callback, once for each label printed since the last call.
+  void tell_new_labels() {
+    if (on_label_.is_none() || closed()) return;
+    const uint64_t last = session_->last_label_number();
+    if (last <= seen_label_) return;
+    const uint64_t first_new = seen_label_ + 1;
+    seen_label_ = last;
+    for (const TapeLabel& l : labels())
+      if (l.number >= first_new) on_label_(l);
+  }
+  void use_shared_reader() {
+    if (shared_reader_) return;
+    session_->use_screen_reader(reader_for(*session_));
+    shared_reader_ = true;
   }
   [[noreturn]] void fail(const std::string& message) {
     warning_ui.flush();
@@ -303,21 +382,23 @@ class Device {
   }
   ordered_json read_state() {
     Session& s = live();
-    if (!shared_reader_) {
-      s.use_screen_reader(reader_for(s));
-      shared_reader_ = true;
-    }
+    use_shared_reader();
     return s.state_object();
   }
 
   std::unique_ptr<Session> session_;  // set for the Device's whole life
   std::vector<uint8_t> final_image_;  // a device on bytes, closed before another opened
   bool shared_reader_ = false;
+  bool realtime_ = false;
+  uint64_t opened_ms_ = 0;    // the host clock when it opened (real clock)
+  uint64_t tape_base_ = 0;    // the device's tape number when it opened
+  uint64_t seen_label_ = 0;   // the last label told to on_label
+  py::object on_label_ = py::none();
 };
 
 }  // namespace
 
-PYBIND11_MODULE(klx80, m) {
+PYBIND11_MODULE(_native, m) {
   m.doc() =
       "A simulated KLX80 label printer for test rigs.\n\n"
       "Open a device on a flash image (a file or its bytes), drive it with the\n"
@@ -330,6 +411,17 @@ PYBIND11_MODULE(klx80, m) {
       "The device runs on a virtual clock: time moves only when it is ticked,\n"
       "and every key lets it settle first. One device at a time per process.";
   m.attr("firmware_version") = Session::firmware_version();
+  m.def(
+      "compare_golden",
+      [](const std::string& actual, const std::string& expected, const std::string& work_dir, bool rebaseline) {
+        const golden::Result r = golden::compare(actual, expected, work_dir, rebaseline);
+        return py::make_tuple(r.ok, r.message);
+      },
+      py::arg("actual"), py::arg("expected"), py::arg("work_dir"), py::arg("rebaseline") = false,
+      "Compares the file actual with the golden expected as the suite runner does (pictures\n"
+      "pixel by pixel, a JSON state field by field, anything else byte by byte). Returns\n"
+      "(ok, message); on a difference the actual file and the diff picture go to work_dir\n"
+      "and the message says what differs. With rebaseline the golden is replaced.");
 
   error_base = PyErr_NewExceptionWithDoc("klx80.Error", "Every error the device reports.", PyExc_RuntimeError, nullptr);
   session_error = PyErr_NewExceptionWithDoc(
@@ -357,7 +449,9 @@ PYBIND11_MODULE(klx80, m) {
                         "column holds pixel rows 8j..8j+7, bit 7 the upper row (row 0 is the\n"
                         "top of the tape as the Print Output window shows it).")
       .def_readonly("number", &TapeLabel::number, "1 for the first label printed since the device opened.")
-      .def_readonly("tape", &TapeLabel::tape, "The tape it was printed on (one per job).")
+      .def_readonly("tape", &TapeLabel::tape,
+                    "The tape it was printed on, from 1 for the first since the device opened. The device\n"
+                    "starts a new tape for every label (each copy of a job too); a sample run keeps one.")
       .def_readonly("label_type", &TapeLabel::label_type, "The label type's number, as in state()['label_type'].")
       .def_property_readonly(
           "label_type_name", [](const TapeLabel& l) { return tape_label_type_name(l.label_type); },
@@ -439,6 +533,13 @@ PYBIND11_MODULE(klx80, m) {
            "engine idle or waiting for a cut). Raises DeviceError when that takes more than\n"
            "ten simulated minutes.")
       .def_property_readonly("settled", &Device::settled, "True when nothing is left to do.")
+      .def("wait_for_text", &Device::wait_for_text, py::arg("text"), py::arg("ticks") = 6000,
+           "Ticks until a line of the screen holds text (a popup, a job's end) and returns the\n"
+           "lines then; raises DeviceError naming what the screen reads when it has not shown\n"
+           "within ticks (10 ms each).")
+      .def_property("on_label", &Device::on_label, &Device::set_on_label,
+                    "A function called with each Label as it is printed (during keys(), tick(),\n"
+                    "settle() and wait_for_text()), or None.")
       .def_property_readonly("ticks", &Device::ticks, "Ticks of 10 ms run since the device opened.")
       .def_property_readonly("lcd_text", &Device::lcd_text,
                              "The screen read back as text: three text lines and the status line.")

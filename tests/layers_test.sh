@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The folders' layering, checked on the includes: the front ends (the
 # desktop windows, the batch runner, the render service, the web and Python
-# editions) reach the device only through the session; host/files sits above the seam
+# editions) reach the device only through the session; the animations (anim/)
+# lie below the front ends and above the session; host/files sits above the seam
 # implementations and below the session; nothing includes upwards. Tools
 # that read the stored label record may include its header.
 set -uo pipefail
@@ -11,9 +12,10 @@ breach() { echo "layering: $1"; failed=1; }
 
 # "FOLDER:PATTERN": a file under FOLDER must not include a header matching PATTERN.
 rules=(
-  'host/seam:"host/\(files\|session\|qt\)/'
-  'host/files:"host/\(session\|qt\)/'
-  'host/session:"host/qt/'
+  'host/seam:"\(host/\(files\|session\|qt\)\|anim\)/'
+  'host/files:"\(host/\(session\|qt\)\|anim\)/'
+  'host/session:"\(host/qt\|anim\)/'
+  'anim:"\(firmware\|host/qt\|batch\|web\|python\)/'
   'host/qt:"firmware/'
   'batch:"firmware/'
   'widgets:"\(firmware\|host\)/'

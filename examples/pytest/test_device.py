@@ -51,8 +51,10 @@ def test_file_survives_a_restart(image):
         assert d.state()["lines"] == ["KEEP ME"]
 
 
-def test_low_battery_shows(device):
-    full = device.lcd_image()
-    device.battery = 6.0
-    assert device.lamps["battery"] < 3
-    assert device.lcd_image() != full
+@pytest.mark.parametrize("volts, bars", [(9.0, 3), (8.0, 2), (7.5, 2), (7.0, 1), (6.0, 1)])
+def test_low_battery_shows(device, volts, bars):
+    # The battery lamp beside the LCD shows the level; the screen stays as it was.
+    screen = device.lcd_image()
+    device.battery = volts
+    assert device.lamps["battery"] == bars
+    assert device.lcd_image() == screen

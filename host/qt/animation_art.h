@@ -5,7 +5,7 @@
 #include <QImage>
 #include <QString>
 
-#include "batch/animation_capture.h"
+#include "anim/animation_capture.h"
 
 // Paints one frame. Creates an offscreen application when none exists.
 void paint_device_frame(const ShownState& shown, AnimationPicture& out);

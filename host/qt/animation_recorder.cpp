@@ -7,7 +7,7 @@
 #include <QPainter>
 #include <QWidget>
 
-#include "batch/animation_file.h"
+#include "anim/animation_file.h"
 #include "host/qt/animation_art.h"
 
 namespace {

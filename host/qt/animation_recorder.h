@@ -11,7 +11,7 @@
 #include <QTimer>
 #include <memory>
 
-#include "batch/animation_capture.h"
+#include "anim/animation_capture.h"
 
 class AnimationFile;
 class QMenu;

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <exception>
 
-#include "batch/animation_file.h"
+#include "anim/animation_file.h"
 #include "host/files/image_lock.h"
 #include "host/qt/image_rescue.h"
 #include "host/qt/qt_host_ui.h"
@@ -39,7 +39,9 @@ int parse_options(int argc, char** argv, Options& o) {
   QStringList args;
   for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
   QCommandLineParser parser;
-  parser.setApplicationDescription(QStringLiteral("The KLX80 label printer simulator."));
+  parser.setApplicationDescription(
+      QStringLiteral("The KLX80 label printer simulator.\n\nExit status: 0 success, 1 the run failed, 2 bad "
+                     "arguments, 3 the image is in use by another program."));
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
   const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
   const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the version."));
@@ -79,7 +81,7 @@ int parse_options(int argc, char** argv, Options& o) {
     return 0;
   }
   if (parser.isSet(version)) {
-    std::printf("klx80 simulator, firmware %s\n", DeviceController::firmwareVersion().toLocal8Bit().constData());
+    std::printf("klx80 %s, firmware %s\n", KLX80_VERSION, DeviceController::firmwareVersion().toLocal8Bit().constData());
     return 0;
   }
   o.flash = parser.value(flash);

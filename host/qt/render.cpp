@@ -12,9 +12,20 @@
 #include "host/qt/device_window.h"
 #include "host/qt/simulator.h"
 
+namespace {
+QtMessageHandler qt_handler = nullptr;
+// An offscreen picture needs no runtime folder: Qt's note that the
+// environment names none (as in CI and under sudo) would only be noise.
+void quiet_about_runtime_dir(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"))) return;
+  if (qt_handler) qt_handler(type, context, message);
+}
+}  // namespace
+
 std::unique_ptr<QApplication> offscreen_application(const char* name) {
   if (QCoreApplication::instance()) return nullptr;
   qputenv("QT_QPA_PLATFORM", "offscreen");
+  qt_handler = qInstallMessageHandler(quiet_about_runtime_dir);
   // QApplication keeps argc and argv for its life: they outlive every call.
   static int argc = 1;
   static char program[64];

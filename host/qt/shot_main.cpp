@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "batch/animation_file.h"
+#include "anim/animation_file.h"
 #include "batch/batch_run.h"
 #include "host/qt/animation_art.h"
 #include "host/qt/render.h"

@@ -99,12 +99,13 @@ FlashImageCheck flash_image_inspect(const std::string& path) {
 }
 
 std::string flash_image_font_problem(const std::string& path, std::span<const uint8_t> bytes) {
+  const std::string image = path.empty() ? "The image" : "File " + path;  // "": an image held in memory
   if (bytes.size() < FLASH_FONT_SUM_ADDR + 4)
-    return "File " + path + " is too short to hold the fonts (" + std::to_string(bytes.size()) + " bytes)";
+    return image + " is too short to hold the fonts (" + std::to_string(bytes.size()) + " bytes)";
   const uint32_t sum = flash_image_byte_sum(bytes.data(), FLASH_FONT_SUM_ADDR);
   const uint8_t* p = bytes.data() + FLASH_FONT_SUM_ADDR;
   const uint32_t stored = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-  if (sum != stored) return "File " + path + " is damaged: its font data do not match their check sum";
+  if (sum != stored) return image + " is damaged: its font data do not match their check sum";
   return "";
 }
 

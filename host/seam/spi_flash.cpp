@@ -290,7 +290,7 @@ void spi_init() {
 std::string spi_image_problem() {
   std::lock_guard lock(s.mutex);
   if (!s.present) return "";
-  if (s.from_memory) return flash_image_font_problem("the image", s.image.bytes());
+  if (s.from_memory) return flash_image_font_problem("", s.image.bytes());
   FlashImageCheck check = flash_image_inspect(s.path);
   if (!check.message.empty()) return check.message;
   return flash_image_font_problem(s.path, s.image.bytes());

@@ -77,7 +77,7 @@ void RemoteControl::take_line(const std::string& raw) {
   if (line.empty()) return;
   // Our own answers coming back (an echoing line, another simulator on the
   // far end) are not answered again: that would go on for ever.
-  if (line.rfind("ERR ", 0) == 0 || line.front() == '{') return;
+  if (line.rfind("ERR ", 0) == 0 || line.front() == '{' || line == "OK") return;
   // A full queue is said at once: the rig must wait for it to drain.
   const std::string busy = "ERR busy: " + std::to_string(queue_.size()) + " steps queued";
   if (line == "STATE?") {
@@ -94,8 +94,10 @@ void RemoteControl::take_line(const std::string& raw) {
     if (t.kind == ScriptToken::Snap) return refuse(t.source + ": SNAP is not taken over the link");
     add_steps(t, steps);
   }
-  if (queue_.size() + steps.size() > kMaxQueued) return reply_(busy);
+  if (tokens.empty()) return;  // a comment: nothing to do, nothing to say
+  if (queue_.size() + steps.size() + 1 > kMaxQueued) return reply_(busy);
   for (const ScriptToken& t : steps) queue_.push_back(Step{Step::Input, t, {}});
+  queue_.push_back(Step{Step::Done, {}, {}});
 }
 
 namespace {
@@ -146,6 +148,11 @@ void RemoteControl::after_tick() {
   if (queue_.front().kind == Step::State) {
     queue_.pop_front();
     if (Session* session = Session::current()) reply_(session->state_json());
+    return;
+  }
+  if (queue_.front().kind == Step::Done) {
+    queue_.pop_front();
+    reply_("OK");
     return;
   }
   const ScriptToken t = queue_.front().token;

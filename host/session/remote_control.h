@@ -3,8 +3,9 @@
 // CUT"), queued and fed to the device at its own pace, one step after each
 // other as a person would type; the line "STATE?" is answered, once the keys
 // before it have been taken, with the device state as one JSON line (the
-// screen read back as text included). A bad line is answered "ERR <reason>"
-// and nothing of it is queued.
+// screen read back as text included). Every other line is acknowledged: "OK"
+// once its keys are done and the device has settled after them, or
+// "ERR <reason>" at once for a bad line, of which nothing is queued.
 //
 // Runs on the thread that ticks the device; knows nothing of ports or
 // windows: bytes come in through receive(), answers leave through the reply
@@ -46,7 +47,7 @@ class RemoteControl {
 
  private:
   struct Step {
-    enum Kind { Input, State, Answer } kind;
+    enum Kind { Input, State, Done, Answer } kind;  // Done: "OK" once settled
     ScriptToken token;
     std::string answer;
   };

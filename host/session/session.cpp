@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "firmware/display/lcd.h"
 #include "firmware/editor/editor.h"
@@ -75,6 +77,8 @@ Session::Session(const SessionOptions& options) : image_path_(options.image_path
     throw SessionError("a device is already open in this process; close it first");
 
   set_clock(options.clock, options.speed);
+  paced_ = options.paced;
+  paced_from_ms_ = host_clock_now_ms();
   key_input::reset();
   key_input::clear_queue();
   if (options.fresh_inputs) adc_set_battery_volts(ADC_START_VOLTS);
@@ -150,6 +154,11 @@ void Session::close() {
 
 void Session::tick(uint32_t count) {
   for (uint32_t i = 0; i < count; ++i) {
+    if (paced_ && !host_clock_is_virtual()) {
+      const uint64_t due = paced_from_ms_ + (ticks_ + 1) * 10 / std::max<uint32_t>(1, host_clock_speed());
+      for (uint64_t now; (now = host_clock_now_ms()) < due;)
+        std::this_thread::sleep_for(std::chrono::milliseconds(due - now));
+    }
     if (mirror_generation() != shown_generation_) {
       shown_generation_ = mirror_generation();
       mirror_copy_framebuffer(shown_);

@@ -47,6 +47,11 @@ struct SessionOptions {
   std::vector<uint8_t> image_bytes;
   SessionClock clock = SessionClock::Virtual;
   uint32_t speed = 1;  // RealTime only: 1, 4, 16 ...
+  // RealTime only: each tick waits for its time on the host clock (10 ms /
+  // speed after the one before), so that a caller that ticks and settles in
+  // a loop (the Python module) keeps pace with the print engine's thread. The
+  // desktop program's timer paces its ticks itself.
+  bool paced = false;
   // When the image's changes reach the disk: SyncEachSave for a person's
   // own image (the desktop program), SyncAtClose for a batch run, Never for
   // copies that are thrown away (suite cases, fuzzing, benchmarks).
@@ -260,6 +265,8 @@ class Session {
   std::string open_problem_;
   bool owns_history_ = false;
   uint64_t ticks_ = 0;
+  bool paced_ = false;
+  uint64_t paced_from_ms_ = 0;  // the host clock at the first paced tick
   bool exact_ = false;         // TIMING:EXACT seen
   uint64_t script_clock_ = 0;  // exact timing: ticks from the start the script has reached
   uint64_t cart_phase_ = 0;    // exact timing: the tick the media panel's timer is in step with

@@ -1,11 +1,13 @@
 """The klx80 module against the batch runner: the same state and pictures,
 the runner's messages as exceptions, one device at a time, images as bytes."""
 import ast
+import importlib.util
 import json
 import os
 import pathlib
 import shutil
 import subprocess
+import sys
 
 import pytest
 
@@ -98,12 +100,17 @@ def test_an_image_that_is_none_is_refused(image, message):
 def test_damaged_fonts_warn(image_bytes):
     damaged = bytearray(image_bytes)
     damaged[100] ^= 0xFF
-    with pytest.warns(klx80.DeviceWarning, match="check sum"):
+    with pytest.warns(klx80.DeviceWarning, match="check sum") as told:
         klx80.Device(image=damaged).close()
+    # The message as the device says it, pointing at the line that opened it.
+    assert str(told[0].message).startswith("The image is damaged")
+    assert told[0].filename == __file__
 
 
 def test_stub_names_what_the_module_has():
-    stub = ast.parse((pathlib.Path(klx80.__file__).parent / "klx80.pyi").read_text())
+    package = pathlib.Path(klx80.__file__).parent
+    assert (package / "py.typed").is_file() and klx80.__version__
+    stub = ast.parse((package / "_native.pyi").read_text())
     for node in stub.body:
         if isinstance(node, ast.ClassDef):
             stubbed = {f.name for f in node.body if isinstance(f, ast.FunctionDef) and not f.name.startswith("__")}
@@ -111,3 +118,51 @@ def test_stub_names_what_the_module_has():
             assert stubbed == real, node.name
     classes = {n.name for n in stub.body if isinstance(n, ast.ClassDef)}
     assert classes == {n for n in dir(klx80) if isinstance(getattr(klx80, n), type)}
+
+
+def test_opens_settled_and_reads_back_what_it_was_given(image_bytes):
+    with klx80.Device(image=image_bytes) as d:
+        assert d.settled and d.state()["mode"] != 28  # past the start-up screen
+        d.battery = 6.8
+        assert d.battery == 6.8
+        printed = []
+        d.on_label = printed.append
+        d.keys("TEXT:AB FUNC PRINT 3 ENTER PRINT PRINT")  # three copies, Print after each pause
+        assert [(l.copy, l.tape) for l in d.labels] == [(1, 1), (2, 2), (3, 3)]
+        assert [l.number for l in printed] == [1, 2, 3]
+        d.keys("MENU")
+        assert d.wait_for_text("Symbols", ticks=10)[0] == "Symbols"
+        with pytest.raises(klx80.DeviceError, match="'NEVER' did not show within 5 ticks; the screen reads 'Symbols'"):
+            d.wait_for_text("NEVER", ticks=5)
+
+
+@pytest.mark.parametrize("kwargs, message", [
+    ({"clock": "realtime", "speed": 0}, "speed must be 1 or more"),
+    ({"clock": "sometimes"}, 'clock must be "virtual" or "realtime"'),
+])
+def test_bad_clocks_are_refused(kwargs, message, image_bytes):
+    with pytest.raises(ValueError, match=message):
+        klx80.Device(image=image_bytes, **kwargs)
+
+
+def test_realtime_clock_runs_and_prints(image_bytes):
+    with klx80.Device(image=image_bytes, clock="realtime", speed=64) as d:
+        d.keys("TEXT:A PRINT")
+        assert d.ticks > 0 and len(d.labels) == 1
+        d.keys("TEXT:B")  # keys still work after a print
+
+
+
+@pytest.mark.skipif(importlib.util.find_spec("mypy") is None, reason="mypy is not installed (python3-mypy)")
+@pytest.mark.parametrize("code, verdict", [
+    ("with klx80.Device(image=b'') as d:\n    n: int = d.labels[0].tape\n", "Success"),
+    ("with klx80.Device(image=b'') as d:\n    d.keys(5)\n", 'incompatible type "int"'),
+])
+def test_mypy_finds_the_types_without_settings(code, verdict, tmp_path):
+    # Found through the package's py.typed on the import path: no MYPYPATH.
+    (tmp_path / "rig.py").write_text("import klx80\n" + code)
+    env = {k: v for k, v in os.environ.items() if k != "MYPYPATH"}
+    env["PYTHONPATH"] = str(pathlib.Path(klx80.__file__).parent.parent)
+    run = subprocess.run([sys.executable, "-m", "mypy", "--no-incremental", "--strict", str(tmp_path / "rig.py")],
+                         capture_output=True, text=True, env=env, cwd=tmp_path)
+    assert verdict in run.stdout, run.stdout

@@ -45,10 +45,12 @@ TEST_F(RemoteControlTest, LinesInPiecesAreTypedAtTheDevicesPaceAndStateAnswersAf
   for (char c : sent) remote.receive(std::string_view(&c, 1));
   run_queue();
   EXPECT_EQ(line0(), "HELLO WORLD 0123456789");  // no key lost
-  ASSERT_EQ(replies.size(), 2u);
-  EXPECT_EQ(replies[1], "ERR unknown token 'BOGUS'");
-  EXPECT_EQ(replies[0].find('\n'), std::string::npos);
-  EXPECT_NE(replies[0].find("\"lines\":[\"HELLO WORLD 0123456789\"]"), std::string::npos) << replies[0];
+  // The keys' line is acknowledged once they are done, before the state.
+  ASSERT_EQ(replies.size(), 3u);
+  EXPECT_EQ(replies[0], "OK");
+  EXPECT_EQ(replies[2], "ERR unknown token 'BOGUS'");
+  EXPECT_EQ(replies[1].find('\n'), std::string::npos);
+  EXPECT_NE(replies[1].find("\"lines\":[\"HELLO WORLD 0123456789\"]"), std::string::npos) << replies[1];
 }
 
 TEST_F(RemoteControlTest, BadLinesAnswerErrAndChangeNothing) {
@@ -77,7 +79,7 @@ TEST_F(RemoteControlTest, BadLinesAnswerErrAndChangeNothing) {
   // Blank lines, comments and answers coming back (an echoing line) say
   // nothing and do nothing.
   replies.clear();
-  remote.receive("\n   \r\n# a note\nERR unknown token 'X'\n{\"mode\":1}\n");
+  remote.receive("\n   \r\n# a note\nERR unknown token 'X'\n{\"mode\":1}\nOK\n");
   EXPECT_TRUE(replies.empty());
   EXPECT_EQ(remote.queued(), 0u);
 }

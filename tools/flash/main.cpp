@@ -16,8 +16,12 @@ const char kUsage[] =
     "       klx80-flash import-labels IMAGE FILE.json\n"
     "       klx80-flash reset-settings IMAGE\n"
     "       klx80-flash new IMAGE [--force] [--template PATH]\n"
+    "       klx80-flash --version\n"
     "The command may also follow the image (klx80-flash IMAGE export-labels FILE.json).\n"
-    "A change writes a new file and renames it over IMAGE; the old image is kept as IMAGE.bak.\n";
+    "A change writes a new file and renames it over IMAGE; the old image is kept as IMAGE.bak.\n"
+    "new copies the fresh image the build made (--template PATH: another image to copy).\n"
+    "Exit status: 0 success, 1 the command failed (nothing written), 2 bad arguments,\n"
+    "3 the image is in use by another program.\n";
 
 int bad_arguments(const std::string& message) {
   std::fprintf(stderr, "klx80-flash: %s\n%s", message.c_str(), kUsage);
@@ -39,6 +43,10 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
     std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (args.size() == 1 && args[0] == "--version") {
+    std::printf("klx80-flash %s\n", KLX80_VERSION);
     return 0;
   }
   if (args.size() < 2) return bad_arguments("a command and an image are needed");

@@ -1,4 +1,4 @@
-#include "batch/animation_file.h"
+#include "anim/animation_file.h"
 
 #include <algorithm>
 #include <cctype>

@@ -13,7 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "batch/animation_file.h"
+#include "anim/animation_file.h"
 #include "host/files/output_file.h"
 
 namespace {
@@ -69,7 +69,6 @@ Indexed index_box(const uint8_t* rgb, int width, const Box& box) {
 
   Indexed out;
   std::unordered_map<uint32_t, uint8_t> index;
-  std::vector<int16_t> nearest;
   if (counts.size() <= 256) {
     for (auto [c, n] : counts) {
       index[c] = uint8_t(out.colours.size());
@@ -99,22 +98,22 @@ Indexed index_box(const uint8_t* rgb, int width, const Box& box) {
       index[c] = uint8_t(i);
       out.colours.push_back({GifByteType(c >> 16), GifByteType(c >> 8), GifByteType(c)});
     }
-    nearest.assign(32768, -1);
   }
+  // A colour not in the table takes the nearest entry, found once per colour
+  // (not once per bucket: the first colour of a bucket would decide for all
+  // of it). A shift of hue costs more than one of brightness, so that a grey
+  // shade takes a grey, not a faintly green entry that is nearer in green.
   auto lookup = [&](uint32_t c) {
     if (auto it = index.find(c); it != index.end()) return it->second;
-    const uint16_t b = bucket_of(c);
-    if (nearest[b] < 0) {
-      const int r = int(c >> 16), g = int(c >> 8 & 0xFF), bl = int(c & 0xFF);
-      int best = 0, best_distance = 1 << 30;
-      for (size_t i = 0; i < out.colours.size(); ++i) {
-        const int dr = r - out.colours[i].Red, dg = g - out.colours[i].Green, db = bl - out.colours[i].Blue;
-        const int d = 2 * dr * dr + 4 * dg * dg + 3 * db * db;
-        if (d < best_distance) best_distance = d, best = int(i);
-      }
-      nearest[b] = int16_t(best);
+    const int r = int(c >> 16), g = int(c >> 8 & 0xFF), bl = int(c & 0xFF);
+    int best = 0, best_distance = 1 << 30;
+    for (size_t i = 0; i < out.colours.size(); ++i) {
+      const int dr = r - out.colours[i].Red, dg = g - out.colours[i].Green, db = bl - out.colours[i].Blue;
+      const int d = 2 * dr * dr + 4 * dg * dg + 3 * db * db + 6 * ((dr - dg) * (dr - dg) + (db - dg) * (db - dg));
+      if (d < best_distance) best_distance = d, best = int(i);
     }
-    return uint8_t(nearest[b]);
+    index[c] = uint8_t(best);
+    return uint8_t(best);
   };
   out.pixels.resize(size_t(box.width) * box.height);
   for (int y = 0; y < box.height; ++y) {

@@ -17,7 +17,7 @@ extern "C" {
 #include <map>
 #include <vector>
 
-#include "batch/animation_file.h"
+#include "anim/animation_file.h"
 #include "host/files/output_file.h"
 
 namespace {

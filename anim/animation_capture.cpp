@@ -1,11 +1,10 @@
-#include "batch/animation_capture.h"
+#include "anim/animation_capture.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "batch/animation_file.h"
-#include "host/files/device_text.h"
-#include "host/session/lcd_text.h"
+#include "anim/animation_file.h"
+#include "anim/caption_text.h"
 #include "host/session/script.h"
 #include "host/session/session.h"
 
@@ -13,9 +12,6 @@ namespace {
 constexpr uint64_t kMinFrameTicks = 2;    // 20 ms: the shortest delay GIF players keep
 constexpr uint64_t kKeyShownTicks = 15;   // a key is drawn pressed this long, or until the next
 constexpr uint64_t kEndHoldTicks = 200;   // the end state stays two seconds before the loop
-constexpr int kCaptionRows = 2;           // caption lines under the LCD
-constexpr int kGlyphRows = 16;            // the LCD font's cell height
-constexpr int kCaptionBand = kCaptionRows * (kGlyphRows + 2) + 6;
 constexpr uint8_t kBand[3] = {240, 240, 236};
 }  // namespace
 
@@ -144,52 +140,12 @@ bool AnimationCapture::finish(std::string& error) {
   return file_->finish(error);
 }
 
-void AnimationCapture::paint_lcd(Session& device, const ShownState& shown, AnimationPicture& out) {
+void AnimationCapture::paint_lcd(Session&, const ShownState& shown, AnimationPicture& out) {
   out.width = MIRROR_WIDTH;
-  out.height = MIRROR_HEIGHT + (shown.captions ? kCaptionBand : 0);
+  out.height = MIRROR_HEIGHT + (shown.captions ? kCaptionBandHeight : 0);
   out.rgb.resize(size_t(out.width) * out.height * 3);
   std::copy(shown.lcd_rgb.begin(), shown.lcd_rgb.end(), out.rgb.begin());
   if (!shown.captions) return;
   for (size_t i = MIRROR_RGB_BYTES; i < out.rgb.size(); i += 3) std::memcpy(&out.rgb[i], kBand, 3);
-  std::vector<uint16_t> codes;
-  if (!device_utf8_to_codes(shown.caption, codes)) codes.assign(1, '?');
-
-  // The caption's words in the device's own LCD font, wrapped onto the band.
-  const LcdTextReader& font = *device.screen_reader();
-  auto cell = [&font](uint16_t code) {
-    std::vector<uint16_t> c = font.cell(code);
-    return c.empty() ? font.cell('?') : c;
-  };
-  auto width_of = [&](size_t from, size_t to) {
-    int w = 0;
-    for (size_t i = from; i < to; ++i) w += int(cell(codes[i]).size());
-    return w;
-  };
-  const int room = out.width - 8;
-  size_t at = 0;
-  for (int line = 0; line < kCaptionRows && at < codes.size(); ++line) {
-    while (at < codes.size() && codes[at] == ' ') ++at;
-    // As many words as fit; a word longer than the line is cut.
-    size_t end = at, fit = at;
-    while (end < codes.size()) {
-      size_t word_end = end;
-      while (word_end < codes.size() && (word_end == end || codes[word_end] != ' ')) ++word_end;
-      if (width_of(at, word_end) > room) break;
-      fit = end = word_end;
-    }
-    if (fit == at) {
-      while (fit < codes.size() && width_of(at, fit + 1) <= room) ++fit;
-      if (fit == at) break;
-    }
-    int x = 4;
-    const int top = MIRROR_HEIGHT + 4 + line * (kGlyphRows + 2);
-    for (size_t i = at; i < fit; ++i) {
-      for (uint16_t column : cell(codes[i])) {
-        for (int row = 0; row < kGlyphRows; ++row)
-          if (column & (0x8000u >> row)) std::memset(&out.rgb[(size_t(top + row) * out.width + x) * 3], 0, 3);
-        ++x;
-      }
-    }
-    at = fit;
-  }
+  caption_draw(out.rgb, out.width, MIRROR_HEIGHT, shown.caption);
 }

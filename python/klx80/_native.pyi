@@ -1,10 +1,12 @@
-"""A simulated KLX80 label printer for test rigs (type stub of the compiled module)."""
+"""The compiled part of the klx80 package (type stub)."""
 import os
-from typing import Any, Literal, overload
+from typing import Any, Callable, Literal, overload
 
 import numpy
 
 firmware_version: str
+
+def compare_golden(actual: str, expected: str, work_dir: str, rebaseline: bool = False) -> tuple[bool, str]: ...
 
 class Error(RuntimeError):
     """Every error the device reports."""
@@ -67,6 +69,11 @@ class Device:
     def settle(self) -> None: ...
     @property
     def settled(self) -> bool: ...
+    def wait_for_text(self, text: str, ticks: int = 6000) -> list[str]: ...
+    @property
+    def on_label(self) -> Callable[[Label], object] | None: ...
+    @on_label.setter
+    def on_label(self, callback: Callable[[Label], object] | None) -> None: ...
     @property
     def ticks(self) -> int: ...
     @property
