@@ -8,6 +8,7 @@
 #include "host/seam/tape_history.h"
 #include "host/files/png.h"
 #include "host/files/tape_pbm.h"
+#include "host/session/state_json.h"
 
 namespace fs = std::filesystem;
 
@@ -69,7 +70,7 @@ void LabelFiles::label_ended() {
   const TapeLabel facts = tape_label_facts();
   std::vector<TapeColumn> columns;
   tape_copy_columns(tape_ended_label_first(), TAPE_MAX_COLUMNS, columns);
-  Entry e{entries_.size() + 1, columns.size(), facts.label_type, facts.cartridge, facts.copy, facts.serial};
+  Entry e{entries_.size() + 1, columns.size(), facts};
   const fs::path base(dir_);
   const std::string png = (base / numbered(e.number, "png")).string();
   const std::string pbm = (base / numbered(e.number, "pbm")).string();
@@ -83,16 +84,7 @@ bool LabelFiles::finish(std::string& error) {
   // One entry a line, so that a list diffs well.
   std::string json = "[";
   for (const Entry& e : entries_) {
-    nlohmann::ordered_json entry;
-    entry["number"] = e.number;
-    // "width" as the Python module's Label.width; "columns", the same count,
-    // kept for the lists written before.
-    entry["width"] = e.columns;
-    entry["columns"] = e.columns;
-    entry["label_type"] = e.label_type;
-    entry["cartridge"] = e.cartridge;
-    entry["copy"] = e.copy;
-    entry["serial"] = e.serial.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(e.serial);
+    const nlohmann::ordered_json entry = label_facts_object(e.number, e.columns, e.facts);
     json += (e.number > 1 ? ",\n" : "\n") + entry.dump(-1, ' ', /*ensure_ascii=*/true);
   }
   json += "\n]\n";

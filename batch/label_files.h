@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/seam/tape.h"
+#include "host/seam/tape_history.h"
 
 class LabelFiles {
  public:
@@ -27,8 +28,7 @@ class LabelFiles {
   struct Entry {
     size_t number;
     size_t columns;
-    unsigned label_type, cartridge, copy;
-    std::string serial;  // empty: no serial on this label
+    TapeLabel facts;  // type, material, copy, serial; no columns
   };
   static void on_tape(TapeEvent event, void* self);
   void label_ended();

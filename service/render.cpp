@@ -8,21 +8,10 @@
 #include "host/files/tape_view.h"
 #include "host/seam/mirror.h"
 #include "host/session/session.h"
+#include "host/session/state_json.h"
 #include "service/frames.h"
 
 namespace {
-// The facts of a label as klx80-batch --labels lists them in labels.json.
-nlohmann::ordered_json label_facts(const TapeLabel& l) {
-  nlohmann::ordered_json entry;
-  entry["number"] = l.number;
-  entry["columns"] = l.width;
-  entry["label_type"] = l.label_type;
-  entry["cartridge"] = l.cartridge;
-  entry["copy"] = l.copy;
-  entry["serial"] = l.serial.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(l.serial);
-  return entry;
-}
-
 RenderAnswer png_answer(std::string png) {
   if (png.empty()) return render_error(500, "the picture could not be made");
   return {200, "image/png", std::move(png)};
@@ -33,7 +22,7 @@ RenderAnswer png_answer(std::string png) {
 RenderAnswer state_answer(Session& device, const std::vector<TapeLabel>& labels) {
   std::string state = device.state_json();
   nlohmann::ordered_json facts = nlohmann::ordered_json::array();
-  for (const TapeLabel& l : labels) facts.push_back(label_facts(l));
+  for (const TapeLabel& l : labels) facts.push_back(label_facts_object(l.number, l.width, l));
   state.pop_back();  // the closing brace
   state += ",\"labels\":" + facts.dump(-1, ' ', true) + "}\n";
   return {200, "application/json", std::move(state)};

@@ -9,6 +9,7 @@
 #include "host/files/device_charset.h"
 #include "host/files/device_text.h"
 #include "host/seam/cartridge.h"
+#include "host/seam/tape_history.h"
 #include "host/seam/mirror.h"
 #include "host/seam/tape.h"
 #include "host/session/lcd_text.h"
@@ -99,4 +100,16 @@ ordered_json state_object(const LcdTextReader* screen) {
 
 std::string state_json(const LcdTextReader* screen) {
   return state_object(screen).dump(-1, ' ', /*ensure_ascii=*/true);
+}
+
+nlohmann::ordered_json label_facts_object(uint64_t number, size_t width, const TapeLabel& facts) {
+  nlohmann::ordered_json entry;
+  entry["number"] = number;
+  entry["width"] = width;
+  entry["columns"] = width;
+  entry["label_type"] = facts.label_type;
+  entry["cartridge"] = facts.cartridge;
+  entry["copy"] = facts.copy;
+  entry["serial"] = facts.serial.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(facts.serial);
+  return entry;
 }
