@@ -18,12 +18,19 @@
 
 #include "batch/golden.h"
 #include "batch/suite_case.h"
+#include "host/files/exit_status.h"
+#include "host/files/output_file.h"
 #include "host/seam/flash_image.h"
 
 namespace fs = std::filesystem;
 using nlohmann::ordered_json;
 
 namespace {
+int run_failed(const std::string& message) {
+  std::fprintf(stderr, "klx80-batch: --suite: %s\n", message.c_str());
+  return kExitFailed;
+}
+
 int bad_arguments(const std::string& message) {
   std::fprintf(stderr, "klx80-batch: %s\n", message.c_str());
   return 2;
@@ -198,7 +205,9 @@ int suite_main(const SuiteOptions& options) {
   const fs::path results_file = fs::path(o.work) / "results.json";
   // Marks the folder as a suite's at once, so that a run cut short leaves
   // one the next run may clear.
-  std::ofstream(results_file) << ordered_json{{"suite", o.dir}, {"running", true}}.dump() << "\n";
+  const std::string marker = ordered_json{{"suite", o.dir}, {"running", true}}.dump() + "\n";
+  if (!output_file_write_bytes(results_file.string(), marker.data(), marker.size()))
+    return run_failed("cannot write " + results_file.string());
 
   const auto start = std::chrono::steady_clock::now();
   std::vector<SuiteResult> results(cases.size());
@@ -221,7 +230,11 @@ int suite_main(const SuiteOptions& options) {
   const ordered_json summary = {{"suite", o.dir},       {"image", o.flash}, {"jobs", o.jobs},
                                 {"passed", passed},     {"failed", failed}, {"seconds", seconds},
                                 {"rebaseline", o.rebaseline}, {"cases", list}};
-  std::ofstream(results_file) << summary.dump(2) << "\n";
+  const std::string written = summary.dump(2) + "\n";
   std::printf("%zu passed, %zu failed\n", passed, failed);
-  return failed ? 1 : 0;
+  // A summary that did not reach the disk (or the terminal) is a failed run, whatever the cases did.
+  if (!output_file_write_bytes(results_file.string(), written.data(), written.size()))
+    return run_failed("cannot write " + results_file.string() + "; the results above are not kept");
+  if (!stdout_finished("klx80-batch")) return kExitFailed;
+  return failed ? kExitFailed : kExitOk;
 }

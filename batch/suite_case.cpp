@@ -121,9 +121,7 @@ bool write_output(const Output& o, const fs::path& path, bool golden) {
   if (o.name == "lcd.png" || o.name == "tape.png")
     return png_write_rgb(path.string(), o.pixels.width, o.pixels.height, o.pixels.rgb.data(),
                          golden ? 9 : PNG_LEVEL);
-  std::ofstream out(path, std::ios::binary);
-  out << o.bytes;
-  return bool(out);
+  return output_file_write_bytes(path.string(), o.bytes.data(), o.bytes.size());
 }
 
 // Where a case's device starts. The suite's image is read and checked once
