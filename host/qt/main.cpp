@@ -41,7 +41,10 @@ int parse_options(int argc, char** argv, Options& o) {
   QStringList args;
   for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
   QCommandLineParser parser;
-  parser.setApplicationDescription(QStringLiteral("The KLX80 label printer simulator."));
+  parser.setApplicationDescription(QStringLiteral(
+      "The KLX80 label printer simulator.\n\nExit status: 0 closed normally, 1 a change could not be saved "
+      "(told in a box, or on standard error when closed by a signal), 2 bad arguments, 3 the image is in use "
+      "by another klx80 program and Quit was chosen."));
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
   const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
   const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the version."));
@@ -52,7 +55,8 @@ int parse_options(int argc, char** argv, Options& o) {
   const QCommandLineOption remote(QStringLiteral("remote"),
                                   QStringLiteral("With --serial: the other end may type key scripts."));
   const QCommandLineOption read_only(QStringLiteral("read-only"),
-                                     QStringLiteral("Run on the image without saving anything to it."));
+                                     QStringLiteral("Run on the image without saving anything to it: it is neither "
+                                                    "moved nor written, and Reset is refused."));
   parser.addOptions({help, version, flash, serial, remote, read_only});
   // Qt's own options, taken by the application object.
   for (const char* name : {"platform", "style", "stylesheet", "display", "qwindowgeometry", "qwindowtitle",
