@@ -7,7 +7,8 @@
 #  - a second program on the same image is told and quits on Escape;
 #  - a missing image is offered fresh and created on Yes;
 #  - when the X server goes away the program closes as on SIGTERM (no abort,
-#    the label journalled, read back by the batch runner).
+#    the label journalled, read back by the batch runner); with the image
+#    deleted under it, it says the label was not saved and ends with status 1.
 # With KLX80_MEASURE=1 it also reports key-to-LCD latency over 200 keys and
 # keeps a screenshot per device size in $KLX80_SHOTS (figures, no verdict).
 # Skips (77) without Xvfb, openbox or xdotool.
@@ -133,3 +134,23 @@ grep -q "terminate called" "$work/gone.log" && fail "the program aborted when th
 lines=$(label_lines)
 [ "$lines" = '"lines":["ABCD"]' ] || fail "the label was not kept when the display went away: $lines"
 echo "the display went away: status $status, the label kept ($lines)"
+
+# The X server goes away after the image was deleted under the program: the
+# label cannot be kept, and the program says so and ends with status 1.
+: >"$work/display"
+start_x 1366x768 wm
+start_program gone-deleted
+xdotool windowactivate --sync "$win"
+xdotool type --delay 60 "ef"
+sleep 0.5
+rm "$work/fontData.hex"
+kill "$wm_pid" "$xvfb_pid"
+wait "$wm_pid" "$xvfb_pid" 2>/dev/null
+wm_pid="" xvfb_pid=""
+wait "$program_pid"
+status=$?
+program_pid=""
+grep -q "label kept" "$work/gone-deleted.log" && fail "the program said the label was kept on a deleted image"
+grep -q "were not saved" "$work/gone-deleted.log" || fail "the program did not say its changes were not saved"
+[ "$status" -eq 1 ] || fail "the program ended with status $status, not 1, when its last save failed"
+echo "the display went away from a deleted image: status $status, the failure told"
