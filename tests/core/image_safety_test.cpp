@@ -121,8 +121,10 @@ TEST_F(ImageSafetyTest, NoOutputOverTheImageAnInputOrAProtectedFile) {
   const std::string in_folder = (dir / "label-0001.png").string();
   fs::copy_file(image, in_folder);
   EXPECT_NE(output_folder_refusal({"--labels", dir.string()}, {{"the flash image", in_folder}}, owned), "");
-  EXPECT_NE(output_folder_refusal({"--labels", dir.string()}, {{"the flash image", link}}, owned), "")
-      << "the link is the name in the folder";
+  const std::string link_in_folder = (dir / "label-0002.png").string();
+  fs::create_symlink(image, link_in_folder);
+  EXPECT_NE(output_folder_refusal({"--labels", dir.string()}, {{"the flash image", link_in_folder}}, owned), "")
+      << "the link is a name the folder's run writes";
   EXPECT_EQ(output_folder_refusal({"--labels", dir.string()}, {{"the flash image", image}}, owned), "");
 }
 
