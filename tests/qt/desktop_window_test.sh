@@ -5,7 +5,8 @@
 #    Shift+Home, Backspace) and the label on the device is untouched;
 #  - Serial Comms opens wholly on the screen;
 #  - a second program on the same image is told and quits on Escape;
-#  - a missing image is offered fresh and created on Yes;
+#  - a missing image is offered fresh and created on Yes; read-only, a damaged
+#    one is neither offered a fresh start nor moved;
 #  - when the X server goes away the program closes as on SIGTERM (no abort,
 #    the label journalled, read back by the batch runner); with the image
 #    deleted under it, it says the label was not saved and ends with status 1.
@@ -105,6 +106,16 @@ if [ "${KLX80_MEASURE:-0}" = 1 ] && [ -n "${KLX80_SHOTS:-}" ]; then
     stop_program
   done
 fi
+
+# Read-only, a damaged image is neither offered a fresh start nor moved aside.
+cp "$image" "$work/damaged.hex" && chmod u+w "$work/damaged.hex"
+printf '\0\0\0\0' | dd of="$work/damaged.hex" bs=1 seek=$((0xEFFFC)) conv=notrunc 2>/dev/null
+damaged_before=$(sha256sum <"$work/damaged.hex")
+start_program read-only --read-only --flash "$work/damaged.hex"
+stop_program
+[ "$(sha256sum <"$work/damaged.hex")" = "$damaged_before" ] && [ ! -e "$work/damaged.hex.damaged" ] ||
+  fail "the read-only start moved or wrote the damaged image"
+echo "read-only: the damaged image was left as it was"
 
 # A missing image is offered fresh; Return (Yes) creates it.
 "$klx80" --flash "$work/new.hex" 2>"$work/missing.log" &
