@@ -7,7 +7,6 @@
 bool stdout_finished(const char* program) {
   errno = 0;
   if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
-  std::fprintf(stderr, "%s: cannot write to standard output: %s\n", program,
-               std::strerror(errno ? errno : EIO));
+  std::fprintf(stderr, "%s: cannot write to standard output: %s\n", program, std::strerror(errno ? errno : EIO));
   return false;
 }

@@ -43,7 +43,8 @@ std::string output_folder_refusal(const RunFile& folder, const std::vector<RunFi
     if (file.parent_path() == dir && owned(file.filename().string()))
       return folder.role + " '" + folder.path + "' would overwrite " + in.role + " '" + in.path + "'";
     // The link itself, when it is the one in the folder.
-    const fs::path named = fs::weakly_canonical(fs::path(in.path).parent_path().empty() ? "." : fs::path(in.path).parent_path(), ec);
+    const fs::path named =
+        fs::weakly_canonical(fs::path(in.path).parent_path().empty() ? "." : fs::path(in.path).parent_path(), ec);
     if (named == dir && owned(fs::path(in.path).filename().string()))
       return folder.role + " '" + folder.path + "' would overwrite " + in.role + " '" + in.path + "'";
   }
