@@ -147,6 +147,7 @@ TEST_F(FlashTool, SpecialFilesAreRefusedOrWrittenThroughNeverReplaced) {
       {"/dev/zero info", 1, "character device"},
       {"import-labels fontData.hex /dev/zero", 1, "character device"},
       {"export-labels fontData.hex /dev/full", 1, "cannot write"},
+      {"export-labels fontData.hex ro.hex", 2, "write-protected"},
       {"reset-settings link.hex", 0, ""},
   };
   for (const auto& c : cases) {

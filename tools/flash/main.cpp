@@ -10,6 +10,7 @@
 
 #include "host/files/exit_status.h"
 #include "host/files/image_lock.h"
+#include "host/files/output_refusal.h"
 #include "tools/flash/commands.h"
 
 namespace {
@@ -87,6 +88,8 @@ int run_command(const std::string& command, const std::string& image, const std:
   if (command == "export-labels" || command == "import-labels") {
     if (rest.size() != 1 || rest[0].empty()) return bad_arguments(command + " needs one JSON file");
     if (same_path(rest[0], image)) return bad_arguments("the JSON file and the image are the same file");
+    if (command == "export-labels")
+      if (std::string why = output_refusal({"the JSON file", rest[0]}, {}); !why.empty()) return bad_arguments(why);
     return command == "export-labels" ? flash_export_labels(image, rest[0]) : flash_import_labels(image, rest[0]);
   }
   bool force = false;
