@@ -149,9 +149,6 @@ def test_an_image_another_program_holds_is_refused(mode, image_file):
         with pytest.raises(klx80.ImageInUseError, match="in use by a running klx80 program"):
             klx80.Device(image=image_file)
     assert image_file.read_bytes() == before
-    with klx80.Device(image=image_file) as d, open(image_file, "rb") as other:
-        with pytest.raises(BlockingIOError):  # and the device holds it while open
-            fcntl.flock(other, fcntl.LOCK_SH | fcntl.LOCK_NB)
 
 
 def test_a_save_that_fails_raises(image_file):
