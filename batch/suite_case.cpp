@@ -11,6 +11,7 @@
 #include "host/seam/flash_image.h"
 #include "host/session/session.h"
 #include "host/files/output_file.h"
+#include "host/files/output_refusal.h"
 #include "host/files/png.h"
 #include "host/session/script.h"
 #include "host/files/tape_view.h"
@@ -165,11 +166,10 @@ bool run_device(const SuiteCase& c, const std::string* keys_text, Start start, c
     if (t.kind != ScriptToken::Snap) continue;
     // A picture taken on the way lands with the case's outputs, never in the suite.
     if (fs::path(t.text).is_relative()) t.text = (out / t.text).string();
-    for (const fs::path& input : {fs::path(image), c.dir / "keys.txt", c.dir / "before.txt"})
-      if (output_file_same(t.text, input.string())) {
-        error = t.source + " names " + input.string() + "; it would be overwritten";
-        return false;
-      }
+    const std::vector<RunFile> inputs = {{"the flash image " + image, image},
+                                         {"the case's keys.txt", (c.dir / "keys.txt").string()},
+                                         {"the case's before.txt", (c.dir / "before.txt").string()}};
+    if (error = output_refusal({"SNAP:", t.text}, inputs); !error.empty()) return false;
     fs::create_directories(out, ec);
   }
   if (has_before) {
