@@ -1,5 +1,7 @@
 #include "batch/batch_run.h"
 
+#include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -16,14 +18,16 @@
 #include "batch/label_files.h"
 #include "batch/serial_remote.h"
 #include "batch/suite.h"
-#include "host/files/image_lock.h"
-#include "host/seam/flash_image.h"
-#include "host/session/session.h"
+#include "host/files/exit_status.h"
 #include "host/files/input_file.h"
 #include "host/files/output_file.h"
+#include "host/files/output_refusal.h"
 #include "host/files/png.h"
 #include "host/files/tape_view.h"
+#include "host/seam/flash_image.h"
+#include "host/session/run_status.h"
 #include "host/session/script.h"
+#include "host/session/session.h"
 
 namespace {
 // A key script is typed text: a few megabytes are far more than any run types.
@@ -47,8 +51,11 @@ std::string usage() {
       "\"-\" as the file of one of --lcd-png, --tape-png, --tape-pbm writes it to standard output.\n"
       "--serial PORT --remote: key-script lines from a serial port (or pseudo-terminal), each\n"
       "  answered OK or ERR <reason>; STATE? answered with the --state JSON. Ends at the port's hang-up.\n"
-      "Exit status: 0 success, 1 the run failed (a script error, a failed case, an output not\n"
-      "written, a missing or damaged image), 2 bad arguments, 3 the image is in use by another program.\n"
+      "Exit status: 0 success; 1 the run failed (a script error, a failed case, an output or a\n"
+      "save that could not be written, standard output included, or a run on a missing or\n"
+      "damaged image, whose outputs are still written); 2 bad arguments, or an output that\n"
+      "names the image or a script or is write-protected (nothing runs); 3 the image is in\n"
+      "use by another klx80 program. --language N holds for the run only.\n"
       "--version shows the version.\n";
   return text;
 }
@@ -68,22 +75,29 @@ struct Options {
   bool remote = false;
 };
 
-// An output that names an input (the image, a script) would destroy it: the
-// whole run is refused before anything is written.
-std::string output_over_input(const Options& o, const std::vector<ScriptToken>& tokens) {
-  std::vector<std::pair<std::string, std::string>> outputs = {
-      {"--lcd-png", o.lcd_png},       {"--tape-png", o.tape_png},   {"--tape-pbm", o.tape_pbm},
-      {"--device-png", o.device_png}, {"--animation", o.animation}};
+// An output that names an input (the image, a script) would destroy it, and a
+// write-protected one is kept: the whole run is refused before anything is written.
+std::string refused_output(const Options& o, const std::vector<ScriptToken>& tokens) {
+  std::vector<RunFile> outputs = {{"--lcd-png", o.lcd_png},
+                                  {"--tape-png", o.tape_png},
+                                  {"--tape-pbm", o.tape_pbm},
+                                  {"--device-png", o.device_png},
+                                  {"--animation", o.animation}};
   for (const ScriptToken& t : tokens)
-    if (t.kind == ScriptToken::Snap) outputs.push_back({t.source, t.text});
-  std::vector<std::pair<std::string, std::string>> inputs = {{"the flash image", o.flash}};
+    if (t.kind == ScriptToken::Snap) outputs.push_back({"SNAP:", t.text});
+  std::vector<RunFile> inputs = {{"the flash image", o.flash}};
   for (const std::string& f : o.script_files) inputs.push_back({"the script", f});
-  for (const auto& [option, out] : outputs) {
-    if (out.empty()) continue;
-    for (const auto& [what, in] : inputs)
-      if (output_file_same(out, in)) return option + " '" + out + "' names " + what + "; it would be overwritten";
-  }
-  return "";
+  if (std::string why = output_refusal(outputs, inputs); !why.empty()) return why;
+  return output_folder_refusal({"--labels", o.labels}, inputs, LabelFiles::owns);
+}
+
+// SIGTERM, SIGINT and SIGHUP end the run between two tokens, so that the
+// session closes as on any other failure (the label journalled, a language
+// set for the run put back).
+std::atomic<int> stop_signal{0};
+void on_stop_signal(int sig) {
+  stop_signal.store(sig);
+  Session::request_stop();
 }
 
 int bad_arguments(const std::string& message) {
@@ -262,40 +276,48 @@ int batch_main(int argc, char** argv, DevicePictureWriter write_device_png, Devi
     return 1;
   }
 
-  if (std::string clash = output_over_input(o, tokens); !clash.empty()) {
+  if (std::string clash = refused_output(o, tokens); !clash.empty()) {
     std::fprintf(stderr, "%s: %s\n", tool.c_str(), clash.c_str());
-    return 2;
+    return kExitUsage;
   }
   if (FlashImageCheck check = flash_image_inspect(o.flash); check.verdict == FlashImageVerdict::Refused) {
     std::fprintf(stderr, "%s: %s\n", tool.c_str(), check.message.c_str());
     return 2;
   }
 
-  // A live desktop program holds its image: a run on it would write behind its back.
-  ImageLock lock;
-  if (lock.acquire(o.flash, ImageLock::Mode::Shared) == ImageLock::Result::InUse) {
-    std::fprintf(stderr,
-                 "klx80-batch: %s is in use by a running klx80 program; close it there, or run on a copy\n",
-                 o.flash.c_str());
-    return 2;
-  }
-  LabelFiles labels;
-  if (!o.labels.empty() && !labels.open(o.labels, error)) return bad_arguments(error);
-  std::unique_ptr<Session> opened = Session::open(SessionOptions(o.flash), error);
-  if (!opened) {
-    std::fprintf(stderr, "%s: %s\n", tool.c_str(), error.c_str());
-    return 2;
+  LabelFiles labels;  // before the session: it stops listening once the device has stopped
+  // The session holds the image alone while the run writes to it: a desktop
+  // program or another run on it is refused.
+  std::unique_ptr<Session> opened;
+  try {
+    opened = std::make_unique<Session>(SessionOptions(o.flash));
+  } catch (const SessionError& e) {
+    std::fprintf(stderr, "%s: %s\n", tool.c_str(), e.what());
+    return e.in_use() ? kExitInUse : kExitUsage;
   }
   Session& device = *opened;
+  if (!o.labels.empty() && !labels.open(o.labels, error)) return bad_arguments(error);
+  for (const std::string& f : o.script_files) device.protect_input({"the script", f});
+  struct sigaction stop {}, before[3];
+  stop.sa_handler = on_stop_signal;
+  sigemptyset(&stop.sa_mask);
+  const int stop_signals[3] = {SIGTERM, SIGINT, SIGHUP};
+  for (int i = 0; i < 3; ++i) sigaction(stop_signals[i], &stop, &before[i]);
+  struct Restore {
+    const int* signals;
+    struct sigaction* before;
+    ~Restore() {
+      for (int i = 0; i < 3; ++i) sigaction(signals[i], &before[i], nullptr);
+    }
+  } restore{stop_signals, before};
   if (!device.settle(error)) {
     std::fprintf(stderr, "%s: at start-up: %s\n", tool.c_str(), error.c_str());
     return 1;
   }
-  // The language as the Language menu stores it; the image's own is put
-  // back at the end unless the script chose another.
-  const uint8_t image_language = device.language();
+  // The language as the Language menu stores it, for this run only: the
+  // session puts the image's own back when it closes, however the run ends.
   if (o.language >= 0) {
-    device.set_language(uint8_t(o.language));
+    device.set_language(uint8_t(o.language), true);
     if (!device.settle(error)) {
       std::fprintf(stderr, "%s: after choosing the language: %s\n", tool.c_str(), error.c_str());
       return 1;
@@ -328,9 +350,18 @@ int batch_main(int argc, char** argv, DevicePictureWriter write_device_png, Devi
   for (const ScriptToken& t : tokens) {
     if (animation) animation->before(t);
     if (!device.run(t, error)) {
+      if (const int sig = stop_signal.load()) {
+        std::fprintf(stderr, "%s: stopped by signal %d at %s; the device is closed\n", tool.c_str(), sig,
+                     t.source.c_str());
+        return kExitFailed;
+      }
       std::fprintf(stderr, "%s: %s: %s\n", tool.c_str(), t.source.c_str(), error.c_str());
       return 1;
     }
+  }
+  if (const int sig = stop_signal.load()) {
+    std::fprintf(stderr, "%s: stopped by signal %d; the device is closed\n", tool.c_str(), sig);
+    return kExitFailed;
   }
   if (!device.finish(error)) {
     std::fprintf(stderr, "%s: at the end of the script: %s\n", tool.c_str(), error.c_str());
@@ -358,6 +389,7 @@ int batch_main(int argc, char** argv, DevicePictureWriter write_device_png, Devi
   }
   if (o.state) {
     std::fputs((device.state_json() + "\n").c_str(), stdout);
+    if (!stdout_finished("klx80-batch")) status = kExitFailed;
   }
   if (animation) {
     if (animation->finish(error)) {
@@ -368,12 +400,11 @@ int batch_main(int argc, char** argv, DevicePictureWriter write_device_png, Devi
       status = 1;
     }
   }
-  if (o.language >= 0 && device.language() == o.language) device.set_language(image_language);
   device.close();
   // Written once the device has stopped: a close during a job ends it first.
   if (!o.labels.empty() && !labels.finish(error)) {
     std::fprintf(stderr, "%s: %s\n", tool.c_str(), error.c_str());
     status = 1;
   }
-  return status;
+  return run_status(device, tool.c_str(), status);
 }

@@ -6,6 +6,7 @@
 #include <regex>
 
 #include "host/seam/tape_history.h"
+#include "host/files/output_file.h"
 #include "host/files/png.h"
 #include "host/files/tape_pbm.h"
 #include "host/session/state_json.h"
@@ -20,10 +21,12 @@ std::string numbered(size_t n, const char* extension) {
 }
 
 bool write_bytes(const std::string& path, const char* data, size_t size) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  const bool written = std::fwrite(data, 1, size, f) == size;
-  return std::fclose(f) == 0 && written;
+  return output_file_write_bytes(path, data, size);
+}
+
+const std::regex& earlier_label() {
+  static const std::regex earlier(R"(label-\d{4,}\.(png|pbm))");
+  return earlier;
 }
 
 // These columns as a P4 PBM and as a PNG of the same bits.
@@ -38,6 +41,10 @@ bool write_label(const std::vector<TapeColumn>& columns, const std::string& pbm_
 
 LabelFiles::~LabelFiles() { stop_listening(); }
 
+bool LabelFiles::owns(const std::string& name) {
+  return name == "labels.json" || std::regex_match(name, earlier_label());
+}
+
 bool LabelFiles::open(const std::string& dir, std::string& error) {
   std::error_code ec;
   fs::create_directories(dir, ec);
@@ -46,9 +53,8 @@ bool LabelFiles::open(const std::string& dir, std::string& error) {
     return false;
   }
   dir_ = dir;
-  const std::regex earlier(R"(label-\d{4,}\.(png|pbm))");
   for (const fs::directory_entry& entry : fs::directory_iterator(dir, ec))
-    if (entry.is_regular_file(ec) && std::regex_match(entry.path().filename().string(), earlier))
+    if (entry.is_regular_file(ec) && std::regex_match(entry.path().filename().string(), earlier_label()))
       fs::remove(entry.path(), ec);
   tape_set_listener(on_tape, this);
   listening_ = true;

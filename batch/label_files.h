@@ -17,6 +17,8 @@ class LabelFiles {
   LabelFiles& operator=(const LabelFiles&) = delete;
   ~LabelFiles();
 
+  // The names the run writes, or removes as an earlier run's, in its folder.
+  static bool owns(const std::string& name);
   // Creates the directory when missing and starts listening to the tape.
   // Pictures of an earlier run named label-NNNN are removed; other files stay.
   bool open(const std::string& dir, std::string& error);

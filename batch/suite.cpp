@@ -21,12 +21,19 @@
 #include "batch/golden.h"
 #include "batch/suite_case.h"
 #include "batch/suite_report.h"
+#include "host/files/exit_status.h"
+#include "host/files/output_file.h"
 #include "host/seam/flash_image.h"
 
 namespace fs = std::filesystem;
 using nlohmann::ordered_json;
 
 namespace {
+int run_failed(const std::string& message) {
+  std::fprintf(stderr, "klx80-batch: --suite: %s\n", message.c_str());
+  return kExitFailed;
+}
+
 int bad_arguments(const std::string& message) {
   std::fprintf(stderr, "klx80-batch: %s\n", message.c_str());
   return 2;
@@ -318,7 +325,9 @@ int suite_main(const SuiteOptions& options) {
   const fs::path results_file = fs::path(o.work) / "results.json";
   // Marks the folder as a suite's at once, so that a run cut short leaves
   // one the next run may clear.
-  std::ofstream(results_file) << ordered_json{{"suite", o.dir}, {"running", true}}.dump() << "\n";
+  const std::string marker = ordered_json{{"suite", o.dir}, {"running", true}}.dump() + "\n";
+  if (!output_file_write_bytes(results_file.string(), marker.data(), marker.size()))
+    return run_failed("cannot write " + results_file.string());
 
   const auto start = std::chrono::steady_clock::now();
   std::vector<SuiteResult> results(cases.size());
@@ -345,13 +354,16 @@ int suite_main(const SuiteOptions& options) {
                                 {"shard", std::to_string(o.shard) + "/" + std::to_string(o.shards)},
                                 {"passed", passed},     {"failed", failed}, {"seconds", seconds},
                                 {"rebaseline", o.rebaseline}, {"cases", list}};
-  std::ofstream(results_file) << summary.dump(2) << "\n";
-  int status = failed ? 1 : 0;
-  if (!o.junit.empty() && !suite_write_junit(o.junit, o.dir,
-                                             results, seconds)) {
+  const std::string written = summary.dump(2) + "\n";
+  int status = failed ? kExitFailed : kExitOk;
+  if (!o.junit.empty() && !suite_write_junit(o.junit, o.dir, results, seconds)) {
     std::fprintf(stderr, "klx80-batch: cannot write the JUnit file '%s'\n", o.junit.c_str());
-    status = 1;
+    status = kExitFailed;
   }
   std::printf("%zu passed, %zu failed\n", passed, failed);
+  // A summary that did not reach the disk (or the terminal) is a failed run, whatever the cases did.
+  if (!output_file_write_bytes(results_file.string(), written.data(), written.size()))
+    return run_failed("cannot write " + results_file.string() + "; the results above are not kept");
+  if (!stdout_finished("klx80-batch")) return kExitFailed;
   return status;
 }

@@ -12,6 +12,7 @@
 #include "host/seam/flash_image.h"
 #include "host/session/session.h"
 #include "host/files/output_file.h"
+#include "host/files/output_refusal.h"
 #include "host/files/png.h"
 #include "host/session/script.h"
 #include "host/files/tape_view.h"
@@ -127,9 +128,7 @@ bool write_output(const Output& o, const fs::path& path, bool golden) {
   if (o.name == "lcd.png" || o.name == "tape.png")
     return png_write_rgb(path.string(), o.pixels.width, o.pixels.height, o.pixels.rgb.data(),
                          golden ? 9 : PNG_LEVEL);
-  std::ofstream out(path, std::ios::binary);
-  out << o.bytes;
-  return bool(out);
+  return output_file_write_bytes(path.string(), o.bytes.data(), o.bytes.size());
 }
 
 // Where a case's device starts. The suite's image is read and checked once
@@ -173,11 +172,10 @@ bool run_device(const SuiteCase& c, const std::string* keys_text, Start start, c
     if (t.kind != ScriptToken::Snap) continue;
     // A picture taken on the way lands with the case's outputs, never in the suite.
     if (fs::path(t.text).is_relative()) t.text = (out / t.text).string();
-    for (const fs::path& input : {fs::path(image), c.dir / "keys.txt", c.dir / "before.txt"})
-      if (output_file_same(t.text, input.string())) {
-        error = t.source + " names " + input.string() + "; it would be overwritten";
-        return false;
-      }
+    const std::vector<RunFile> inputs = {{"the flash image " + image, image},
+                                         {"the case's keys.txt", (c.dir / "keys.txt").string()},
+                                         {"the case's before.txt", (c.dir / "before.txt").string()}};
+    if (error = output_refusal({"SNAP:", t.text}, inputs); !error.empty()) return false;
     fs::create_directories(out, ec);
   }
   if (has_before) {

@@ -90,4 +90,19 @@ for case in $(ls "$goldens" | sort -r); do
 done
 "$batch" --flash "$image" --suite "$work/reversed" --work "$work/reversed-out" --jobs 1 >"$work/stdout" 2>&1 ||
   fail "reversed goldens: $(grep -m3 FAIL "$work/stdout")"
+# A work folder on a disk that fills up: the results cannot be kept, so the
+# run fails, whatever its cases did (a small tmpfs with one page left; skipped
+# where nothing can be mounted).
+mkdir "$work/full"
+if mount -t tmpfs -o size=64k tmpfs "$work/full" 2>/dev/null; then
+  head -c $((60 * 1024)) /dev/zero >"$work/full/filler" 2>/dev/null
+  mkdir "$work/full/out"
+  "$batch" --flash "$image" --suite "$work/reversed" --work "$work/full/out" --jobs 1 >"$work/stdout" 2>&1
+  status=$?
+  umount "$work/full"
+  [ $status = 1 ] && grep -q "cannot write .*results.json" "$work/stdout" ||
+    fail "a full disk: exit $status: $(tail -n2 "$work/stdout")"
+else
+  echo "skip: no tmpfs could be mounted for the full disk"
+fi
 echo "suite verdicts ok"

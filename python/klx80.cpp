@@ -5,6 +5,9 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -30,6 +33,7 @@ namespace {
 PyObject* error_base = nullptr;      // klx80.Error(RuntimeError)
 PyObject* session_error = nullptr;   // klx80.SessionError: another device is open
 PyObject* image_error = nullptr;     // klx80.ImageError: the image is missing or not one
+PyObject* in_use_error = nullptr;    // klx80.ImageInUseError(ImageError): another program holds the image
 PyObject* device_error = nullptr;    // klx80.DeviceError: the device hung, a file not written, closed
 PyObject* device_warning = nullptr;  // klx80.DeviceWarning(UserWarning)
 
@@ -93,6 +97,22 @@ std::shared_ptr<const LcdTextReader> reader_for(Session& s) {
   if (readers.size() >= kCachedReaders) readers.erase(readers.begin());
   readers.push_back({std::move(image), s.screen_reader()});
   return readers.back().reader;
+}
+
+// Ticks run between two looks for Ctrl+C (and a close from a signal handler).
+constexpr uint32_t kTicksBetweenSignals = 1000;
+
+// A path as the operating system spells it: str and path-like objects through
+// os.fsencode, so that a name that is no UTF-8 arrives byte for byte.
+std::string os_path(const py::object& path, const char* what) {
+  py::object encoded = py::module_::import("os").attr("fsencode")(path);
+  std::string bytes = encoded.cast<std::string>();
+  if (bytes.find('\0') != std::string::npos) raise(PyExc_ValueError, std::string(what) + " holds a NUL character");
+  return bytes;
+}
+
+py::object os_name(const std::string& path) {
+  return py::module_::import("os").attr("fsdecode")(py::bytes(path));
 }
 
 class Device;
@@ -171,7 +191,7 @@ class Device {
     } else {
       py::object path = py::module_::import("os").attr("fspath")(image);
       if (!py::isinstance<py::str>(path)) raise(PyExc_TypeError, "image must be a path or bytes");
-      options.image_path = path.cast<std::string>();
+      options.image_path = os_path(path, "the image path");
       if (options.image_path.empty()) raise(image_error, "no image: the path is empty");
     }
     keep_image_of_closed_device();
@@ -179,7 +199,7 @@ class Device {
       session_ = std::make_unique<Session>(options);
     } catch (const SessionError& e) {
       warning_ui.flush();
-      raise(Session::current() ? session_error : image_error, e.what());
+      raise(e.in_use() ? in_use_error : Session::current() ? session_error : image_error, e.what());
     }
     // Devices opened on the same bytes share the screen's reader from the start.
     if (auto reader = cached_reader(options.image_bytes)) {
@@ -212,20 +232,28 @@ class Device {
     // there until the next device opens; a file image holds it in its file.
     if (session_->image_path().empty()) image_in_flash = this;
     warning_ui.flush();
+    raise_failed_save();
   }
   bool closed() const { return session_->closed(); }
 
   void keys(const std::string& script) {
     std::vector<ScriptToken> tokens;
     std::string error;
+    if (script.find('\0') != std::string::npos) raise(PyExc_ValueError, "the script holds a NUL character");
     if (!script_parse(script, tokens, error)) raise(PyExc_ValueError, error);
-    Session& s = live();
+    // SNAP: onto the image or a write-protected file: refused before any key.
+    if (std::string why = live().script_refusal(tokens); !why.empty()) raise(PyExc_ValueError, why);
     for (const ScriptToken& t : tokens) {
-      if (!s.run(t, error)) fail(t.source + ": " + error);
-      if (PyErr_CheckSignals() != 0) throw py::error_already_set();  // Ctrl+C stops a long script
+      if (!live().run(t, error)) fail(t.source + ": " + error);
+      // Ctrl+C stops a long script; a signal handler that closed the device
+      // stops it too, before another key reaches a closed device.
+      if (PyErr_CheckSignals() != 0) throw py::error_already_set();
+      if (closed()) raise(device_error, "the device was closed during keys(); the rest of the script did not run");
       tell_new_labels();
+      raise_failed_save();
     }
     warning_ui.flush();
+    raise_failed_save();
   }
 
   void press(const std::string& token) {
@@ -239,9 +267,16 @@ class Device {
   }
 
   void tick(uint32_t count) {
-    live().tick(count);
+    // In slices, so that Ctrl+C ends even four billion ticks.
+    while (count > 0) {
+      const uint32_t slice = std::min(count, kTicksBetweenSignals);
+      live().tick(slice);
+      count -= slice;
+      if (PyErr_CheckSignals() != 0) throw py::error_already_set();
+    }
     tell_new_labels();
     warning_ui.flush();
+    raise_failed_save();
   }
 
   void settle() {
@@ -330,24 +365,28 @@ class Device {
 
   py::bytes image() const {
     if (session_->closed() && !session_->image_path().empty())
-      return py::module_::import("pathlib").attr("Path")(session_->image_path()).attr("read_bytes")();
+      return py::module_::import("pathlib").attr("Path")(os_name(session_->image_path())).attr("read_bytes")();
     const bool kept = session_->closed() && image_in_flash != this;
     const std::vector<uint8_t> bytes = kept ? final_image_ : session_->image_bytes();
     return py::bytes(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   }
-  std::string image_path() const { return session_->image_path(); }
+  py::object image_path() const { return os_name(session_->image_path()); }
   uint64_t ticks() { return live().ticks(); }
   bool settled() { return live().settled(); }
 
   std::string repr() const {
     if (closed()) return "<klx80.Device closed>";
-    return "<klx80.Device " + (session_->image_path().empty() ? std::string("on bytes") : session_->image_path()) +
-           ", tick " + std::to_string(session_->ticks()) + ">";
+    const std::string on =
+        session_->image_path().empty() ? "on bytes" : py::repr(image_path()).cast<std::string>();
+    return "<klx80.Device " + on + ", tick " + std::to_string(session_->ticks()) + ">";
   }
 
  private:
   Session& live() {
     if (closed()) raise(device_error, "the device is closed");
+    // A forked child shares the parent's image file but not its worker.
+    if (!session_->in_opening_process())
+      raise(device_error, "the device belongs to the process that opened it, not to this forked one");
     // On the real clock the device has run on while Python did other things:
     // the ticks due since it opened are run first (they wait for nothing).
     if (realtime_) {
@@ -365,6 +404,14 @@ class Device {
     seen_label_ = last;
     for (const TapeLabel& l : labels())
       if (l.number >= first_new) on_label_(l);
+  }
+  // A save that did not reach the image is an error, raised once.
+  void raise_failed_save() {
+    if (save_raised_) return;
+    const std::string problem = session_->save_problem();
+    if (problem.empty()) return;
+    save_raised_ = true;
+    raise(device_error, problem);
   }
   void use_shared_reader() {
     if (shared_reader_) return;
@@ -394,6 +441,7 @@ class Device {
   uint64_t tape_base_ = 0;    // the device's tape number when it opened
   uint64_t seen_label_ = 0;   // the last label told to on_label
   py::object on_label_ = py::none();
+  bool save_raised_ = false;
 };
 
 }  // namespace
@@ -428,9 +476,12 @@ PYBIND11_MODULE(_native, m) {
       "klx80.SessionError", "Another device is open in this process: close it first.", error_base, nullptr);
   image_error = PyErr_NewExceptionWithDoc("klx80.ImageError", "The flash image is missing or is not a flash image.",
                                           error_base, nullptr);
-  device_error = PyErr_NewExceptionWithDoc("klx80.DeviceError",
-                                           "The device did not settle, a file could not be written, or it is closed.",
-                                           error_base, nullptr);
+  in_use_error = PyErr_NewExceptionWithDoc(
+      "klx80.ImageInUseError", "Another program (the desktop simulator, a batch run) holds the image: close it there.",
+      image_error, nullptr);
+  device_error = PyErr_NewExceptionWithDoc(
+      "klx80.DeviceError",
+      "The device did not settle, a file or a save could not be written, or it is closed.", error_base, nullptr);
   device_warning =
       PyErr_NewExceptionWithDoc("klx80.DeviceWarning",
                                 "What the device would tell its user in a message box (a damaged font sum, a save "
@@ -439,6 +490,7 @@ PYBIND11_MODULE(_native, m) {
   m.attr("Error") = py::handle(error_base);
   m.attr("SessionError") = py::handle(session_error);
   m.attr("ImageError") = py::handle(image_error);
+  m.attr("ImageInUseError") = py::handle(in_use_error);
   m.attr("DeviceError") = py::handle(device_error);
   m.attr("DeviceWarning") = py::handle(device_warning);
   host_ui_install(&warning_ui);
@@ -512,18 +564,23 @@ PYBIND11_MODULE(_native, m) {
            "    \"realtime\" (the host's clock, at speed times real time).\n"
            "durability: when a file image reaches the disk: \"close\" (once, at close),\n"
            "    \"each\" (every save, as the desktop program), or \"never\".\n\n"
-           "Raises ImageError when the image is missing or not a flash image, and\n"
-           "SessionError when another device is open.")
+           "A file image is held by this device alone until it closes, as every klx80\n"
+           "program holds it. Raises ImageError when the image is missing or not a flash\n"
+           "image, ImageInUseError when another program holds it, and SessionError when\n"
+           "another device is open.")
       .def("__enter__", &Device::enter, py::return_value_policy::reference_internal, "Returns the device.")
       .def("__exit__", &Device::exit, "Closes the device (see close()).")
       .def("close", &Device::close,
            "Closes the device as its window does: the working label journalled, the image\n"
-           "written back. Closing twice does nothing.")
+           "written back. Raises DeviceError when a save did not reach the image.\n"
+           "Closing twice does nothing.")
       .def_property_readonly("closed", &Device::closed, "True once the device is closed.")
       .def("keys", &Device::keys, py::arg("script"),
            "Runs a key script, e.g. \"TEXT:HELLO ENTER TEXT:WORLD PRINT\".\n\n"
-           "Raises ValueError naming the first bad token (nothing runs then), and\n"
-           "DeviceError when the device does not settle after a token. After\n"
+           "Raises ValueError naming the first bad token or a SNAP: that would overwrite\n"
+           "the image or a write-protected file (nothing runs then), and DeviceError\n"
+           "when the device does not settle after a token, a save does not reach the\n"
+           "image, or the device is closed meanwhile (by a signal handler). After\n"
            "TIMING:EXACT nothing settles: call settle() once the script is done.")
       .def("press", &Device::press, py::arg("token"), "Runs one token, e.g. \"MENU\" or \"ALT+T\"; errors as keys().")
       .def("tick", &Device::tick, py::arg("count") = 1,

@@ -1,9 +1,11 @@
-// One program per image: a running desktop program holds an advisory lock
-// (flock) on its flash image, so that a second program on the same file is
-// told instead of opening it silently on top of the first (a slot saved by one
-// would be overwritten by the other without "Replace?"). The batch runner takes
-// the lock shared: runs may share an image with each other, not with a live
-// desktop program. The lock ends with the process, however it ends.
+// One writer per image: a program that may change a flash image holds an
+// advisory lock (flock) on it, exclusive, so that a second program on the
+// same file is told instead of opening it silently on top of the first (a
+// slot saved by one would be overwritten by the other without "Replace?").
+// Programs that only read an image take the lock shared: they may share it
+// with each other, never with a writer. The session takes the lock when it
+// opens a device on a file, and klx80-flash takes the same lock before it
+// mends one; the lock ends with the process, however it ends.
 #pragma once
 #include <string>
 
@@ -24,17 +26,26 @@ class ImageLock {
     if (this != &other) {
       release();
       fd_ = other.fd_;
+      mode_ = other.mode_;
       other.fd_ = -1;
     }
     return *this;
   }
 
   // Takes the lock without waiting; a lock held before is let go once the
-  // new one is taken (and kept when it is not).
+  // new one is taken (and kept when it is not). A lock already held on that
+  // very file in that mode is kept as it is.
   Result acquire(const std::string& path, Mode mode);
   void release();
   bool held() const { return fd_ >= 0; }
+  // Held, in at least this mode, on the file the path names now (the same
+  // file through links; not one put in its place since).
+  bool covers(const std::string& path, Mode mode = Mode::Exclusive) const;
 
  private:
   int fd_ = -1;
+  Mode mode_ = Mode::Shared;
 };
+
+// The one line a front end shows for a held image.
+std::string image_lock_in_use(const std::string& path);

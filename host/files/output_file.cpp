@@ -37,6 +37,8 @@ bool output_file_write(const std::string& path, const std::function<bool(FILE*)>
   struct stat st {};
   const bool exists = ::stat(target.c_str(), &st) == 0;
   if (exists && S_ISDIR(st.st_mode)) return false;
+  // A file without any write permission is protected on purpose: never replaced.
+  if (exists && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0) return false;
   if (exists && !S_ISREG(st.st_mode)) return write_in_place(target, fill);
 
   // A new file beside the target, renamed over it once complete.

@@ -1,8 +1,9 @@
 // Writing an output picture (LCD, tape) without harming what is already at
 // its path: a symbolic link is written through to its target, a regular file
 // is replaced whole only once the new content is complete, anything else (a
-// device node, a pipe) is written in place and never replaced, and a failed
-// write leaves no empty or partial file behind.
+// device node, a pipe) is written in place and never replaced, a file
+// without any write permission is left alone, and a failed write leaves no
+// empty or partial file behind.
 #pragma once
 #include <cstdio>
 #include <functional>

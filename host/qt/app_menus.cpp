@@ -163,7 +163,8 @@ bool AppMenus::playScript(const QString& path) {
     return false;
   }
   std::string error;
-  if (player_->play(file.readAll().toStdString(), loop_->isChecked(), error)) return true;
+  if (player_->play(file.readAll().toStdString(), loop_->isChecked(), error, path.toLocal8Bit().toStdString()))
+    return true;
   tell(QStringLiteral("The key script %1 was not played: %2").arg(path, QString::fromStdString(error)), true);
   return false;
 }
@@ -194,19 +195,22 @@ void AppMenus::tell(const QString& text, bool problem) {
 }
 
 bool AppMenus::openImage(const QString& path) {
-  // One program per image: the lock moves with the device.
-  ImageLock lock;
-  if (sim_.imageLock() && lock.acquire(path.toStdString(), ImageLock::Mode::Exclusive) == ImageLock::Result::InUse) {
-    tell(QStringLiteral("The flash image was not opened: %1 is open in another KLX80 program.").arg(path), true);
-    return false;
+  // One program per image: the program's lock moves with the device (the
+  // controller takes it on the new image as the device starts there).
+  ImageLock* held = sim_.imageLock();
+  if (held && !held->covers(path.toStdString())) {
+    ImageLock probe;
+    if (probe.acquire(path.toStdString(), ImageLock::Mode::Exclusive) == ImageLock::Result::InUse) {
+      tell(QStringLiteral("The flash image was not opened: %1 is open in another KLX80 program.").arg(path), true);
+      return false;
+    }
   }
   // A read-only run was for an image in use; the one opened now is the user's own.
   const bool read_only = sim_.controller().readOnly();
   sim_.controller().setReadOnly(false);
   QString error;
   if (sim_.controller().openImage(path, error)) {
-    if (sim_.imageLock()) *sim_.imageLock() = std::move(lock);
-    sim_.deviceWindow().setReadOnly(false);
+    sim_.deviceWindow().setReadOnly(sim_.controller().readOnly());
     return true;
   }
   sim_.controller().setReadOnly(read_only);
@@ -223,10 +227,9 @@ void AppMenus::askOpenImage() {
 
 bool AppMenus::resetImage() {
   QString kept, error;
+  // The old file moves aside with the lock on it; the device, started on the
+  // fresh one, takes the lock there.
   const bool done = sim_.controller().resetToFreshImage(fresh_image_, kept, error);
-  // The old file moved aside with the lock on it: the fresh one is locked now.
-  if (done && sim_.imageLock())
-    sim_.imageLock()->acquire(sim_.controller().imagePath().toStdString(), ImageLock::Mode::Exclusive);
   if (!done)
     tell(QStringLiteral("The image was not reset: %1").arg(error), true);
   else if (!kept.isEmpty())

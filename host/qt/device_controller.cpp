@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "host/files/image_lock.h"
 #include "host/seam/adc.h"
 #include "host/seam/flash_image.h"
 #include "host/seam/host_ui.h"
@@ -73,7 +74,7 @@ SessionClock DeviceController::sessionClock() const {
   return speed_ == kFastest || paused_ ? SessionClock::Virtual : SessionClock::RealTime;
 }
 
-void DeviceController::boot(const std::string& path, bool fresh_inputs) {
+void DeviceController::boot(std::string path, bool fresh_inputs) {
   // A person's real data: each save reaches the disk before it counts as saved.
   SessionOptions options(path);
   options.clock = sessionClock();
@@ -82,13 +83,21 @@ void DeviceController::boot(const std::string& path, bool fresh_inputs) {
   options.fresh_inputs = fresh_inputs;  // the media panel and the dial keep their own
   options.refuse_unusable = false;      // told as the start-up warning below
   options.warn_at_open = false;
-  if (read_only_ && flash_image_read(path, options.image_bytes) && !options.image_bytes.empty()) {
-    options.image_bytes.resize(FLASH_IMAGE_SIZE, 0xFF);  // what a short file lacks reads erased
-    options.image_path.clear();                          // nothing is written back
-  } else {
-    options.image_bytes.clear();
+  options.read_only = read_only_;
+  // The program's lock follows the image it runs on.
+  if (image_lock_ && !read_only_) image_lock_->acquire(path, ImageLock::Mode::Exclusive);
+  options.held_lock = image_lock_;
+  try {
+    session_ = std::make_unique<Session>(options);
+  } catch (const SessionError& e) {
+    if (!e.in_use()) throw;
+    // Taken by another program since it was checked: run on it read-only.
+    read_only_ = options.read_only = true;
+    session_ = std::make_unique<Session>(options);
+    QTimer::singleShot(0, this, [why = std::string(e.what())] {
+      host_ui().warn(why + "; the device runs on it read-only", "Error");
+    });
   }
-  session_ = std::make_unique<Session>(options);
   image_path_ = path;
   generation_after_init_ = mirror_generation();
   checkLcd();
@@ -133,6 +142,12 @@ bool DeviceController::openImage(const QString& path, QString& error) {
 }
 
 bool DeviceController::resetToFreshImage(const QString& template_path, QString& kept_as, QString& error) {
+  // Read-only, the image is another program's or kept as it is on purpose.
+  if (read_only_) {
+    error = QStringLiteral("The device runs read-only on %1; nothing is changed there.")
+                .arg(QString::fromStdString(image_path_));
+    return false;
+  }
   if (!halt()) {
     error = QStringLiteral("The device is busy; try again in a moment.");
     return false;
@@ -260,7 +275,11 @@ void DeviceController::close() {
   if (closed_) return;
   closed_ = true;
   timer_.stop();
-  session_.reset();  // the label journalled, the worker joined
+  if (session_) {
+    session_->close();  // the label journalled, the worker joined
+    save_problem_at_close_ = session_->save_problem();
+  }
+  session_.reset();
   // The next device (tests make several) starts at real time.
   Session::reset_clock();
 }
@@ -367,6 +386,12 @@ bool DeviceController::runToken(const ScriptToken& token, std::string& error) {
   const bool done = session_->run(token, error);
   checkLcd();
   return done;
+}
+
+std::string DeviceController::scriptRefusal(const std::vector<ScriptToken>& tokens,
+                                            const std::string& script_path) const {
+  if (!session_) return "";
+  return session_->script_refusal(tokens, {{"the key script", script_path}});
 }
 
 bool DeviceController::startRecording() {

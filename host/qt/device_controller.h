@@ -20,6 +20,8 @@
 #include "host/session/key_recorder.h"
 #include "host/session/session.h"
 
+class ImageLock;
+
 class DeviceController : public QObject {
   Q_OBJECT
  public:
@@ -80,6 +82,11 @@ class DeviceController : public QObject {
   // start or restart on.
   void setReadOnly(bool on) { read_only_ = on; }
   bool readOnly() const { return read_only_; }
+  // The program's lock on its image, kept across restarts and moved to the
+  // image the device starts on (Open, Reset); none: each session takes its own.
+  void setImageLock(ImageLock* lock) { image_lock_ = lock; }
+  // "" or what went wrong with the last save before the device closed.
+  const std::string& saveProblemAtClose() const { return save_problem_at_close_; }
   // "1.3": the firmware's own version numbers.
   static QString firmwareVersion();
 
@@ -136,6 +143,9 @@ class DeviceController : public QObject {
   bool restartForScript();
   // One token of a script on the running device, as the batch runner runs it.
   bool runToken(const ScriptToken& token, std::string& error);
+  // "" or why a script's SNAP: may not be written (the session's refusal
+  // list, and the script file itself when one is named).
+  std::string scriptRefusal(const std::vector<ScriptToken>& tokens, const std::string& script_path) const;
   // The device has nothing left to do (as the batch runner's settle sees it).
   bool settled() const { return session_ && session_->settled() && !session_->cartridge_busy(); }
 
@@ -167,7 +177,9 @@ class DeviceController : public QObject {
   explicit DeviceController(IdleTag);
   // Opens the device session on path and gives the start-up warnings; shared
   // by start and restarts. fresh_inputs: material 3 and the battery at 9 V.
-  void boot(const std::string& path, bool fresh_inputs);
+  // The path is a copy: the session sets the flash's own path, which a
+  // reference to it would follow.
+  void boot(std::string path, bool fresh_inputs);
   // Stops the device for a restart; false when it cannot now.
   bool halt();
 
@@ -178,6 +190,8 @@ class DeviceController : public QObject {
 
   std::unique_ptr<Session> session_;  // the running device; none while idle or stopped
   std::string image_path_;
+  ImageLock* image_lock_ = nullptr;
+  std::string save_problem_at_close_;
   bool idle_ = false;
   bool read_only_ = false;
   bool paused_ = false;

@@ -7,6 +7,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <cstdio>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <exception>
 
@@ -39,9 +41,10 @@ int parse_options(int argc, char** argv, Options& o) {
   QStringList args;
   for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
   QCommandLineParser parser;
-  parser.setApplicationDescription(
-      QStringLiteral("The KLX80 label printer simulator.\n\nExit status: 0 success, 1 the run failed, 2 bad "
-                     "arguments, 3 the image is in use by another program."));
+  parser.setApplicationDescription(QStringLiteral(
+      "The KLX80 label printer simulator.\n\nExit status: 0 closed normally, 1 a change could not be saved "
+      "(told in a box, or on standard error when closed by a signal), 2 bad arguments, 3 the image is in use "
+      "by another klx80 program and Quit was chosen."));
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
   const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
   const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the version."));
@@ -52,7 +55,8 @@ int parse_options(int argc, char** argv, Options& o) {
   const QCommandLineOption remote(QStringLiteral("remote"),
                                   QStringLiteral("With --serial: the other end may type key scripts."));
   const QCommandLineOption read_only(QStringLiteral("read-only"),
-                                     QStringLiteral("Run on the image without saving anything to it."));
+                                     QStringLiteral("Run on the image without saving anything to it: it is neither "
+                                                    "moved nor written, and Reset is refused."));
   parser.addOptions({help, version, flash, serial, remote, read_only});
   // Qt's own options, taken by the application object.
   for (const char* name : {"platform", "style", "stylesheet", "display", "qwindowgeometry", "qwindowtitle",
@@ -117,8 +121,15 @@ DeviceController* device_at_exit = nullptr;
 void close_device_at_exit() {
   if (DeviceController* c = device_at_exit) {
     device_at_exit = nullptr;
-    std::fprintf(stderr, "klx80: the display went away; the device is closed and its label kept\n");
+    set_closing_unattended();  // no display: every warning goes to standard error
     c->close();
+    if (!c->saveProblemAtClose().empty()) {
+      std::fprintf(stderr, "klx80: the display went away; the device is closed, but its last changes were not saved: %s\n",
+                   c->saveProblemAtClose().c_str());
+      std::fflush(stderr);
+      _exit(1);
+    }
+    std::fprintf(stderr, "klx80: the display went away; the device is closed and its label kept\n");
   }
 }
 }  // namespace
@@ -146,33 +157,37 @@ int main(int argc, char** argv) {
   }
 
   const QString image = QString::fromStdString(spi_path());
-  const auto ask = [](const QString& caption) {
-    return [caption](const QString& question) {
-      return QMessageBox::question(nullptr, caption, question, QMessageBox::Yes | QMessageBox::No,
-                                   QMessageBox::Yes) == QMessageBox::Yes;
-    };
-  };
-  // A missing image: offered a fresh one in its place.
-  ImageRescue rescue = rescue_missing_image(image, QStringLiteral(KLX80_FRESH_IMAGE), ask("Flash Image Missing"));
-  // A damaged image: offered a fresh start, changed only on the user's yes.
-  if (!rescue.asked)
-    rescue = rescue_damaged_image(image, QStringLiteral(KLX80_FRESH_IMAGE), [](const QString& question) {
-      return QMessageBox::question(nullptr, QStringLiteral("Damaged Flash Image"), question,
-                                   QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
-    });
-  if (!rescue.error.isEmpty())
-    QMessageBox::warning(nullptr, QApplication::applicationName(), rescue.error);
-  else if (rescue.replaced && !rescue.kept_as.isEmpty())
-    std::fprintf(stderr, "klx80: started from a fresh image; the damaged one is kept as %s\n",
-                 rescue.kept_as.toLocal8Bit().constData());
-
-  // One program per image.
+  // One program per image: the lock first, so that nothing below touches an
+  // image another program holds.
   ImageLock lock;
   bool read_only = options.read_only;
   if (!read_only && lock.acquire(spi_path(), ImageLock::Mode::Exclusive) == ImageLock::Result::InUse) {
-    std::fprintf(stderr, "klx80: %s is open in another klx80 program\n", spi_path().c_str());
-    if (!ask_read_only(image)) return 1;
+    std::fprintf(stderr, "klx80: %s\n", image_lock_in_use(spi_path()).c_str());
+    if (!ask_read_only(image)) return 3;
     read_only = true;
+  }
+
+  // Read-only, the image is neither moved nor written, whatever it holds.
+  if (!read_only) {
+    const auto ask = [](const QString& caption) {
+      return [caption](const QString& question) {
+        return QMessageBox::question(nullptr, caption, question, QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::Yes) == QMessageBox::Yes;
+      };
+    };
+    // A missing image: offered a fresh one in its place.
+    ImageRescue rescue = rescue_missing_image(image, QStringLiteral(KLX80_FRESH_IMAGE), ask("Flash Image Missing"));
+    // A damaged image: offered a fresh start, changed only on the user's yes.
+    if (!rescue.asked)
+      rescue = rescue_damaged_image(image, QStringLiteral(KLX80_FRESH_IMAGE), [](const QString& question) {
+        return QMessageBox::question(nullptr, QStringLiteral("Damaged Flash Image"), question,
+                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+      });
+    if (!rescue.error.isEmpty())
+      QMessageBox::warning(nullptr, QApplication::applicationName(), rescue.error);
+    else if (rescue.replaced && !rescue.kept_as.isEmpty())
+      std::fprintf(stderr, "klx80: started from a fresh image; the damaged one is kept as %s\n",
+                   rescue.kept_as.toLocal8Bit().constData());
   }
 
   QtHostUi ui(QtHostUi::kIdleMinutesMs);
@@ -207,6 +222,9 @@ int main(int argc, char** argv) {
       QMessageBox::critical(nullptr, QApplication::applicationName(), QString());
     }
     device_at_exit = nullptr;
+    // A save that did not reach the image was told (a box, or on standard
+    // error when closing on a signal); the exit status says it too.
+    if (!simulator.controller().saveProblemAtClose().empty()) status = 1;
   }
   host_ui_install(nullptr);  // the worker has been joined: nothing runs any more
   return status;

@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
+#include <cstdio>
+
+#include "host/qt/signal_close.h"
 
 QtHostUi::QtHostUi(qint64 wall_idle_ms) : wall_idle_ms_(wall_idle_ms) {
   since_input_.start();
@@ -23,6 +26,7 @@ bool QtHostUi::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool QtHostUi::ask_turn_off() {
+  if (closing_unattended()) return false;
   if (wall_idle_ms_ > 0 && since_input_.elapsed() < wall_idle_ms_) return false;
   QMessageBox box(QMessageBox::Question, QStringLiteral("Timeout"), QStringLiteral("Turn Off Device?"),
                   QMessageBox::Yes | QMessageBox::No);
@@ -33,6 +37,11 @@ bool QtHostUi::ask_turn_off() {
 }
 
 void QtHostUi::warn(const std::string& text, const std::string& caption) {
+  // Closing on a signal or without a display: no box that no one would answer.
+  if (closing_unattended()) {
+    std::fprintf(stderr, "klx80: %s: %s\n", caption.c_str(), text.c_str());
+    return;
+  }
   QMessageBox box(QMessageBox::Critical, QString::fromStdString(caption), QString::fromStdString(text),
                   QMessageBox::Ok);
   box.exec();

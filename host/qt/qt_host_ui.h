@@ -25,7 +25,8 @@ class QtHostUi : public QObject, public HostUi {
   // "Turn Off Device?" with Yes and No (No the default), caption "Timeout";
   // false without asking while the person was active within wall_idle_ms.
   bool ask_turn_off() override;
-  // An error box with one OK button.
+  // An error box with one OK button; on standard error while the program
+  // closes unattended (signal_close.h).
   void warn(const std::string& text, const std::string& caption) override;
   // Yes to auto-off closes this window from the event loop, as the user
   // closing it would (the label journalled); without one the process ends.

@@ -19,9 +19,10 @@ ScriptPlayer::ScriptPlayer(DeviceController* controller, DeviceWindow* window, M
   connect(controller_, &DeviceController::ticked, this, &ScriptPlayer::afterTick);
 }
 
-bool ScriptPlayer::play(const std::string& text, bool loop, std::string& error) {
+bool ScriptPlayer::play(const std::string& text, bool loop, std::string& error, const std::string& script_path) {
   std::vector<ScriptToken> tokens;
   if (!script_parse(text, tokens, error)) return false;
+  if (error = controller_->scriptRefusal(tokens, script_path); !error.empty()) return false;
   if (tokens.empty()) {
     error = "the script holds no tokens";
     return false;

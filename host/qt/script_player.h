@@ -24,7 +24,9 @@ class ScriptPlayer : public QObject {
  public:
   ScriptPlayer(DeviceController* controller, DeviceWindow* window, MediaPanel* panel, QObject* parent = nullptr);
   // Parses and starts the script; false with a message (nothing started).
-  bool play(const std::string& text, bool loop, std::string& error);
+  // A SNAP: that names the image, the script file (script_path) or a
+  // write-protected file is refused before anything plays.
+  bool play(const std::string& text, bool loop, std::string& error, const std::string& script_path = "");
   void stop();
   bool playing() const { return playing_; }
   // Times the script has started (a loop starts it again).

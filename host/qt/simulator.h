@@ -34,7 +34,10 @@ class Simulator {
   AppMenus& menus() { return *menus_; }
   // The lock the program holds on its image (none in tests); opening
   // another image moves it there.
-  void setImageLock(ImageLock* lock) { image_lock_ = lock; }
+  void setImageLock(ImageLock* lock) {
+    image_lock_ = lock;
+    controller().setImageLock(lock);
+  }
   ImageLock* imageLock() const { return image_lock_; }
 
  private:

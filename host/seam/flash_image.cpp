@@ -98,15 +98,30 @@ FlashImageCheck flash_image_inspect(const std::string& path) {
   return c;
 }
 
+std::string flash_image_font_fault(std::span<const uint8_t> bytes) {
+  if (bytes.size() < FLASH_FONT_SUM_ADDR + 4)
+    return "it is too short to hold the fonts (" + std::to_string(bytes.size()) + " bytes)";
+  const uint32_t sum = flash_image_byte_sum(bytes.data(), FLASH_FONT_SUM_ADDR);
+  const uint8_t* p = bytes.data() + FLASH_FONT_SUM_ADDR;
+  const uint32_t stored = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+  if (sum != stored) return "its font data do not match their check sum";
+  // A blank font area matches a sum of its own blank bytes: a zeroed file
+  // (sum 0, stored 0) is no image. The font area cannot overflow the sum, so
+  // it is all zero exactly when the sum is 0, and all erased when it is
+  // 0xFF times its length.
+  if (sum == 0) return "its font area is all zero";
+  if (sum == 0xFFu * FLASH_FONT_SUM_ADDR) return "its font area is erased";
+  return "";
+}
+
 std::string flash_image_font_problem(const std::string& path, std::span<const uint8_t> bytes) {
   const std::string image = path.empty() ? "The image" : "File " + path;  // "": an image held in memory
   if (bytes.size() < FLASH_FONT_SUM_ADDR + 4)
     return image + " is too short to hold the fonts (" + std::to_string(bytes.size()) + " bytes)";
-  const uint32_t sum = flash_image_byte_sum(bytes.data(), FLASH_FONT_SUM_ADDR);
-  const uint8_t* p = bytes.data() + FLASH_FONT_SUM_ADDR;
-  const uint32_t stored = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-  if (sum != stored) return image + " is damaged: its font data do not match their check sum";
-  return "";
+  const std::string fault = flash_image_font_fault(bytes);
+  if (fault.empty()) return "";
+  if (fault.rfind("its font data", 0) == 0) return image + " is damaged: " + fault;
+  return image + " is damaged: " + fault + ", it holds no fonts";
 }
 
 FlashImageCheck flash_image_check(const std::string& path) {

@@ -35,8 +35,11 @@ FlashImageCheck flash_image_inspect(const std::string& path);
 FlashImageCheck flash_image_check(const std::string& path);
 // The 32-bit sum of the bytes (the font data's check).
 uint32_t flash_image_byte_sum(const uint8_t* bytes, size_t length);
-// "" or a line saying that the font data do not match their sum at 0xEFFFC
-// (path "" for an image held in memory: "The image is damaged ...").
+// "" or what is wrong with the font area, as "its font data do not match
+// their check sum", "its font area is all zero" or "... is erased".
+std::string flash_image_font_fault(std::span<const uint8_t> bytes);
+// "" or a line naming the file and what is wrong with its font area (path
+// "" for an image held in memory: "The image is damaged ...").
 std::string flash_image_font_problem(const std::string& path, std::span<const uint8_t> bytes);
 // Reads a file that flash_image_inspect accepted; false when it cannot.
 bool flash_image_read(const std::string& path, std::vector<uint8_t>& bytes);

@@ -296,6 +296,11 @@ std::string spi_image_problem() {
   return flash_image_font_problem(s.path, s.image.bytes());
 }
 
+std::string spi_font_fault() {
+  std::lock_guard lock(s.mutex);
+  return s.present ? flash_image_font_fault(s.image.bytes()) : "";
+}
+
 void spi_read(uint8_t* destination, uint32_t address, uint16_t length) {
   std::lock_guard lock(s.mutex);
   if (address >= s.image.size()) return;  // a short read leaves the rest as it was

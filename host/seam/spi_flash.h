@@ -30,6 +30,9 @@ bool spi_writable();
 // 0xEFFFC), or "" when it looks whole or no image is loaded.
 std::string spi_image_problem();
 
+// "" or what is wrong with the loaded image's font area (flash_image_font_fault).
+std::string spi_font_fault();
+
 // Number of times the image file has been opened: once per spi_init (reads
 // and writes never open it).
 uint64_t spi_file_opens();

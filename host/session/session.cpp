@@ -1,5 +1,7 @@
 #include "host/session/session.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <algorithm>
 #include <atomic>
@@ -45,6 +47,8 @@ uint16_t letter_vk(char c) { return uint16_t(c >= 'a' && c <= 'z' ? c - 32 : c);
 
 // The one live session; the firmware's state is the process's.
 std::atomic<Session*> live_session{nullptr};
+// Set from a signal handler: ticks stop, the running token fails.
+std::atomic<bool> stop_requested{false};
 
 // The last key pressed on the picture; the inputs are the process's too.
 Session::KeyPress last_press;
@@ -75,6 +79,28 @@ Session::Session(const SessionOptions& options) : image_path_(options.image_path
   Session* none = nullptr;
   if (!live_session.compare_exchange_strong(none, this))
     throw SessionError("a device is already open in this process; close it first");
+  opened_by_ = long(::getpid());
+  stop_requested.store(false);
+
+  // The file the device reads and, unless read only, writes back to.
+  const std::vector<uint8_t>* bytes = &options.image_bytes;
+  std::vector<uint8_t> read_at_open;
+  std::string write_path = options.image_path;
+  if (!write_path.empty()) {
+    if (std::string why = take_lock(options); !why.empty()) {
+      live_session.store(nullptr);
+      throw SessionError(why, true);
+    }
+    inputs_.push_back({"the flash image", write_path});
+  }
+  if (options.read_only) {
+    if (bytes->empty() && !write_path.empty() && flash_image_read(write_path, read_at_open) &&
+        !read_at_open.empty()) {
+      read_at_open.resize(FLASH_IMAGE_SIZE, 0xFF);  // what a short file lacks reads erased
+      bytes = &read_at_open;
+    }
+    if (!bytes->empty()) write_path.clear();  // nothing is written back
+  }
 
   set_clock(options.clock, options.speed);
   paced_ = options.paced;
@@ -92,16 +118,43 @@ Session::Session(const SessionOptions& options) : image_path_(options.image_path
     tape_history_enable(true);
     owns_history_ = true;
   }
-  spi_set_path(options.image_path);
-  spi_set_memory_image(options.image_bytes);
+  spi_set_path(write_path);
+  spi_set_memory_image(*bytes);
   spi_set_durability(options.durability);
   if (options.fresh_inputs) cart_panel_init();
   firmware_start();
-  if (!spi_present())
+  if (!spi_present()) {
     open_problem_ = flash_image_inspect(options.image_path).message;
-  else if (options.check_image)
+    image_faulty_ = true;
+  } else if (options.check_image) {
     open_problem_ = spi_image_problem();
+    image_faulty_ = !spi_font_fault().empty() ||
+                    (bytes->empty() && flash_image_inspect(options.image_path).damaged);
+  }
   if (options.warn_at_open && !open_problem_.empty()) host_ui().warn(open_problem_, "Error");
+}
+
+// A writer holds the image alone; readers share it, and go on without the
+// lock on an image a writer holds (they write nothing).
+std::string Session::take_lock(const SessionOptions& options) {
+  const std::string& path = options.image_path;
+  const bool writer = !options.read_only;
+  const ImageLock::Mode mode = writer ? ImageLock::Mode::Exclusive : ImageLock::Mode::Shared;
+  if (options.held_lock && options.held_lock->covers(path, mode)) return "";
+  lock_ = std::make_unique<ImageLock>();
+  if (lock_->acquire(path, mode) == ImageLock::Result::InUse && writer) return image_lock_in_use(path);
+  return "";
+}
+
+std::string Session::output_refusal(const RunFile& output) const { return ::output_refusal(output, inputs_); }
+
+std::string Session::script_refusal(const std::vector<ScriptToken>& tokens, const std::vector<RunFile>& more) const {
+  std::vector<RunFile> inputs = inputs_;
+  inputs.insert(inputs.end(), more.begin(), more.end());
+  for (const ScriptToken& t : tokens)
+    if (t.kind == ScriptToken::Snap)
+      if (std::string why = ::output_refusal({"SNAP:", t.text}, inputs); !why.empty()) return why;
+  return "";
 }
 
 void Session::reset_clock() {
@@ -142,18 +195,41 @@ Session::~Session() { close(); }
 void Session::close() {
   if (closed_) return;
   closed_ = true;
+  // A forked child has the parent's memory but not its worker thread, and
+  // shares its image file: it closes nothing, writes nothing, waits for nothing.
+  if (!in_opening_process()) return;
   remote_.reset();
   firmware_close();
+  put_back_language();
   spi_close();
   report_save_problem();
   spi_set_memory_image(std::vector<uint8_t>());
   if (owns_history_) tape_history_enable(false);
+  lock_.reset();
   Session* self = this;
   live_session.compare_exchange_strong(self, nullptr);
 }
 
+bool Session::in_opening_process() const { return opened_by_ == long(::getpid()); }
+
+// After the worker stopped: the image's own language back, unless the device
+// chose another meanwhile (a script's own Language menu).
+void Session::put_back_language() {
+  if (run_language_ < 0) return;
+  uint8_t settings[10] = {};
+  if (nvm_load_device_settings(settings) && settings[PRN_SET_LANGUAGE] == run_language_ &&
+      image_language_ != run_language_) {
+    settings[PRN_SET_LANGUAGE] = uint8_t(image_language_);
+    nvm_save_device_settings(settings);
+  }
+  run_language_ = -1;
+}
+
+void Session::request_stop() { stop_requested.store(true); }
+bool Session::stop_was_requested() { return stop_requested.load(); }
+
 void Session::tick(uint32_t count) {
-  for (uint32_t i = 0; i < count; ++i) {
+  for (uint32_t i = 0; i < count && !stop_requested.load(std::memory_order_relaxed); ++i) {
     if (paced_ && !host_clock_is_virtual()) {
       const uint64_t due = paced_from_ms_ + (ticks_ + 1) * 10 / std::max<uint32_t>(1, host_clock_speed());
       for (uint64_t now; (now = host_clock_now_ms()) < due;)
@@ -202,6 +278,10 @@ bool Session::settled() const {
 bool Session::settle(std::string& error) {
   tick(2);
   for (uint32_t n = 0; !settled(); ++n) {
+    if (stop_requested.load()) {
+      error = "stopped by a signal";
+      return false;
+    }
     if (n >= settle_bound_) {
       error = "the device did not settle within " + std::to_string(settle_bound_) + " ticks (mode " +
               std::to_string(ui_get_mode()) + ")";
@@ -256,6 +336,10 @@ bool Session::run_exact(const ScriptToken& t, std::string& error) {
 
 bool Session::run(const ScriptToken& t, std::string& error) {
   report_save_problem();
+  if (stop_requested.load()) {
+    error = "stopped by a signal";
+    return false;
+  }
   if (t.kind == ScriptToken::Exact) {
     exact_ = true;  // the clock counts from the device's start
     return true;
@@ -325,6 +409,10 @@ bool Session::run_settled(const ScriptToken& t, std::string& error, bool settlin
     case ScriptToken::Caption:
       return true;  // for an animation of the run
     case ScriptToken::Snap:
+      if (std::string why = output_refusal({"SNAP:", t.text}); !why.empty()) {
+        error = why;
+        return false;
+      }
       if (!save_lcd_png(t.text)) {
         error = "cannot write " + t.text;
         return false;
@@ -337,6 +425,7 @@ bool Session::run_settled(const ScriptToken& t, std::string& error, bool settlin
 bool Session::run_script(const std::string& text, std::string& error) {
   std::vector<ScriptToken> tokens;
   if (!script_parse(text, tokens, error)) return false;
+  if (error = script_refusal(tokens); !error.empty()) return false;
   for (const ScriptToken& t : tokens) {
     if (!run(t, error)) {
       error = t.source + ": " + error;
@@ -384,8 +473,10 @@ void Session::serial_receive(std::string_view bytes, std::function<void(const st
 
 // ---- Settings ----
 
-bool Session::set_language(uint8_t n) {
+bool Session::set_language(uint8_t n, bool for_this_run) {
   if (n >= MSG_LANGUAGES) return false;
+  if (for_this_run && run_language_ < 0) image_language_ = language();
+  run_language_ = for_this_run ? n : -1;
   // As the Language menu's Enter: settings that cannot be read start from
   // those the print engine runs with.
   uint8_t settings[10] = {};

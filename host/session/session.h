@@ -25,6 +25,8 @@
 #include "host/seam/keys.h"
 #include "host/seam/mirror.h"
 #include "host/seam/spi_flash.h"
+#include "host/files/image_lock.h"
+#include "host/files/output_refusal.h"
 #include "host/seam/tape_history.h"
 #include "host/session/script.h"
 
@@ -78,12 +80,27 @@ struct SessionOptions {
   // Ticks a settle may take before the device counts as hung (ten simulated
   // minutes: an engine that never finishes, a screen that never stops drawing).
   uint32_t settle_bound = 60000;
+  // A file image is a writer's: the session holds it exclusively (image_lock.h)
+  // and opening one another program holds is refused. Read only, the file is
+  // read into memory at open, nothing is written back, and the lock is taken
+  // shared; when a writer holds the image the run goes on without it, on what
+  // the file held at open (the desktop's "Open Read-Only").
+  bool read_only = false;
+  // A lock the front end holds on the image for longer than one session (the
+  // desktop across Power Cycle): used when it covers the image, else the
+  // session takes its own.
+  const ImageLock* held_lock = nullptr;
 };
 
-// Opening refused: another session is live, or the image is not one.
+// Opening refused: another session is live, the image is not one, or
+// (in_use) another program holds it.
 class SessionError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit SessionError(const std::string& what, bool in_use = false) : std::runtime_error(what), in_use_(in_use) {}
+  bool in_use() const { return in_use_; }
+
+ private:
+  bool in_use_;
 };
 
 class Session {
@@ -167,6 +184,11 @@ class Session {
   void set_clock(SessionClock clock, uint32_t speed = 1);
   // Real time at 1x for whatever runs next in the process (after a session).
   static void reset_clock();
+  // From a signal handler (async-signal-safe): ticks stop, and the token
+  // running or next fails with "stopped by a signal", so that the front end
+  // closes the device as on any failed run. Cleared when a session opens.
+  static void request_stop();
+  static bool stop_was_requested();
   void set_settle_bound(uint32_t ticks) { settle_bound_ = ticks; }
   // Called after every tick (ticks() already counts it), on the thread that
   // ticks: an animation capture looks at what is shown then. Empty: none.
@@ -186,7 +208,9 @@ class Session {
   // 3 Portuguese, 4 German, 5 Dutch), stored in the device settings as the
   // Language menu stores it, so the image keeps it. The editor is redrawn at
   // once; other screens change from their next redraw. False for n > 5.
-  bool set_language(uint8_t n);
+  // For this run only, the image's own language is put back when the session
+  // closes, however the run ends (unless the device chose another meanwhile).
+  bool set_language(uint8_t n, bool for_this_run = false);
   uint8_t language() const;
 
   // ---- Output ----
@@ -242,6 +266,22 @@ class Session {
   std::string take_save_problem();
   // What was wrong with the image at open (missing, damaged fonts, read-only), or "".
   const std::string& open_problem() const { return open_problem_; }
+  // The device runs on a missing image or a damaged one (the wrong size, a
+  // font area that does not match its sum, is blank or erased); a read-only
+  // but whole image is not damaged.
+  bool image_faulty() const { return image_faulty_; }
+
+  // ---- Outputs the run may not write ----
+  // The run's inputs an output must never name: the open image (its lock is
+  // on the image itself) from the start, and what the front end adds (a
+  // key script file).
+  void protect_input(RunFile input) { inputs_.push_back(std::move(input)); }
+  const std::vector<RunFile>& inputs() const { return inputs_; }
+  // "" or why this output may not be written (output_refusal.h).
+  std::string output_refusal(const RunFile& output) const;
+  // The same for every SNAP: of a script, to be asked before any token runs;
+  // `more` are inputs of this script alone (its file).
+  std::string script_refusal(const std::vector<ScriptToken>& tokens, const std::vector<RunFile>& more = {}) const;
   // Counts the flash's writes and erases: a front end that keeps the image
   // elsewhere (the web page's browser storage) copies it when this moves.
   uint64_t flash_writes() const;
@@ -252,12 +292,17 @@ class Session {
 
   // Closes as the window does: the working label journalled, the worker
   // joined, the image written back by the durability policy.
+  // In a forked child the session is the parent's: close() there lets it go
+  // without touching the worker or the image.
   void close();
   bool closed() const { return closed_; }
+  bool in_opening_process() const;
 
  private:
   void let_popup_close();
   void report_save_problem();
+  std::string take_lock(const SessionOptions& options);
+  void put_back_language();
   bool run_exact(const ScriptToken& token, std::string& error);
   bool run_settled(const ScriptToken& token, std::string& error, bool settling = true);
 
@@ -278,6 +323,12 @@ class Session {
   uint64_t shown_generation_ = ~uint64_t(0);
   bool closed_ = false;
   bool save_problem_told_ = false;
+  bool image_faulty_ = false;
+  int run_language_ = -1;       // set for this run only: the image's own to put back
+  int image_language_ = -1;
+  long opened_by_ = 0;          // the process that opened the device (a fork's child closes nothing)
+  std::unique_ptr<ImageLock> lock_;  // the session's own lock on the image, when it took one
+  std::vector<RunFile> inputs_;
   std::shared_ptr<const LcdTextReader> screen_;  // built at the first read of the screen's text
   std::unique_ptr<RemoteControl> remote_;
   std::function<void()> tick_observer_;

@@ -17,6 +17,9 @@ class SessionError(Error):
 class ImageError(Error):
     """The flash image is missing or is not a flash image."""
 
+class ImageInUseError(ImageError):
+    """Another program (the desktop simulator, a batch run) holds the image: close it there."""
+
 class DeviceError(Error):
     """The device did not settle, a file could not be written, or it is closed."""
 

@@ -1,11 +1,15 @@
 """The klx80 module against the batch runner: the same state and pictures,
 the runner's messages as exceptions, one device at a time, images as bytes."""
 import ast
+import fcntl
+import gc
 import importlib.util
 import json
 import os
 import pathlib
+import resource
 import shutil
+import signal
 import subprocess
 import sys
 
@@ -166,3 +170,109 @@ def test_mypy_finds_the_types_without_settings(code, verdict, tmp_path):
     run = subprocess.run([sys.executable, "-m", "mypy", "--no-incremental", "--strict", str(tmp_path / "rig.py")],
                          capture_output=True, text=True, env=env, cwd=tmp_path)
     assert verdict in run.stdout, run.stdout
+
+
+# ---- The image is the user's work: the same promises as every front end ----
+
+@pytest.fixture
+def image_file(image_bytes, tmp_path):
+    path = tmp_path / "fontData.hex"
+    path.write_bytes(image_bytes)
+    return path
+
+
+@pytest.mark.parametrize("target", ["image", "link", "protected"])
+def test_snap_never_overwrites_the_image_or_a_protected_file(target, image_file, tmp_path):
+    paths = {"image": image_file, "link": tmp_path / "link.png", "protected": tmp_path / "ro.png"}
+    paths["link"].symlink_to(image_file)
+    paths["protected"].write_bytes(b"kept")
+    paths["protected"].chmod(0o444)
+    before = {name: path.read_bytes() for name, path in paths.items()}
+    with klx80.Device(image=image_file) as d:
+        with pytest.raises(ValueError, match="names the flash image|write-protected"):
+            d.keys("TEXT:A SNAP:" + str(paths[target]))
+        assert d.state()["lines"] == [""]  # refused before the first key
+    assert paths["protected"].read_bytes() == b"kept" and paths["link"].is_symlink()
+    assert len(image_file.read_bytes()) == len(before["image"])
+
+
+@pytest.mark.parametrize("mode", [fcntl.LOCK_EX, fcntl.LOCK_SH])
+def test_an_image_another_program_holds_is_refused(mode, image_file):
+    before = image_file.read_bytes()
+    with open(image_file, "rb") as other:  # another program's lock, as flock(1) takes it
+        fcntl.flock(other, mode | fcntl.LOCK_NB)
+        with pytest.raises(klx80.ImageInUseError, match="in use by a running klx80 program"):
+            klx80.Device(image=image_file)
+    assert image_file.read_bytes() == before
+
+
+def test_a_save_that_fails_raises(image_file):
+    # Files limited below the label storage (the signal ignored: EFBIG), so
+    # that the label journalled at close does not reach the image.
+    limit = resource.getrlimit(resource.RLIMIT_FSIZE)
+    old_handler = signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+    d = klx80.Device(image=image_file)
+    try:
+        resource.setrlimit(resource.RLIMIT_FSIZE, (900 * 1024, limit[1]))
+        d.keys("TEXT:LOST")
+        with pytest.raises(klx80.DeviceError, match="cannot be saved"):
+            d.close()
+    finally:
+        resource.setrlimit(resource.RLIMIT_FSIZE, limit)
+        signal.signal(signal.SIGXFSZ, old_handler)
+        d.close()
+    assert d.closed
+
+
+def test_paths_as_the_system_spells_them(image_bytes, tmp_path):
+    with pytest.raises(ValueError, match="NUL"):
+        klx80.Device(image=str(tmp_path / "img.hex") + "\0junk")
+    odd = tmp_path / os.fsdecode(b"caf\xe9.hex")  # not UTF-8
+    odd.write_bytes(image_bytes)
+    with klx80.Device(image=odd) as d:
+        d.keys("TEXT:A")
+        assert d.image_path == str(odd)
+    with pytest.raises(ValueError, match="NUL"):
+        klx80.Device(image=image_bytes).keys("SNAP:a.png\0b")
+
+
+def test_ctrl_c_stops_a_long_tick_and_a_closing_handler_stops_keys(image_bytes):
+    def interrupt(*_):
+        raise KeyboardInterrupt
+    old = signal.signal(signal.SIGALRM, interrupt)
+    try:
+        with klx80.Device(image=image_bytes) as d:
+            signal.setitimer(signal.ITIMER_REAL, 0.2)
+            with pytest.raises(KeyboardInterrupt):
+                d.tick(2**32 - 1)
+            assert d.ticks < 2**32 - 1
+            signal.signal(signal.SIGALRM, lambda *_: d.close())
+            signal.setitimer(signal.ITIMER_REAL, 0.2)
+            with pytest.raises(klx80.DeviceError, match="closed during keys"):
+                d.keys(" ".join(["TICKS:50000"] * 2000))
+            assert d.closed
+    finally:
+        signal.setitimer(signal.ITIMER_REAL, 0)
+        signal.signal(signal.SIGALRM, old)
+
+
+def test_a_forked_child_ends_without_the_parents_worker(image_bytes):
+    with klx80.Device(image=image_bytes) as d:
+        d.keys("TEXT:A")
+        pid = os.fork()
+        if pid == 0:  # the child: its device is the parent's; ending must not wait for its worker
+            signal.alarm(30)
+            code = 1
+            try:
+                with pytest.raises(klx80.DeviceError, match="forked"):
+                    d.keys("TEXT:B")
+                d.close()
+                del d
+                gc.collect()
+                code = 0
+            finally:
+                os._exit(code)
+        _, status = os.waitpid(pid, 0)
+        assert os.WIFEXITED(status) and os.WEXITSTATUS(status) == 0
+        d.keys("TEXT:B")
+        assert d.state()["lines"] == ["AB"]

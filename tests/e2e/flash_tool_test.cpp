@@ -30,10 +30,16 @@ class FlashTool : public ::testing::Test {
     image = dir / "fontData.hex";
     fs::copy_file(KLX80_E2E_IMAGE, image);
   }
-  int run(const std::string& args, std::string* out = nullptr) {
+  // "--flock-x-- ARGS" runs the tool while flock(1) holds the image;
+  // "ARGS --to-dev-full--" sends its standard output to /dev/full.
+  int run(std::string args, std::string* out = nullptr) {
     const fs::path log = dir / "out.txt";
-    const std::string command = std::string("cd '") + dir.string() + "' && '" + KLX80_FLASH_TOOL + "' " + args +
-                                " > '" + log.string() + "' 2>&1";
+    std::string holder, to = "> '" + log.string() + "' 2>&1";
+    if (args.rfind("--flock-x-- ", 0) == 0) holder = "flock -x fontData.hex ", args = args.substr(12);
+    if (const size_t at = args.find(" --to-dev-full--"); at != std::string::npos)
+      args = args.substr(0, at), to = "2> '" + log.string() + "' > /dev/full";
+    const std::string command = std::string("cd '") + dir.string() + "' && " + holder + "'" + KLX80_FLASH_TOOL +
+                                "' " + args + " " + to;
     const int status = std::system(command.c_str());
     if (out) *out = read_file(log);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -141,6 +147,7 @@ TEST_F(FlashTool, SpecialFilesAreRefusedOrWrittenThroughNeverReplaced) {
       {"/dev/zero info", 1, "character device"},
       {"import-labels fontData.hex /dev/zero", 1, "character device"},
       {"export-labels fontData.hex /dev/full", 1, "cannot write"},
+      {"export-labels fontData.hex ro.hex", 2, "write-protected"},
       {"reset-settings link.hex", 0, ""},
   };
   for (const auto& c : cases) {
@@ -170,4 +177,43 @@ TEST_F(FlashTool, InfoNamesTheLanguageInUtf8) {
   std::string out;
   ASSERT_EQ(run("fontData.hex info", &out), 0) << out;
   EXPECT_NE(out.find("language 1 (Espa\xC3\xB1ol)"), std::string::npos) << out;
+}
+
+// The lock every klx80 program takes on an image (held here by flock(1)),
+// backups that never overwrite one another nor follow a link at their name,
+// and a report that cannot be written is a failure.
+TEST_F(FlashTool, HeldImagesBackupsAndAFullDisk) {
+  const std::string before = read_file(image);
+  write("labels.json", R"({"format": "klx80-labels", "version": 1, "files": []})");
+  for (const char* command : {"fontData.hex reset-settings", "import-labels fontData.hex labels.json",
+                              "fontData.hex info", "new fontData.hex --force"}) {
+    std::string out;
+    EXPECT_EQ(run(std::string("--flock-x-- ") + command, &out), 3) << command << ": " << out;
+    EXPECT_NE(out.find("in use by a running klx80 program"), std::string::npos) << out;
+  }
+  EXPECT_EQ(read_file(image), before);
+
+  write("victim.txt", "mine");
+  fs::create_symlink("victim.txt", dir / "fontData.hex.bak");
+  const struct {
+    const char* command;
+    const char* kept_as;
+  } changes[] = {{"fontData.hex reset-settings", "fontData.hex.bak-2"},
+                 {"new fontData.hex --force", "fontData.hex.bak-3"}};
+  std::string kept_before = before;
+  for (const auto& c : changes) {
+    std::string out;
+    ASSERT_EQ(run(c.command, &out), 0) << out;
+    EXPECT_NE(out.find(std::string("kept as ") + c.kept_as), std::string::npos) << out;
+    EXPECT_EQ(read_file(dir / c.kept_as), kept_before) << c.command;
+    kept_before = read_file(image);
+  }
+  EXPECT_EQ(read_file(dir / "victim.txt"), "mine") << "the link at IMAGE.bak was followed";
+  EXPECT_TRUE(fs::is_symlink(dir / "fontData.hex.bak"));
+
+  if (fs::is_character_file("/dev/full")) {
+    std::string out;
+    EXPECT_EQ(run("fontData.hex info --to-dev-full--", &out), 1) << out;
+    EXPECT_NE(out.find("cannot write to standard output"), std::string::npos) << out;
+  }
 }

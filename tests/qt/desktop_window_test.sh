@@ -5,9 +5,11 @@
 #    Shift+Home, Backspace) and the label on the device is untouched;
 #  - Serial Comms opens wholly on the screen;
 #  - a second program on the same image is told and quits on Escape;
-#  - a missing image is offered fresh and created on Yes;
+#  - a missing image is offered fresh and created on Yes; read-only, a damaged
+#    one is neither offered a fresh start nor moved;
 #  - when the X server goes away the program closes as on SIGTERM (no abort,
-#    the label journalled, read back by the batch runner).
+#    the label journalled, read back by the batch runner); with the image
+#    deleted under it, it says the label was not saved and ends with status 1.
 # With KLX80_MEASURE=1 it also reports key-to-LCD latency over 200 keys and
 # keeps a screenshot per device size in $KLX80_SHOTS (figures, no verdict).
 # Skips (77) without Xvfb, openbox or xdotool.
@@ -64,15 +66,16 @@ sleep 0.5
 active=$(xdotool getactivewindow)
 [ "$active" = "$serial" ] || fail "typing in Serial Comms made another window active"
 
-# A second program on the same image is told; Escape chooses Quit.
+# A second program on the same image is told; Escape chooses Quit (status 3,
+# as every tool gives for an image in use).
 "$klx80" --flash "$work/fontData.hex" 2>"$work/second.log" &
 second=$!
 box=$(timeout 20 xdotool search --sync --name '^Flash Image in Use$' | head -n1)
 [ -n "$box" ] || fail "the second program did not say the image is in use"
 xdotool windowactivate --sync "$box" key Escape
 wait "$second"
-[ $? -eq 1 ] || fail "the second program did not quit"
-grep -q "is open in another klx80 program" "$work/second.log" || fail "no word on the second start"
+[ $? -eq 3 ] || fail "the second program did not quit with the status of an image in use"
+grep -q "is in use by a running klx80 program" "$work/second.log" || fail "no word on the second start"
 
 if [ "${KLX80_MEASURE:-0}" = 1 ]; then
   xdotool windowactivate --sync "$win"
@@ -104,6 +107,16 @@ if [ "${KLX80_MEASURE:-0}" = 1 ] && [ -n "${KLX80_SHOTS:-}" ]; then
   done
 fi
 
+# Read-only, a damaged image is neither offered a fresh start nor moved aside.
+cp "$image" "$work/damaged.hex" && chmod u+w "$work/damaged.hex"
+printf '\0\0\0\0' | dd of="$work/damaged.hex" bs=1 seek=$((0xEFFFC)) conv=notrunc 2>/dev/null
+damaged_before=$(sha256sum <"$work/damaged.hex")
+start_program read-only --read-only --flash "$work/damaged.hex"
+stop_program
+[ "$(sha256sum <"$work/damaged.hex")" = "$damaged_before" ] && [ ! -e "$work/damaged.hex.damaged" ] ||
+  fail "the read-only start moved or wrote the damaged image"
+echo "read-only: the damaged image was left as it was"
+
 # A missing image is offered fresh; Return (Yes) creates it.
 "$klx80" --flash "$work/new.hex" 2>"$work/missing.log" &
 program_pid=$!
@@ -132,3 +145,23 @@ grep -q "terminate called" "$work/gone.log" && fail "the program aborted when th
 lines=$(label_lines)
 [ "$lines" = '"lines":["ABCD"]' ] || fail "the label was not kept when the display went away: $lines"
 echo "the display went away: status $status, the label kept ($lines)"
+
+# The X server goes away after the image was deleted under the program: the
+# label cannot be kept, and the program says so and ends with status 1.
+: >"$work/display"
+start_x 1366x768 wm
+start_program gone-deleted
+xdotool windowactivate --sync "$win"
+xdotool type --delay 60 "ef"
+sleep 0.5
+rm "$work/fontData.hex"
+kill "$wm_pid" "$xvfb_pid"
+wait "$wm_pid" "$xvfb_pid" 2>/dev/null
+wm_pid="" xvfb_pid=""
+wait "$program_pid"
+status=$?
+program_pid=""
+grep -q "label kept" "$work/gone-deleted.log" && fail "the program said the label was kept on a deleted image"
+grep -q "were not saved" "$work/gone-deleted.log" || fail "the program did not say its changes were not saved"
+[ "$status" -eq 1 ] || fail "the program ended with status $status, not 1, when its last save failed"
+echo "the display went away from a deleted image: status $status, the failure told"

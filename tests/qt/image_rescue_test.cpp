@@ -84,6 +84,27 @@ class ImageRescueTest : public QObject {
       QCOMPARE(after.readAll() == before, read_only);
     }
   }
+
+  // Read-only, Power Cycle starts again on the same image (the path is kept,
+  // not taken from the flash, which holds none then) and Reset changes nothing.
+  void readOnlyRestartsOnTheSameImageAndResetsNothing() {
+    QTemporaryDir dir;
+    const QString image = dir.filePath(QStringLiteral("fontData.hex"));
+    QVERIFY(QFile::copy(KLX80_FONT_IMAGE, image));
+    spi_set_path(image.toStdString());
+    DeviceController controller;
+    controller.setReadOnly(true);
+    controller.start();
+    for (int i = 0; i < 50; ++i) controller.tick();
+    QVERIFY(controller.powerCycle());
+    QCOMPARE(controller.imagePath(), image);
+    QString kept, error;
+    QVERIFY(!controller.resetToFreshImage(KLX80_FONT_IMAGE, kept, error));
+    QVERIFY2(error.contains(image) && error.contains(QStringLiteral("read-only")), qPrintable(error));
+    QVERIFY(kept.isEmpty() && !QFile::exists(image + ".bak"));
+    controller.close();
+    QCOMPARE(flash_image_check(image.toStdString()).verdict, FlashImageVerdict::Usable);
+  }
 };
 
 QTEST_MAIN(ImageRescueTest)

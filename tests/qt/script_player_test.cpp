@@ -14,6 +14,7 @@
 #include "host/qt/device_window.h"
 #include "host/qt/media_panel.h"
 #include "host/qt/script_player.h"
+#include "host/seam/flash_image.h"
 #include "host/seam/mirror.h"
 #include "host/seam/spi_flash.h"
 #include "host/seam/tape.h"
@@ -30,6 +31,33 @@ class ScriptPlayerTest : public QObject {
   Q_OBJECT
 
  private slots:
+  // A SNAP: onto the open image (through a link too) or the script's own
+  // file is refused before anything plays; the image stays a whole image.
+  void snapOverTheImageIsRefusedBeforePlaying() {
+    QTemporaryDir dir;
+    const QString image = dir.filePath("fontData.hex"), link = dir.filePath("link.png"),
+                  script = dir.filePath("play.txt");
+    QVERIFY(QFile::copy(KLX80_FONT_IMAGE, image));
+    QFile::setPermissions(image, QFile::ReadOwner | QFile::WriteOwner);
+    QVERIFY(QFile::link(image, link));
+    const QByteArray before = read_file(image);
+    spi_set_path(image.toStdString());
+    DeviceController controller;
+    DeviceWindow window(&controller);
+    controller.start();
+    controller.timer().stop();
+    ScriptPlayer player(&controller, &window, nullptr);
+    for (const QString& target : {image, link, script}) {
+      std::string error;
+      QVERIFY(!player.play(("TEXT:A SNAP:" + target).toStdString(), false, error, script.toStdString()));
+      QVERIFY2(error.find("it would be overwritten") != std::string::npos, error.c_str());
+      QVERIFY(!player.playing());
+    }
+    controller.close();
+    QCOMPARE(read_file(image).size(), before.size());
+    QCOMPARE(flash_image_check(image.toStdString()).verdict, FlashImageVerdict::Usable);
+  }
+
   void playsAsTheBatchRunnerRuns_data() {
     QTest::addColumn<QString>("script");
     QTest::newRow("recorded") << "TIMING:EXACT\nTICKS:40 H\nTICKS:7 I\nTICKS:7 SHIFT_DOWN\nTICKS:3 SHIFT_UP\n"

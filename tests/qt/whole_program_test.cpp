@@ -1,6 +1,8 @@
 // The real klx80 program as a user runs it (offscreen): a label typed over the
 // remote-control link survives the program being ended by SIGTERM, SIGINT or
-// SIGHUP, as it survives closing the device window. Every wait is bounded and
+// SIGHUP, as it survives closing the device window; when the image was
+// deleted under it, the failed save is told on stderr (no box that no one
+// could answer) and the program ends with status 1. Every wait is bounded and
 // the rig end of the link is read without blocking, so a program that never
 // answers fails the case instead of hanging the suite.
 #include <fcntl.h>
@@ -37,12 +39,16 @@ class WholeProgramTest : public QObject {
  private slots:
   void aSignalClosesLikeTheWindowAndKeepsTheLabel_data() {
     QTest::addColumn<int>("signal");
-    QTest::newRow("SIGTERM") << int(SIGTERM);
-    QTest::newRow("SIGINT") << int(SIGINT);
-    QTest::newRow("SIGHUP") << int(SIGHUP);
+    QTest::addColumn<bool>("deleted");
+    QTest::newRow("SIGTERM") << int(SIGTERM) << false;
+    QTest::newRow("SIGINT") << int(SIGINT) << false;
+    QTest::newRow("SIGHUP") << int(SIGHUP) << false;
+    QTest::newRow("SIGTERM, image deleted") << int(SIGTERM) << true;
+    QTest::newRow("SIGHUP, image deleted") << int(SIGHUP) << true;
   }
   void aSignalClosesLikeTheWindowAndKeepsTheLabel() {
     QFETCH(int, signal);
+    QFETCH(bool, deleted);
     QTemporaryDir work;
     const QString image = work.path() + "/fontData.hex", a = work.path() + "/a", b = work.path() + "/b";
     QVERIFY(QFile::copy(KLX80_FONT_IMAGE, image));
@@ -55,7 +61,7 @@ class WholeProgramTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(a) && QFile::exists(b), 5000);
 
     QProcess program;
-    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.setProcessChannelMode(QProcess::SeparateChannels);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_CONFIG_HOME", work.path());  // window places stay in the test's directory
     program.setProcessEnvironment(env);
@@ -76,13 +82,20 @@ class WholeProgramTest : public QObject {
     }
     ::close(rig);
     QVERIFY2(heard.contains("\"lines\":[\"HELLO\""), heard.constData());
+    if (deleted) QVERIFY(QFile::remove(image));
     ::kill(pid_t(program.processId()), signal);
     const bool finished = program.waitForFinished(10000);
     if (!finished) program.kill(), program.waitForFinished(2000);
     socat.terminate();
     socat.waitForFinished(2000);
-    QVERIFY(finished);
+    const QByteArray told = program.readAllStandardError();
+    QVERIFY2(finished, told.constData());
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    if (deleted) {
+      QCOMPARE(program.exitCode(), 1);
+      QVERIFY2(told.contains("cannot be saved"), told.constData());
+      return;
+    }
     QCOMPARE(program.exitCode(), 0);
 
     QProcess batch;

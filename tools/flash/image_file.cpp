@@ -64,19 +64,41 @@ bool sync_file(const std::string& path) {
 
 std::string new_file_beside(const std::string& path) { return path + ".new-" + std::to_string(::getpid()); }
 
-// Keeps the old image as path.bak and renames the new file over the image.
-bool swap_in(const std::string& path, const std::string& fresh, std::string& error) {
+// Keeps the old image under the first free name of path.bak, path.bak-2, ...
+// as a hard link (the old file itself, already on the disk), or where links
+// cannot be made as a new copy; an existing backup is never overwritten and a
+// link at one of these names is never followed. Then the new file is renamed
+// over the image.
+bool swap_in(const std::string& path, const std::string& fresh, std::string& kept_as, std::string& error) {
   std::error_code ec;
+  kept_as.clear();
   if (fs::exists(path, ec)) {
-    fs::copy_file(path, path + ".bak", fs::copy_options::overwrite_existing, ec);
-    if (ec || !sync_file(path + ".bak")) {
-      error = "cannot keep the old image as '" + path + ".bak'";
+    std::vector<uint8_t> old;
+    for (int n = 1; n < 1000; ++n) {
+      const std::string name = path + ".bak" + (n == 1 ? "" : "-" + std::to_string(n));
+      // A hard link, like O_CREAT | O_EXCL below, fails on any name that exists, a link included.
+      if (::link(path.c_str(), name.c_str()) == 0) {
+        kept_as = name;
+        break;
+      }
+      if (errno == EEXIST) continue;
+      std::string why;  // no hard links on this file system: a new copy
+      if ((old.empty() && !flash_image_read(path, old)) || !write_durably(name, old, why)) {
+        if (errno == EEXIST) continue;
+        break;
+      }
+      kept_as = name;
+      break;
+    }
+    if (kept_as.empty()) {
+      error = "cannot keep the old image as '" + path + ".bak' (or a free name after it); nothing written";
       return false;
     }
   }
   fs::rename(fresh, path, ec);
   if (ec) {
     error = "cannot rename the new image to '" + path + "': " + ec.message();
+    if (!kept_as.empty()) fs::remove(kept_as, ec);
     return false;
   }
   return true;
@@ -90,11 +112,7 @@ uint32_t image_font_sum(const std::vector<uint8_t>& image) {
 }
 
 std::string image_problem(const std::vector<uint8_t>& image) {
-  if (image.size() < FLASH_TOOL_FONT_SUM_ADDR + 4)
-    return "it is too short to hold the fonts (" + std::to_string(image.size()) + " bytes)";
-  const uint8_t* stored = image.data() + FLASH_TOOL_FONT_SUM_ADDR;
-  const uint32_t expected = uint32_t(stored[0]) | stored[1] << 8 | stored[2] << 16 | uint32_t(stored[3]) << 24;
-  if (image_font_sum(image) != expected) return "its font data do not match their check sum";
+  if (std::string fault = flash_image_font_fault(image); !fault.empty()) return fault;
   if (image.size() < FLASH_TOOL_IMAGE_SIZE)
     return "it is too short to hold the label storage (" + std::to_string(image.size()) + " of " +
            std::to_string(FLASH_TOOL_IMAGE_SIZE) + " bytes)";
@@ -117,7 +135,7 @@ bool image_read(const std::string& path, std::vector<uint8_t>& bytes, std::strin
 }
 
 bool image_rewrite(const std::string& image, const std::function<bool(std::string&)>& change,
-                   const std::function<bool(std::string&)>& verify, std::string& error) {
+                   const std::function<bool(std::string&)>& verify, std::string& kept_as, std::string& error) {
   // Through a link to the image it names; the link stays a link.
   const std::string path = output_file_target(image);
   std::vector<uint8_t> bytes;
@@ -154,14 +172,15 @@ bool image_rewrite(const std::string& image, const std::function<bool(std::strin
     error = "cannot write '" + fresh + "'";
     return abandon();
   }
-  return swap_in(path, fresh, error) || abandon();
+  return swap_in(path, fresh, kept_as, error) || abandon();
 }
 
-bool image_replace_with(const std::string& image, const std::vector<uint8_t>& bytes, std::string& error) {
+bool image_replace_with(const std::string& image, const std::vector<uint8_t>& bytes, std::string& kept_as,
+                        std::string& error) {
   const std::string path = output_file_target(image);
   if (!may_replace(path, error)) return false;
   const std::string fresh = new_file_beside(path);
-  if (!write_durably(fresh, bytes, error) || !swap_in(path, fresh, error)) {
+  if (!write_durably(fresh, bytes, error) || !swap_in(path, fresh, kept_as, error)) {
     std::error_code ec;
     fs::remove(fresh, ec);
     return false;

@@ -2,8 +2,9 @@
 // never made in place. The new contents are written to a new file beside the
 // image, the change runs there through the simulated flash (so the records
 // and journals are written by the firmware's own storage code), what it wrote
-// is read back, and only then is the old image kept as IMAGE.bak and the new
-// file renamed over it.
+// is read back, and only then is the old image kept as IMAGE.bak (IMAGE.bak-2
+// and on when that name is taken: a backup is never overwritten, a link there
+// never followed) and the new file renamed over it.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -24,13 +25,14 @@ bool image_read(const std::string& path, std::vector<uint8_t>& bytes, std::strin
 // Reads the image, refuses a damaged one, and rewrites it as above. `change`
 // runs with the simulated flash on the new file; it returns false with a
 // message to abandon the change. `verify` runs after the new file has been
-// loaded again from disk.
+// loaded again from disk. kept_as names the backup of the old image.
 bool image_rewrite(const std::string& path, const std::function<bool(std::string&)>& change,
-                   const std::function<bool(std::string&)>& verify, std::string& error);
+                   const std::function<bool(std::string&)>& verify, std::string& kept_as, std::string& error);
 
 // Replaces `path` with these bytes the same way: a new file renamed into
-// place, the old file kept as path.bak.
-bool image_replace_with(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error);
+// place, the old file kept as a backup named in kept_as.
+bool image_replace_with(const std::string& path, const std::vector<uint8_t>& bytes, std::string& kept_as,
+                        std::string& error);
 // Puts these bytes at `path` only when no file is there, not even one that
 // appears meanwhile: the new file is linked into place, which fails on a name
 // that exists.

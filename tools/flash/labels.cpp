@@ -177,9 +177,10 @@ int flash_import_labels(const std::string& image, const std::string& json_path) 
     }
     return true;
   };
-  if (!image_rewrite(image, change, verify, error)) return flash_fail(error);
-  std::printf("imported %s%zu file slot(s) into %s (the old image is %s.bak)\n",
-              plan.working ? "the working label and " : "", plan.files.size(), image.c_str(), image.c_str());
+  std::string kept;
+  if (!image_rewrite(image, change, verify, kept, error)) return flash_fail(error);
+  std::printf("imported %s%zu file slot(s) into %s (the old image is kept as %s)\n",
+              plan.working ? "the working label and " : "", plan.files.size(), image.c_str(), kept.c_str());
   return 0;
 }
 
@@ -199,9 +200,9 @@ int flash_reset_settings(const std::string& image) {
     why = "settings";
     return std::memcmp(primary, record, 10) == 0 && std::memcmp(backup, record, 10) == 0;
   };
-  std::string error;
-  if (!image_rewrite(image, change, verify, error)) return flash_fail(error);
-  std::printf("factory settings written to %s (the old image is %s.bak)\n", image.c_str(), image.c_str());
+  std::string error, kept;
+  if (!image_rewrite(image, change, verify, kept, error)) return flash_fail(error);
+  std::printf("factory settings written to %s (the old image is kept as %s)\n", image.c_str(), kept.c_str());
   return 0;
 }
 
@@ -215,9 +216,10 @@ int flash_new(const std::string& image, const std::string& template_path, bool f
   std::error_code ec;
   if (fs::is_directory(image, ec)) return flash_fail("'" + image + "' is a directory");
   const bool replaced = force && fs::exists(image, ec);
-  if (!(replaced ? image_replace_with(image, bytes, error) : image_create(image, bytes, error)))
+  std::string kept;
+  if (!(replaced ? image_replace_with(image, bytes, kept, error) : image_create(image, bytes, error)))
     return flash_fail(error);
   std::printf("fresh image written to %s%s\n", image.c_str(),
-              replaced ? (" (the old one is " + image + ".bak)").c_str() : "");
+              replaced ? (" (the old one is kept as " + kept + ")").c_str() : "");
   return 0;
 }
