@@ -325,9 +325,8 @@ int batch_main(int argc, char** argv, DevicePictureWriter write_device_png, Devi
   }
   if (o.remote) {
     const int status = serial_remote_run(tool, device, o.serial);
-    if (o.language >= 0 && device.language() == o.language) device.set_language(image_language);
-    device.close();
-    return status;
+    device.close();  // the session puts the image's own language back
+    return run_status(device, tool.c_str(), status);
   }
   std::unique_ptr<AnimationCapture> animation;
   if (!o.animation.empty()) {
