@@ -136,8 +136,13 @@ class DeviceController : public QObject {
   bool restartForScript();
   // One token of a script on the running device, as the batch runner runs it.
   bool runToken(const ScriptToken& token, std::string& error);
+  // A played key, Func, Shift, Cut, Esc, Alt command or lost focus, given as
+  // the user's would be (a recording under way keeps it); never settles.
+  void playInput(const ScriptToken& token);
   // The device has nothing left to do (as the batch runner's settle sees it).
   bool settled() const { return session_ && session_->settled() && !session_->cartridge_busy(); }
+  // A material change is still going on (removal, then the new material).
+  bool cartridgeBusy() const { return session_ && session_->cartridge_busy(); }
 
   // Emits lcdChanged when the mirror's picture or a lamp changed.
   void checkLcd();
