@@ -1,5 +1,6 @@
 #include "host/qt/real_size_view.h"
 
+#include <QFontInfo>
 #include <QPainter>
 #include <QScreen>
 #include <cmath>
@@ -55,5 +56,7 @@ void RealSizeView::paintEvent(QPaintEvent*) {
   const size_t count = std::min(columns_ - first, size_t(boxWidth()));
   if (count == 0) return;
   p.setRenderHint(QPainter::Antialiasing);
-  tape_printout::paint_strip(p, labels_, first, count, QPointF(kMarginMm * s, kMarginMm * s), s);
+  // The captions and numbers at least as large as the window's own text.
+  tape_printout::paint_strip(p, labels_, first, count, QPointF(kMarginMm * s, kMarginMm * s), s,
+                             QFontInfo(font()).pixelSize());
 }
