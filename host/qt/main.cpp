@@ -173,7 +173,7 @@ int main(int argc, char** argv) {
   // before any window opens.
   if (FlashImageCheck check = flash_image_inspect(spi_path()); check.verdict == FlashImageVerdict::Refused) {
     std::fprintf(stderr, "klx80: %s\n", check.message.c_str());
-    QMessageBox::critical(nullptr, QApplication::applicationName(), QString::fromStdString(check.message));
+    QMessageBox::critical(nullptr, DeviceWindow::programName(), QString::fromStdString(check.message));
     return 2;
   }
 
@@ -193,7 +193,7 @@ int main(int argc, char** argv) {
                                    QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
     });
   if (!rescue.error.isEmpty())
-    QMessageBox::warning(nullptr, QApplication::applicationName(), rescue.error);
+    QMessageBox::warning(nullptr, DeviceWindow::programName(), rescue.error);
   else if (rescue.replaced && !rescue.kept_as.isEmpty())
     std::fprintf(stderr, "klx80: started from a fresh image; the damaged one is kept as %s\n",
                  rescue.kept_as.toLocal8Bit().constData());
@@ -249,9 +249,9 @@ int main(int argc, char** argv) {
     try {
       app.exec();
     } catch (const std::exception& e) {
-      QMessageBox::critical(nullptr, QApplication::applicationName(), QString::fromLocal8Bit(e.what()));
+      QMessageBox::critical(nullptr, DeviceWindow::programName(), QString::fromLocal8Bit(e.what()));
     } catch (...) {
-      QMessageBox::critical(nullptr, QApplication::applicationName(), QString());
+      QMessageBox::critical(nullptr, DeviceWindow::programName(), QString());
     }
     device_at_exit = nullptr;
   }

@@ -21,6 +21,7 @@
 
 #include "host/seam/cartridge.h"
 #include "host/qt/device_controller.h"
+#include "host/qt/device_window.h"
 #include "host/qt/real_size_calibration.h"
 #include "host/qt/real_size_view.h"
 #include "host/qt/tape_printout.h"
@@ -385,7 +386,7 @@ void PrintWindow::saveAs(Scope scope, bool pdf) {
   if (!path.endsWith(suffix, Qt::CaseInsensitive)) path += suffix;
   QString error;
   if (!(pdf ? exportPdf(path, scope, &error) : exportPng(path, scope, &error)))
-    QMessageBox::warning(this, tr("Print Output"), error);
+    QMessageBox::warning(this, DeviceWindow::programName(), error);
 }
 
 void PrintWindow::copyTape() {

@@ -44,8 +44,14 @@ int RealSizeView::boxWidth() const {
   return std::max(1, int((width() - 2 * kMarginMm * pxPerMm()) / dot));
 }
 
+double RealSizeView::textPx() const { return QFontInfo(font()).pixelSize(); }
+
+double RealSizeView::textRoom() const {
+  return std::max(0.0, 1.2 * textPx() - (tape_printout::kCaptionMm * pxPerMm()));
+}
+
 int RealSizeView::stripHeight() const {
-  return int(std::ceil((tape_printout::kStripMm + 2 * kMarginMm) * pxPerMm()));
+  return int(std::ceil((tape_printout::kStripMm + 2 * kMarginMm) * pxPerMm() + 1.5 * textRoom()));
 }
 
 void RealSizeView::paintEvent(QPaintEvent*) {
@@ -57,6 +63,6 @@ void RealSizeView::paintEvent(QPaintEvent*) {
   if (count == 0) return;
   p.setRenderHint(QPainter::Antialiasing);
   // The captions and numbers at least as large as the window's own text.
-  tape_printout::paint_strip(p, labels_, first, count, QPointF(kMarginMm * s, kMarginMm * s), s,
-                             QFontInfo(font()).pixelSize());
+  tape_printout::paint_strip(p, labels_, first, count, QPointF(kMarginMm * s, kMarginMm * s + 0.5 * textRoom()), s,
+                             textPx());
 }

@@ -49,7 +49,7 @@ void paint_ruler(QPainter& p, double x0, double y0, double first_mm, double leng
     if (mm % 10 != 0 || x + 0.4 * s < free_from) continue;
     const QString number = QString::number(mm);
     const double width = p.fontMetrics().horizontalAdvance(number);
-    p.drawText(QRectF(x + 0.4 * s, y0 + 1.5 * s, width + s, 4 * s), Qt::AlignLeft | Qt::AlignTop, number);
+    p.drawText(QRectF(x + 0.4 * s, y0 + 1.5 * s, width + s, 4 * s), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, number);
     free_from = x + 0.4 * s + width + 1.0 * s;
   }
 }
@@ -130,7 +130,7 @@ void paint_strip(QPainter& p, const std::vector<TapeLabel>& labels, size_t first
           text = lead + t;
           break;
         }
-      p.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, p.fontMetrics().elidedText(text, Qt::ElideRight, int(box.width())));
+      p.drawText(box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip, p.fontMetrics().elidedText(text, Qt::ElideRight, int(box.width())));
     }
     // The cut after the label, through the caption and the tape.
     if (end >= first && end <= first + count && end < total) {

@@ -11,6 +11,7 @@
 #include "firmware/editor/label.h"
 #include "host/seam/flash_image.h"
 #include "host/qt/app_menus.h"
+#include "host/qt/device_window.h"
 #include "host/qt/image_rescue.h"
 #include "host/qt/simulator.h"
 #include "host/seam/runtime.h"
@@ -99,6 +100,40 @@ class AppMenusTest : public QObject {
     firmware_start();
     QCOMPARE(int(lbl_record()->lines[0].length), 1);
     firmware_close();
+  }
+
+  // Open Flash Image takes only a whole image: a short text file or a
+  // damaged image leaves the device on the one it runs; the title names an
+  // image opened by hand.
+  void openImageRefusesWhatIsNoImageAndNamesTheImage() {
+    QTemporaryDir dir;
+    const QString image = copy_image(dir, "fontData.hex");
+    const QString other = copy_image(dir, "stock-labels.hex");
+    const QString damaged = copy_image(dir, "damaged.hex");
+    QFile text(dir.filePath("notes.txt"));
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write("not a flash image at all");
+    text.close();
+    QFile harm(damaged);
+    QVERIFY(harm.open(QIODevice::ReadWrite) && harm.seek(100) && harm.write("\x5a") == 1);
+    harm.close();
+    spi_set_path(image.toStdString());
+    DeviceController controller;
+    DeviceWindow window(&controller);
+    controller.start();
+    controller.timer().stop();
+    for (const QString& refused : {text.fileName(), damaged, dir.filePath("absent.hex")}) {
+      QString error;
+      QVERIFY2(!controller.openImage(refused, error), qPrintable(refused));
+      QVERIFY2(!error.isEmpty(), qPrintable(refused));
+      QCOMPARE(controller.imagePath(), image);
+    }
+    QCOMPARE(window.windowTitle(), DeviceWindow::programName());
+    QString error;
+    QVERIFY2(controller.openImage(other, error), qPrintable(error));
+    window.updateTitle();
+    QCOMPARE(window.windowTitle(), DeviceWindow::programName() + " - stock-labels.hex");
+    controller.close();
   }
 
   void aDamagedImageIsChangedOnlyOnYes() {
