@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QMenuBar>
 #include <QMessageBox>
 
@@ -272,13 +273,15 @@ void AppMenus::askResetImage() {
 
 void AppMenus::about() {
   QMessageBox box(QMessageBox::Information, QStringLiteral("About %1").arg(DeviceWindow::programName()),
-                  QStringLiteral("<p><b>%1</b></p><p>A simulator of the KLX80 handheld thermal label printer, "
-                                 "running its firmware.</p><p>Firmware version %2</p><p>Flash image: %3</p><p>Qt %4</p>")
+                  QStringLiteral("<p><b>%1</b></p><p>The KLX80 label printer simulator,<br>running the device's own "
+                                 "firmware.</p><p>Firmware version %2</p><p>Flash image: %3</p><p>Qt %4</p>")
                       .arg(DeviceWindow::programName(), DeviceController::firmwareVersion(),
                            sim_.controller().imagePath().toHtmlEscaped(), QString::fromLatin1(qVersion())),
                   QMessageBox::Ok, &sim_.deviceWindow());
   box.setObjectName(QStringLiteral("AboutBox"));
   // Wide enough for its title on the window manager's title bar.
-  box.setStyleSheet(QStringLiteral("QLabel#qt_msgbox_label { min-width: 360px; }"));
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+    grid->addItem(new QSpacerItem(380, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), grid->rowCount(), 0, 1,
+                  grid->columnCount());
   box.exec();
 }
