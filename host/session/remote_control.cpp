@@ -161,8 +161,9 @@ void RemoteControl::after_tick() {
   if (wait_ticks_ > 0) --wait_ticks_;
   // An ERR waits only for the answers before it, not for the device.
   while (!queue_.empty() && queue_.front().kind == Step::Answer) {
-    reply_(queue_.front().answer);
+    const std::string answer = std::move(queue_.front().answer);
     queue_.pop_front();
+    reply_(answer);  // may clear the queue (a player stopping)
   }
   if (queue_.empty()) return;
   if (!device_settled()) {
