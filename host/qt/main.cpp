@@ -6,6 +6,7 @@
 // --speed chosen.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QIcon>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -167,6 +168,10 @@ int main(int argc, char** argv) {
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("klx80"));
+  // The installed desktop entry and its icon (the window manager's and the
+  // task bar's picture of the program).
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.klx80.Simulator"));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.klx80.Simulator")));
   apply_window_font();
 
   // What is not a flash image at all (a device node, a huge file) is refused
