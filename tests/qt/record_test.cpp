@@ -139,9 +139,11 @@ class RecordTest : public QObject {
       return sim.menus().playScript(f.fileName());
     };
     QTRY_VERIFY(sim.controller().started());
+    QAction* record = entry("Record Key Script");
+    QVERIFY(record);
     QVERIFY(play("TEXT:HI TICKS:100000"));
     emit sim.menus().fileMenu()->aboutToShow();
-    QVERIFY(!entry("RecordKeyScript")->isEnabled());
+    QVERIFY(!record->isEnabled());
     sim.menus().player()->stop();
 
     QVERIFY(sim.controller().startRecording());
