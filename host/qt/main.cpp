@@ -6,6 +6,7 @@
 // --speed chosen.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QIcon>
 #include <QMessageBox>
 #include <QPushButton>
@@ -113,6 +114,10 @@ int parse_options(int argc, char** argv, Options& o) {
   }
   o.play = files.isEmpty() ? parser.value(play) : files[0];
   o.loop = parser.isSet(loop);
+  if (!o.play.isEmpty() && !QFileInfo(o.play).isFile()) {
+    std::fprintf(stderr, "klx80: cannot read the key script %s\n", o.play.toLocal8Bit().constData());
+    return 2;
+  }
   if (o.loop && o.play.isEmpty()) {
     std::fprintf(stderr, "klx80: --loop needs --play SCRIPT\n");
     return 2;
