@@ -28,8 +28,8 @@ AnimationRecorder::~AnimationRecorder() {
 }
 
 void AnimationRecorder::addActions(QMenu& menu) {
-  QAction* record = menu.addAction(QStringLiteral("Record Animation..."), this, &AnimationRecorder::askStart);
-  QAction* stop = menu.addAction(QStringLiteral("Stop Animation"), this, &AnimationRecorder::stopAndTell);
+  QAction* record = menu.addAction(QStringLiteral("Record &Animation..."), this, &AnimationRecorder::askStart);
+  QAction* stop = menu.addAction(QStringLiteral("Stop A&nimation"), this, &AnimationRecorder::stopAndTell);
   stop->setEnabled(false);
   connect(&menu, &QMenu::aboutToShow, this, [this, record, stop] {
     record->setEnabled(!recording());

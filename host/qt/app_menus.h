@@ -1,8 +1,9 @@
 // The device window's menu bar: File (the tape as PNG or PDF, another flash
 // image, quit), Device (power cycle, the auto-off switch, a fresh image),
-// View (the other windows, the device's size, the keyboard map) and Help.
-// No menu title has an Alt mnemonic: Alt with a letter belongs to the
-// device's service commands.
+// View (the other windows, the device's size, the keyboard map) and Help
+// (the user guide). No menu title has an Alt mnemonic: Alt with a letter
+// belongs to the device's service commands. F10 opens the menus instead, and
+// every entry has its underlined letter.
 #pragma once
 #include <QObject>
 #include <QString>
@@ -42,6 +43,7 @@ class AppMenus : public QObject {
   Screenshot screenshot();
   // Plays a key script in the window (Loop Playback as checked).
   bool playScript(const QString& path);
+  void setLoopPlayback(bool on);
   ScriptPlayer* player() const { return player_; }
   bool resetImage();
 

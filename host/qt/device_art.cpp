@@ -381,11 +381,14 @@ QPixmap body_pixmap(qreal device_pixel_ratio) {
   if (!cached.isNull() && qFuzzyCompare(cached.devicePixelRatio(), device_pixel_ratio)) return cached;
   QSize size(qCeil(layout::kWindowWidth * device_pixel_ratio), qCeil(layout::kWindowHeight * device_pixel_ratio));
   QPixmap pixmap(size);
-  pixmap.setDevicePixelRatio(device_pixel_ratio);
   pixmap.fill(Qt::white);
+  // Scaled by hand: a painter on a pixmap applies its ratio only above 1,
+  // and a device drawn smaller than 1x (a small screen) must shrink too.
   QPainter p(&pixmap);
+  p.scale(device_pixel_ratio, device_pixel_ratio);
   paint_body(p);
   p.end();
+  pixmap.setDevicePixelRatio(device_pixel_ratio);
   cached = pixmap;
   return cached;
 }

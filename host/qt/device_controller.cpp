@@ -127,9 +127,11 @@ bool DeviceController::powerCycle() {
 }
 
 bool DeviceController::openImage(const QString& path, QString& error) {
-  const FlashImageCheck check = flash_image_inspect(path.toStdString());
-  if (check.verdict == FlashImageVerdict::Refused) {
-    error = QString::fromStdString(check.message);
+  // Only a whole flash image replaces the one in use: a file of another size
+  // or with damaged font data would run a device without its fonts.
+  const FlashImageCheck check = flash_image_check(path.toStdString());
+  if (check.verdict == FlashImageVerdict::Refused || check.verdict == FlashImageVerdict::Missing || check.damaged) {
+    error = QString::fromStdString(check.message.empty() ? path.toStdString() + " is not a flash image" : check.message);
     return false;
   }
   if (!halt()) {
@@ -392,6 +394,35 @@ std::string DeviceController::scriptRefusal(const std::vector<ScriptToken>& toke
                                             const std::string& script_path) const {
   if (!session_) return "";
   return session_->script_refusal(tokens, {{"the key script", script_path}});
+}
+
+void DeviceController::playInput(const ScriptToken& t) {
+  using key_input::KeyTaken;
+  switch (t.kind) {
+    case ScriptToken::Key:
+      return pressKeyPicture(uint8_t(t.value));
+    case ScriptToken::Func:
+      return clickFunc();
+    case ScriptToken::ShiftDown:
+      return keyDown(VK_SHIFT);
+    case ScriptToken::ShiftUp:
+      return keyUp(VK_SHIFT);
+    case ScriptToken::Cut:
+      return pressCut();
+    case ScriptToken::FocusOut:
+      return forgetModifiers();
+    case ScriptToken::Esc:
+      Session::press_esc();
+      recorder_.key_down(recordingTicks(), VK_ESCAPE, KeyTaken{KeyTaken::Escape, 0});
+      break;
+    case ScriptToken::Alt:
+      Session::alt_command(uint16_t(t.value));
+      recorder_.key_down(recordingTicks(), uint16_t(t.value), KeyTaken{KeyTaken::AltCommand, 0});
+      break;
+    default:
+      return;  // not input the user gives with keys
+  }
+  checkLcd();
 }
 
 bool DeviceController::startRecording() {

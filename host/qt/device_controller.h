@@ -146,8 +146,13 @@ class DeviceController : public QObject {
   // "" or why a script's SNAP: may not be written (the session's refusal
   // list, and the script file itself when one is named).
   std::string scriptRefusal(const std::vector<ScriptToken>& tokens, const std::string& script_path) const;
+  // A played key, Func, Shift, Cut, Esc, Alt command or lost focus, given as
+  // the user's would be (a recording under way keeps it); never settles.
+  void playInput(const ScriptToken& token);
   // The device has nothing left to do (as the batch runner's settle sees it).
   bool settled() const { return session_ && session_->settled() && !session_->cartridge_busy(); }
+  // A material change is still going on (removal, then the new material).
+  bool cartridgeBusy() const { return session_ && session_->cartridge_busy(); }
 
   // Emits lcdChanged when the mirror's picture or a lamp changed.
   void checkLcd();

@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHelpEvent>
 #include <QImage>
 #include <QtMath>
@@ -30,6 +31,8 @@ const QString kTitle = QStringLiteral("KLX80 Label Printer Demo");
 // The recording lamp, in the picture's free top left corner.
 constexpr QRect kRecLamp{6, 6, 44, 16};
 }  // namespace
+
+QString DeviceWindow::programName() { return kTitle; }
 
 DeviceWindow::DeviceWindow(DeviceController* controller, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -76,6 +79,11 @@ DeviceWindow::~DeviceWindow() = default;
 void DeviceWindow::updateTitle() {
   // Real time is the plain title; any other state says so.
   QStringList states;
+  // An image other than the usual one is named (Open Flash Image...).
+  if (live_) {
+    const QString image = QFileInfo(controller_->imagePath()).fileName();
+    if (!image.isEmpty() && image != QStringLiteral("fontData.hex")) states << image;
+  }
   if (live_ && controller_->speed() != 1) states << DeviceController::speedName(controller_->speed());
   if (live_ && controller_->recording()) states << QStringLiteral("REC");
   if (live_ && controller_->paused()) states << QStringLiteral("PAUSED");
@@ -201,6 +209,12 @@ void DeviceWindow::showEvent(QShowEvent* event) {
 }
 
 void DeviceWindow::closeEvent(QCloseEvent* event) {
+  // The title bar's close asks about a recording; a close from a signal or a
+  // lost display (not spontaneous) cannot wait for an answer.
+  if (event->spontaneous() && !mayCloseWhileRecording()) {
+    event->ignore();
+    return;
+  }
   if (live_) controller_->close();
   event->accept();
   emit closed();
@@ -284,17 +298,17 @@ void DeviceWindow::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void DeviceWindow::addRecordingActions(QMenu& menu) {
-  QAction* record = menu.addAction(QStringLiteral("Record key script"), this, [this] {
+  QAction* record = menu.addAction(QStringLiteral("Record Key Script"), this, [this] {
     if (!controller_->startRecording())
       QMessageBox::warning(this, windowTitle(), QStringLiteral("The device is not running; nothing is recorded."));
   });
   record->setEnabled(live_ && !controller_->recording());
-  QAction* stop = menu.addAction(QStringLiteral("Stop recording..."), this, &DeviceWindow::stopRecording);
+  QAction* stop = menu.addAction(QStringLiteral("Stop Recording..."), this, &DeviceWindow::stopRecording);
   stop->setEnabled(controller_->recording());
 }
 
 void DeviceWindow::stopRecording() {
-  const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save key script"),
+  const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save Key Script"),
                                                     QStringLiteral("recording.txt"),
                                                     QStringLiteral("Key scripts (*.txt);;All files (*)"));
   if (path.isEmpty()) return;  // still recording
@@ -303,16 +317,41 @@ void DeviceWindow::stopRecording() {
     QMessageBox::warning(this, windowTitle(), QString::fromStdString(error));
 }
 
+bool DeviceWindow::mayCloseWhileRecording() {
+  if (!live_ || !controller_->recording()) return true;
+  QMessageBox box(QMessageBox::Question, windowTitle(),
+                  QStringLiteral("A key script is being recorded. Save it before quitting?"),
+                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+  box.setDefaultButton(QMessageBox::Save);
+  switch (box.exec()) {
+    case QMessageBox::Save:
+      stopRecording();
+      return !controller_->recording();  // a cancelled file dialog keeps the program
+    case QMessageBox::Discard:
+      return true;
+    default:
+      return false;
+  }
+}
+
 void DeviceWindow::addSpeedMenu(QMenu& menu) {
-  QMenu* speed = menu.addMenu(QStringLiteral("Speed"));
+  QMenu* speed = menu.addMenu(QStringLiteral("&Speed"));
   speed->setObjectName(QStringLiteral("SpeedMenu"));
   auto* group = new QActionGroup(speed);
   for (uint32_t factor : {1u, 4u, 16u, DeviceController::kFastest}) {
-    QAction* action = speed->addAction(DeviceController::speedName(factor));
+    // The speed's name with an underlined letter: 1x, 4x, 16x, As fast as possible.
+    QString name = DeviceController::speedName(factor);
+    name[0] = name[0].toUpper();
+    name.insert(factor == 16 ? 1 : 0, QLatin1Char('&'));
+    QAction* action = speed->addAction(name);
     action->setCheckable(true);
     action->setChecked(controller_->speed() == factor);
     group->addAction(action);
     connect(action, &QAction::triggered, controller_, [c = controller_, factor] { c->setSpeed(factor); });
+    // A speed chosen elsewhere (--speed, fast-forward) shows checked here.
+    connect(controller_, &DeviceController::speedChanged, action, [action, factor](uint32_t now) {
+      if (now == factor) action->setChecked(true);
+    });
   }
 }
 

@@ -23,6 +23,10 @@ class DeviceWindow : public QWidget {
   explicit DeviceWindow(DeviceController* controller = nullptr, QWidget* parent = nullptr);
   ~DeviceWindow() override;
 
+  // The program's one name: the device window's title and every message
+  // box's caption that names no task of its own.
+  static QString programName();
+
   RockerSwitch* cutSwitch() const { return cut_switch_; }
   // "Record key script" and "Stop recording...": the second asks where to
   // save the script (cancelled, the recording goes on).
@@ -30,6 +34,9 @@ class DeviceWindow : public QWidget {
   // Speed: 1x, 4x, 16x, as fast as possible (the current one checked).
   void addSpeedMenu(QMenu& menu);
   void stopRecording();
+  // Before the window closes while a key script is recorded: asks to save
+  // it (Save, Discard, Cancel). False: the user keeps the program running.
+  bool mayCloseWhileRecording();
 
   // The picture's size factor: 1, 1.5, 2 or what fits the screen.
   void setScale(qreal scale);

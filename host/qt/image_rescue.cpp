@@ -1,5 +1,6 @@
 #include "host/qt/image_rescue.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #include "host/seam/flash_image.h"
@@ -41,4 +42,10 @@ ImageRescue rescue_missing_image(const QString& path, const QString& fresh_image
   r.replaced = flash_image_install_template(fresh_image.toStdString(), path.toStdString());
   if (!r.replaced) r.error = QStringLiteral("No fresh image could be created at %1 from %2").arg(path, fresh_image);
   return r;
+}
+
+QString fresh_image_template() {
+  const QString installed =
+      QCoreApplication::applicationDirPath() + QStringLiteral("/../share/klx80/fontData.hex");
+  return QFileInfo::exists(installed) ? QFileInfo(installed).canonicalFilePath() : QStringLiteral(KLX80_FRESH_IMAGE);
 }

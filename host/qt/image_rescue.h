@@ -22,3 +22,8 @@ ImageRescue rescue_damaged_image(const QString& path, const QString& fresh_image
 // appeared meanwhile).
 ImageRescue rescue_missing_image(const QString& path, const QString& fresh_image,
                                  const std::function<bool(const QString&)>& ask);
+
+// The fresh image offered and copied: the one installed with the program
+// (PREFIX/share/klx80/fontData.hex beside PREFIX/bin/klx80), else the one the
+// build made.
+QString fresh_image_template();

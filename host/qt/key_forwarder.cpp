@@ -14,8 +14,11 @@
 bool KeyForwarder::keepsKeys(const QWidget* w) {
   if (!w) return false;
   if (qobject_cast<const QLineEdit*>(w) || qobject_cast<const QAbstractSpinBox*>(w) ||
-      qobject_cast<const QComboBox*>(w) || qobject_cast<const QAbstractSlider*>(w) || qobject_cast<const Dial*>(w))
+      qobject_cast<const QAbstractSlider*>(w) || qobject_cast<const Dial*>(w))
     return true;
+  // A list to choose from (the tape shown, the zoom) is worked with the
+  // mouse: its keys are the device's. One that takes typed text keeps them.
+  if (auto* c = qobject_cast<const QComboBox*>(w)) return c->isEditable();
   if (auto* t = qobject_cast<const QTextEdit*>(w)) return !t->isReadOnly();
   if (auto* t = qobject_cast<const QPlainTextEdit*>(w)) return !t->isReadOnly();
   return false;
@@ -33,22 +36,26 @@ bool KeyForwarder::eventFilter(QObject* watched, QEvent* event) {
   if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return QObject::eventFilter(watched, event);
   auto* widget = qobject_cast<QWidget*>(watched);
   if (!device_ || !widget || !windows_.contains(widget->window())) return QObject::eventFilter(watched, event);
-  // A key the focused control leaves travels up to its window: it is still
-  // that control's (Return in a text field must not press Enter on the device).
+  // Decided once, where the key arrives first: at the focused control, or
+  // at the window when nothing in it has the focus.
   const QWidget* focus = QApplication::focusWidget();
-  if (focus && focus->window() == widget->window() && keepsKeys(focus)) return QObject::eventFilter(watched, event);
+  const QWidget* first = focus && focus->window() == widget->window() ? focus : widget->window();
+  if (widget != first || keepsKeys(focus)) return QObject::eventFilter(watched, event);
   auto* key = static_cast<QKeyEvent*>(event);
-  // Tab moves between the controls; the window's own navigation keys for the
-  // tape and the shortcuts stay with it.
-  if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab || key->key() == Qt::Key_Home ||
-      key->key() == Qt::Key_End || key->key() == Qt::Key_PageUp || key->key() == Qt::Key_PageDown ||
-      (key->modifiers() & Qt::ControlModifier))
+  // Tab moves between the controls; the shortcuts stay with the window.
+  if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ControlModifier))
     return QObject::eventFilter(watched, event);
-  // The focused widget and its parents come first; what reaches the window
-  // untaken is the device's.
-  if (!widget->isWindow()) return QObject::eventFilter(watched, event);
   QKeyEvent copy(type, key->key(), key->modifiers(), key->nativeScanCode(), key->nativeVirtualKey(),
                  key->nativeModifiers(), key->text(), key->isAutoRepeat(), key->count());
+  // The window's own keys for its tape (Home, End, Page Up and Down) go to
+  // the window, whichever of its controls has the focus.
+  const bool paging = key->key() == Qt::Key_Home || key->key() == Qt::Key_End || key->key() == Qt::Key_PageUp ||
+                      key->key() == Qt::Key_PageDown;
+  if (paging) {
+    if (widget->isWindow()) return QObject::eventFilter(watched, event);
+    QApplication::sendEvent(widget->window(), &copy);
+    return true;
+  }
   QApplication::sendEvent(device_, &copy);
   return true;
 }

@@ -1,9 +1,9 @@
 // Keys typed while another simulator window has focus (Print Output, the
-// media panel, Serial Comms). A control that takes keys (a text field, a spin
-// box, a combo box, a slider or the dial) keeps every key typed into it, also
-// those it has no use for (Return, Shift); Tab moves the focus between the
-// controls; a key that no control takes belongs to the device and is handed
-// to the device window.
+// media panel, Serial Comms). A control that edits text or a value (a text
+// field, a spin box, an editable combo box, a slider or the dial) keeps every
+// key typed into it, also those it has no use for (Return, Shift); Tab moves
+// the focus between the controls; every other key belongs to the device and
+// is handed to the device window, also from a focused list or button.
 #pragma once
 #include <QObject>
 #include <QPointer>

@@ -24,14 +24,34 @@ QString html() {
                 .arg(k->legend.toHtmlEscaped(), pc.toHtmlEscaped(), k->shifted.toHtmlEscaped());
   }
   rows += QStringLiteral("<tr><td><b>Cut switch</b></td><td>F5</td><td></td></tr>");
+  // The program's own keys, beside the device's.
+  static const char* const kProgramKeys[][2] = {
+      {"Tab (held)", "runs the device as fast as possible while held"},
+      {"Ctrl+P", "pause the device (again: go on)"},
+      {"Ctrl+N", "step one tick while paused"},
+      {"F12", "screenshot of the device window and the LCD beside the image"},
+      {"Ctrl+Shift+C", "copy the LCD picture"},
+      {"Ctrl+Shift+T", "copy the tape shown in Print Output"},
+      {"Ctrl+S, Ctrl+Shift+S", "save the tape as PNG, as PDF"},
+      {"Ctrl+O", "open another flash image"},
+      {"Ctrl+K", "this keyboard map"},
+      {"F10", "open the menus (then the underlined letters)"},
+      {"Ctrl+Q", "quit"},
+  };
+  QString program;
+  for (const auto& k : kProgramKeys)
+    program += QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>").arg(QString::fromLatin1(k[0]), QString::fromLatin1(k[1]));
   return QStringLiteral(
              "<p>Upper and lower case follow the device's own Caps (Func + Font); the PC Caps Lock is the "
              "device's Caps key.</p><table cellspacing=0 cellpadding=3 border=1>"
              "<tr><th>Device key</th><th>PC key</th><th>With Func</th></tr>%1</table>"
              "<p>Alt with a letter starts a service command; Esc leaves it.<br>"
-             "Keys typed in Print Output or the media panel go to the device too.<br>"
-             "Keys typed quickly wait their turn: none is lost.</p>")
-      .arg(rows);
+             "Keys typed in Print Output or the media panel go to the device too, unless a text field, "
+             "a number box or the battery dial has the focus.<br>"
+             "Keys typed quickly wait their turn: none is lost.</p>"
+             "<p><b>The program's own keys</b></p><table cellspacing=0 cellpadding=3 border=1>"
+             "<tr><th>PC key</th><th>Does</th></tr>%2</table>")
+      .arg(rows, program);
 }
 
 void show(QWidget* parent) {

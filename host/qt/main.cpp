@@ -1,11 +1,16 @@
 // The desktop simulator: the device window, the print output, the media panel
 // and the serial panel, with the firmware running behind them. --serial PORT
 // connects the serial panel at start (for test rigs); --remote also lets the
-// other end drive the device with key scripts.
+// other end drive the device with key scripts. --play SCRIPT plays a key
+// script at once (--loop: again and again, a demonstration at a fair), at the
+// --speed chosen.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
+#include <QIcon>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <cstdio>
 #include <unistd.h>
 
@@ -14,7 +19,9 @@
 
 #include "anim/animation_file.h"
 #include "host/files/image_lock.h"
+#include "host/qt/app_menus.h"
 #include "host/qt/image_rescue.h"
+#include "host/qt/script_player.h"
 #include "host/qt/qt_host_ui.h"
 #include "host/qt/signal_close.h"
 #include "host/qt/simulator.h"
@@ -32,6 +39,9 @@ struct Options {
   QString serial;
   bool remote = false;
   bool read_only = false;
+  QString play;
+  bool loop = false;
+  uint32_t speed = 1;
 };
 
 // Parses the command line before any window exists (--help and --version
@@ -57,7 +67,16 @@ int parse_options(int argc, char** argv, Options& o) {
   const QCommandLineOption read_only(QStringLiteral("read-only"),
                                      QStringLiteral("Run on the image without saving anything to it: it is neither "
                                                     "moved nor written, and Reset is refused."));
-  parser.addOptions({help, version, flash, serial, remote, read_only});
+  const QCommandLineOption play(QStringLiteral("play"), QStringLiteral("Play this key script at once."),
+                                QStringLiteral("SCRIPT"));
+  const QCommandLineOption loop(QStringLiteral("loop"), QStringLiteral("With --play: play it again at its end."));
+  const QCommandLineOption speed(QStringLiteral("speed"),
+                                 QStringLiteral("Run the device at 1, 4 or 16 times real time, or max (as fast as "
+                                                "possible)."),
+                                 QStringLiteral("1|4|16|max"));
+  parser.addOptions({help, version, flash, serial, remote, read_only, play, loop, speed});
+  parser.addPositionalArgument(QStringLiteral("SCRIPT"), QStringLiteral("A key script to play (as --play)."),
+                               QStringLiteral("[SCRIPT]"));
   // Qt's own options, taken by the application object.
   for (const char* name : {"platform", "style", "stylesheet", "display", "qwindowgeometry", "qwindowtitle",
                            "qwindowicon", "platformpluginpath", "platformtheme", "plugin", "session", "geometry",
@@ -75,9 +94,12 @@ int parse_options(int argc, char** argv, Options& o) {
     std::fprintf(stderr, "klx80: %s\nTry 'klx80 --help'.\n", parser.errorText().toLocal8Bit().constData());
     return 2;
   }
-  if (!parser.positionalArguments().isEmpty()) {
+  // One file named alone is a key script to play (opened from the file
+  // manager); an image goes with --flash.
+  const QStringList files = parser.positionalArguments();
+  if (files.size() > 1 || (files.size() == 1 && (files[0].endsWith(QStringLiteral(".hex")) || parser.isSet(play)))) {
     std::fprintf(stderr, "klx80: unexpected argument '%s' (the image goes with --flash)\nTry 'klx80 --help'.\n",
-                 parser.positionalArguments().first().toLocal8Bit().constData());
+                 files.last().toLocal8Bit().constData());
     return 2;
   }
   if (parser.isSet(help)) {
@@ -95,6 +117,24 @@ int parse_options(int argc, char** argv, Options& o) {
   if (o.remote && o.serial.isEmpty()) {
     std::fprintf(stderr, "klx80: --remote needs --serial PORT\n");
     return 2;
+  }
+  o.play = files.isEmpty() ? parser.value(play) : files[0];
+  o.loop = parser.isSet(loop);
+  if (!o.play.isEmpty() && !QFileInfo(o.play).isFile()) {
+    std::fprintf(stderr, "klx80: cannot read the key script %s\n", o.play.toLocal8Bit().constData());
+    return 2;
+  }
+  if (o.loop && o.play.isEmpty()) {
+    std::fprintf(stderr, "klx80: --loop needs --play SCRIPT\n");
+    return 2;
+  }
+  if (parser.isSet(speed)) {
+    const QString v = parser.value(speed);
+    o.speed = v == QStringLiteral("max") ? DeviceController::kFastest : v.toUInt();
+    if (v != QStringLiteral("max") && o.speed != 1 && o.speed != 4 && o.speed != 16) {
+      std::fprintf(stderr, "klx80: --speed takes 1, 4, 16 or max, not '%s'\n", v.toLocal8Bit().constData());
+      return 2;
+    }
   }
   return -1;
 }
@@ -146,13 +186,17 @@ int main(int argc, char** argv) {
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("klx80"));
+  // The installed desktop entry and its icon (the window manager's and the
+  // task bar's picture of the program).
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.klx80.Simulator"));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.klx80.Simulator")));
   apply_window_font();
 
   // What is not a flash image at all (a device node, a huge file) is refused
   // before any window opens.
   if (FlashImageCheck check = flash_image_inspect(spi_path()); check.verdict == FlashImageVerdict::Refused) {
     std::fprintf(stderr, "klx80: %s\n", check.message.c_str());
-    QMessageBox::critical(nullptr, QApplication::applicationName(), QString::fromStdString(check.message));
+    QMessageBox::critical(nullptr, DeviceWindow::programName(), QString::fromStdString(check.message));
     return 2;
   }
 
@@ -176,15 +220,15 @@ int main(int argc, char** argv) {
       };
     };
     // A missing image: offered a fresh one in its place.
-    ImageRescue rescue = rescue_missing_image(image, QStringLiteral(KLX80_FRESH_IMAGE), ask("Flash Image Missing"));
+    ImageRescue rescue = rescue_missing_image(image, fresh_image_template(), ask("Flash Image Missing"));
     // A damaged image: offered a fresh start, changed only on the user's yes.
     if (!rescue.asked)
-      rescue = rescue_damaged_image(image, QStringLiteral(KLX80_FRESH_IMAGE), [](const QString& question) {
+      rescue = rescue_damaged_image(image, fresh_image_template(), [](const QString& question) {
         return QMessageBox::question(nullptr, QStringLiteral("Damaged Flash Image"), question,
                                      QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
       });
     if (!rescue.error.isEmpty())
-      QMessageBox::warning(nullptr, QApplication::applicationName(), rescue.error);
+      QMessageBox::warning(nullptr, DeviceWindow::programName(), rescue.error);
     else if (rescue.replaced && !rescue.kept_as.isEmpty())
       std::fprintf(stderr, "klx80: started from a fresh image; the damaged one is kept as %s\n",
                    rescue.kept_as.toLocal8Bit().constData());
@@ -199,12 +243,27 @@ int main(int argc, char** argv) {
     simulator.controller().setReadOnly(read_only);
     simulator.deviceWindow().setReadOnly(read_only);
     simulator.restorePlaces();
+    if (read_only) simulator.offsetPlaces(QPoint(64, 48));  // beside the first program's windows
     QObject::connect(&simulator.deviceWindow(), &DeviceWindow::closed, [&simulator] { simulator.savePlaces(); });
     simulator.show();
     close_on_signals(&simulator.deviceWindow());
     ui.setDeviceWindow(&simulator.deviceWindow());
     device_at_exit = &simulator.controller();
     std::atexit(close_device_at_exit);
+    simulator.controller().setSpeed(options.speed);
+    if (!options.play.isEmpty())
+      // Once the event loop runs (the device has started with the window).
+      QTimer::singleShot(0, &simulator.deviceWindow(), [&simulator, &options] {
+        simulator.menus().setLoopPlayback(options.loop);
+        // Said once it has played (a rig waits for it); a loop never ends.
+        QObject::connect(simulator.menus().player(), &ScriptPlayer::finished, &simulator.deviceWindow(),
+                         [&options] {
+                           if (!options.loop)
+                             std::fprintf(stderr, "klx80: played %s\n", options.play.toLocal8Bit().constData());
+                         });
+        if (!simulator.menus().playScript(options.play))
+          std::fprintf(stderr, "klx80: the key script %s was not played\n", options.play.toLocal8Bit().constData());
+      });
     if (!options.serial.isEmpty()) {
       // The rig reads what the window's status bar says.
       SerialWindow& serial = simulator.serialWindow();
@@ -217,9 +276,9 @@ int main(int argc, char** argv) {
     try {
       app.exec();
     } catch (const std::exception& e) {
-      QMessageBox::critical(nullptr, QApplication::applicationName(), QString::fromLocal8Bit(e.what()));
+      QMessageBox::critical(nullptr, DeviceWindow::programName(), QString::fromLocal8Bit(e.what()));
     } catch (...) {
-      QMessageBox::critical(nullptr, QApplication::applicationName(), QString());
+      QMessageBox::critical(nullptr, DeviceWindow::programName(), QString());
     }
     device_at_exit = nullptr;
     // A save that did not reach the image was told (a box, or on standard

@@ -21,6 +21,7 @@
 
 #include "host/seam/cartridge.h"
 #include "host/qt/device_controller.h"
+#include "host/qt/device_window.h"
 #include "host/qt/real_size_calibration.h"
 #include "host/qt/real_size_view.h"
 #include "host/qt/tape_printout.h"
@@ -167,11 +168,19 @@ void PrintWindow::placeChildren() {
 
 int PrintWindow::roomBelow() const {
   // The client height from this window's top down to the foot of its
-  // screen's free area (a zoomed tape may cover the windows below it).
+  // screen's free area, or to the top of the window kept clear when it lies
+  // below this one.
   const QScreen* shown_on = screen() ? screen() : QGuiApplication::primaryScreen();
   if (!shown_on) return INT_MAX / 2;
   const int frame_below = frameGeometry().bottom() - geometry().bottom();
-  return shown_on->availableGeometry().bottom() + 1 - geometry().top() - frame_below;
+  int foot = shown_on->availableGeometry().bottom() + 1;
+  if (const QWidget* w = keep_clear_of_; w && w->isVisible()) {
+    const QRect other = w->frameGeometry();
+    const QRect mine = frameGeometry();
+    if (other.left() <= mine.right() && other.right() >= mine.left() && other.top() > mine.top())
+      foot = qMin(foot, other.top());
+  }
+  return foot - geometry().top() - frame_below;
 }
 
 void PrintWindow::makeRoom(int client_height) {
@@ -377,7 +386,7 @@ void PrintWindow::saveAs(Scope scope, bool pdf) {
   if (!path.endsWith(suffix, Qt::CaseInsensitive)) path += suffix;
   QString error;
   if (!(pdf ? exportPdf(path, scope, &error) : exportPng(path, scope, &error)))
-    QMessageBox::warning(this, tr("Print Output"), error);
+    QMessageBox::warning(this, DeviceWindow::programName(), error);
 }
 
 void PrintWindow::copyTape() {

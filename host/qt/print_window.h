@@ -8,6 +8,7 @@
 // the screen allows (the window grows, and moves up for it); what is taller
 // than the screen scrolls up and down.
 #pragma once
+#include <QPointer>
 #include <QWidget>
 #include <vector>
 
@@ -58,6 +59,9 @@ class PrintWindow : public QWidget {
   RealSizeView* realSizeView() const { return real_; }
   TapeSourceBar* sourceBar() const { return bar_; }
   double zoom() const { return view_->zoom(); }
+  // A window below this one that a zoomed tape never covers (the media
+  // panel): the window grows down to its top at most, then scrolls.
+  void keepClearOf(QWidget* below) { keep_clear_of_ = below; }
   // Saves the whole tape as the window paints it at zoom 1.
   bool saveTape(const QString& path) const;
 
@@ -115,4 +119,5 @@ class PrintWindow : public QWidget {
   std::vector<TapeColumn> shown_columns_;  // an earlier label or the history, when one is shown
   double zoom_ = 1;                        // the dot view's zoom
   int view_height_ = 0;                    // the tape area's height in pixels
+  QPointer<QWidget> keep_clear_of_;
 };

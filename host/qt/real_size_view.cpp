@@ -1,5 +1,6 @@
 #include "host/qt/real_size_view.h"
 
+#include <QFontInfo>
 #include <QPainter>
 #include <QScreen>
 #include <cmath>
@@ -43,8 +44,14 @@ int RealSizeView::boxWidth() const {
   return std::max(1, int((width() - 2 * kMarginMm * pxPerMm()) / dot));
 }
 
+double RealSizeView::textPx() const { return QFontInfo(font()).pixelSize(); }
+
+double RealSizeView::textRoom() const {
+  return std::max(0.0, 1.2 * textPx() - (tape_printout::kCaptionMm * pxPerMm()));
+}
+
 int RealSizeView::stripHeight() const {
-  return int(std::ceil((tape_printout::kStripMm + 2 * kMarginMm) * pxPerMm()));
+  return int(std::ceil((tape_printout::kStripMm + 2 * kMarginMm) * pxPerMm() + 1.5 * textRoom()));
 }
 
 void RealSizeView::paintEvent(QPaintEvent*) {
@@ -55,5 +62,7 @@ void RealSizeView::paintEvent(QPaintEvent*) {
   const size_t count = std::min(columns_ - first, size_t(boxWidth()));
   if (count == 0) return;
   p.setRenderHint(QPainter::Antialiasing);
-  tape_printout::paint_strip(p, labels_, first, count, QPointF(kMarginMm * s, kMarginMm * s), s);
+  // The captions and numbers at least as large as the window's own text.
+  tape_printout::paint_strip(p, labels_, first, count, QPointF(kMarginMm * s, kMarginMm * s + 0.5 * textRoom()), s,
+                             textPx());
 }

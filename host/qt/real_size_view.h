@@ -25,6 +25,13 @@ class RealSizeView : public QWidget {
   // The painted strip's height in pixels, with a small margin.
   int stripHeight() const;
 
+ private:
+  // The captions and the ruler's numbers are at least the window's text size;
+  // where millimetres are few pixels (a dense screen reporting a low
+  // density) they need this much more room above and below the strip.
+  double textPx() const;
+  double textRoom() const;
+
  protected:
   void paintEvent(QPaintEvent* event) override;
 

@@ -5,6 +5,7 @@
 #include <QSettings>
 
 #include "host/qt/app_menus.h"
+#include "host/qt/image_rescue.h"
 #include "host/qt/key_forwarder.h"
 #include "host/qt/window_places.h"
 #include "host/seam/tape_history.h"
@@ -30,7 +31,8 @@ Simulator::Simulator()
   forwarder->watch(print_.get());
   forwarder->watch(media_.get());
   forwarder->watch(serial_.get());  // its send line keeps its own keys
-  menus_ = new AppMenus(*this, QStringLiteral(KLX80_FRESH_IMAGE));
+  print_->keepClearOf(media_.get());  // a zoomed tape never covers the media panel
+  menus_ = new AppMenus(*this, fresh_image_template());
   // Every window on the screen it opens on, whatever place it had.
   auto* keeper = new ScreenKeeper(device_.get());
   for (QWidget* w : {static_cast<QWidget*>(device_.get()), static_cast<QWidget*>(print_.get()),
@@ -64,6 +66,12 @@ void Simulator::restorePlaces() {
     QByteArray geometry = settings.value(w->objectName()).toByteArray();
     if (!geometry.isEmpty()) w->restoreGeometry(geometry);
   }
+}
+
+void Simulator::offsetPlaces(QPoint by) {
+  for (QWidget* w : {static_cast<QWidget*>(device_.get()), static_cast<QWidget*>(print_.get()),
+                     static_cast<QWidget*>(media_.get()), static_cast<QWidget*>(serial_.get())})
+    w->move(w->pos() + by);
 }
 
 void Simulator::savePlaces() {

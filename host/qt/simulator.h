@@ -1,6 +1,7 @@
 // The desktop simulator: the device controller and the four windows, created
 // in their order (device window, print output, media panel, serial panel).
 #pragma once
+#include <QPoint>
 #include <memory>
 
 #include "host/qt/device_controller.h"
@@ -25,6 +26,9 @@ class Simulator {
   // Window places and sizes kept between runs (the desktop program only).
   void restorePlaces();
   void savePlaces();
+  // Every window moved by this much (a second, read-only program on an image
+  // opens beside the first one's windows, not exactly over them).
+  void offsetPlaces(QPoint by);
 
   DeviceController& controller() { return *controller_; }
   DeviceWindow& deviceWindow() { return *device_; }

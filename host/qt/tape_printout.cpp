@@ -35,11 +35,11 @@ QImage dots(const std::vector<TapeLabel>& labels, size_t first, size_t count) {
   return image;
 }
 
-void paint_ruler(QPainter& p, double x0, double y0, double first_mm, double length_mm, double s) {
+void paint_ruler(QPainter& p, double x0, double y0, double first_mm, double length_mm, double s, double min_text_px) {
   p.setPen(QPen(Qt::black, 0));
   p.drawLine(QPointF(x0, y0), QPointF(x0 + length_mm * s, y0));
   QFont f = p.font();
-  f.setPixelSize(std::max(1, int(std::lround(2.2 * s))));
+  f.setPixelSize(int(std::lround(std::max(2.2 * s, min_text_px))));
   p.setFont(f);
   double free_from = -1e300;  // a number is left out where the one before still stands
   for (long mm = long(std::ceil(first_mm)); mm <= long(std::floor(first_mm + length_mm)); ++mm) {
@@ -49,7 +49,7 @@ void paint_ruler(QPainter& p, double x0, double y0, double first_mm, double leng
     if (mm % 10 != 0 || x + 0.4 * s < free_from) continue;
     const QString number = QString::number(mm);
     const double width = p.fontMetrics().horizontalAdvance(number);
-    p.drawText(QRectF(x + 0.4 * s, y0 + 1.5 * s, width + s, 4 * s), Qt::AlignLeft | Qt::AlignTop, number);
+    p.drawText(QRectF(x + 0.4 * s, y0 + 1.5 * s, width + s, 4 * s), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, number);
     free_from = x + 0.4 * s + width + 1.0 * s;
   }
 }
@@ -91,7 +91,7 @@ QString caption(const TapeLabel& l) {
 }
 
 void paint_strip(QPainter& p, const std::vector<TapeLabel>& labels, size_t first, size_t count, QPointF origin,
-                 double s) {
+                 double s, double min_text_px) {
   const double dot = s / TAPE_DOTS_PER_MM;
   const double tape_top = origin.y() + kCaptionMm * s;
   const double tape_bottom = tape_top + kTapeMm * s;
@@ -104,7 +104,7 @@ void paint_strip(QPainter& p, const std::vector<TapeLabel>& labels, size_t first
   p.drawRect(tape.adjusted(-1, -1, 0, 0));  // the tape's edge, just outside its dots
 
   QFont f = p.font();
-  f.setPixelSize(std::max(1, int(std::lround(2.6 * s))));
+  f.setPixelSize(int(std::lround(std::max(2.6 * s, min_text_px))));
   p.setFont(f);
   const size_t total = total_columns(labels);
   size_t at = 0;
@@ -130,7 +130,7 @@ void paint_strip(QPainter& p, const std::vector<TapeLabel>& labels, size_t first
           text = lead + t;
           break;
         }
-      p.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, p.fontMetrics().elidedText(text, Qt::ElideRight, int(box.width())));
+      p.drawText(box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip, p.fontMetrics().elidedText(text, Qt::ElideRight, int(box.width())));
     }
     // The cut after the label, through the caption and the tape.
     if (end >= first && end <= first + count && end < total) {
@@ -141,7 +141,7 @@ void paint_strip(QPainter& p, const std::vector<TapeLabel>& labels, size_t first
     at = end;
   }
   paint_ruler(p, origin.x(), tape_bottom + 0.5 * s, double(first) / TAPE_DOTS_PER_MM, double(count) / TAPE_DOTS_PER_MM,
-              s);
+              s, min_text_px);
   p.restore();
 }
 

@@ -36,9 +36,11 @@ QString caption(const TapeLabel& label);
 
 // Paints columns [first, first + count) of the labels laid end to end, the
 // strip's top left at origin, px_per_mm device pixels to the millimetre. The
-// ruler counts millimetres from the start of the first label.
+// ruler counts millimetres from the start of the first label. The captions
+// and the ruler's numbers are never smaller than min_text_px (a screen whose
+// reported density makes millimetres few pixels still reads them).
 void paint_strip(QPainter& painter, const std::vector<TapeLabel>& labels, size_t first, size_t count, QPointF origin,
-                 double px_per_mm);
+                 double px_per_mm, double min_text_px = 1);
 
 // The dots alone, one pixel per dot, labels end to end (128 rows; row 0 is
 // the head's last dot, as the window shows it).

@@ -24,7 +24,7 @@ TapeSourceBar::TapeSourceBar(QWidget* parent) : QWidget(parent) {
   source_box_->setMinimumContentsLength(14);
   zoom_box_ = new QComboBox(this);
   zoom_box_->setObjectName(QStringLiteral("TapeZoom"));
-  zoom_box_->addItems({tr("1x"), tr("2x"), tr("4x"), tr("Fit label"), tr("Real size")});
+  zoom_box_->addItems({tr("1x"), tr("2x"), tr("4x"), tr("Fit Label"), tr("Real Size")});
   zoom_box_->setToolTip(tr("Zoom: dots at 1, 2 or 4 pixels, the label fitted to the window, or the tape at its real "
                            "size with a millimetre ruler"));
   save_ = new QToolButton(this);

@@ -140,7 +140,7 @@ bool tape_history_label(size_t index, TapeLabel& out, bool with_columns) {
     out = l;
   } else {
     out.number = l.number, out.tape = l.tape, out.label_type = l.label_type;
-    out.cartridge = l.cartridge, out.copy = l.copy, out.serial = l.serial, out.width = l.width;
+    out.cartridge = l.cartridge, out.copy = l.copy, out.serial = l.serial, out.width = l.width, out.text = l.text;
     out.columns.clear();
   }
   return true;

@@ -9,7 +9,8 @@
 // as <script name without extension>-start.hex.
 //
 // Input the device takes from elsewhere (a remote key script over the serial
-// link) is not the user's and is not recorded.
+// link) is not the user's and is not recorded; a key script the user plays in
+// the window goes through the window's input and is.
 #pragma once
 #include <cstdint>
 #include <string>

@@ -40,7 +40,8 @@ void add_steps(const ScriptToken& t, std::deque<ScriptToken>& out) {
 }
 }  // namespace
 
-RemoteControl::RemoteControl(Reply reply, PanelAction panel) : reply_(std::move(reply)), panel_(std::move(panel)) {}
+RemoteControl::RemoteControl(Reply reply, PanelAction panel, InputAction input)
+    : reply_(std::move(reply)), panel_(std::move(panel)), input_(std::move(input)) {}
 
 void RemoteControl::clear() {
   queue_.clear();
@@ -48,6 +49,7 @@ void RemoteControl::clear() {
   skipping_ = false;
   last_was_cr_ = false;
   wait_ticks_ = 0;
+  stalled_ticks_ = 0;
 }
 
 void RemoteControl::receive(std::string_view bytes) {
@@ -87,17 +89,38 @@ void RemoteControl::take_line(const std::string& raw) {
   }
   std::vector<ScriptToken> tokens;
   std::string error;
-  if (!script_parse(line, tokens, error)) return refuse(error);
   std::deque<ScriptToken> steps;
-  for (const ScriptToken& t : tokens) {
-    // A remote line must not write files on this machine.
-    if (t.kind == ScriptToken::Snap) return refuse(t.source + ": SNAP is not taken over the link");
-    add_steps(t, steps);
-  }
+  if (!script_parse(line, tokens, error) || !steps_of(tokens, steps, error)) return refuse(error);
   if (tokens.empty()) return;  // a comment: nothing to do, nothing to say
   if (queue_.size() + steps.size() + 1 > kMaxQueued) return reply_(busy);
   for (const ScriptToken& t : steps) queue_.push_back(Step{Step::Input, t, {}});
   queue_.push_back(Step{Step::Done, {}, {}});
+}
+
+bool RemoteControl::steps_of(const std::vector<ScriptToken>& tokens, std::deque<ScriptToken>& steps,
+                             std::string& error) const {
+  for (const ScriptToken& t : tokens) {
+    // Neither a remote line nor a script played in the window writes files
+    // on this machine (klx80-batch does).
+    if (t.kind == ScriptToken::Snap) {
+      error = t.source + ": SNAP writes a file; lines over the link and scripts played in the window write none";
+      return false;
+    }
+    add_steps(t, steps);
+  }
+  return true;
+}
+
+bool RemoteControl::queue_script(const std::string& script, std::string& error) {
+  std::vector<ScriptToken> tokens;
+  std::deque<ScriptToken> steps;
+  if (!script_parse(script, tokens, error) || !steps_of(tokens, steps, error)) return false;
+  if (queue_.size() + steps.size() > kMaxQueued) {
+    error = "the script has more than " + std::to_string(kMaxQueued) + " steps";
+    return false;
+  }
+  for (const ScriptToken& t : steps) queue_.push_back(Step{Step::Input, t, {}});
+  return true;
 }
 
 namespace {
@@ -140,10 +163,22 @@ void RemoteControl::after_tick() {
   if (wait_ticks_ > 0) --wait_ticks_;
   // An ERR waits only for the answers before it, not for the device.
   while (!queue_.empty() && queue_.front().kind == Step::Answer) {
-    reply_(queue_.front().answer);
+    const std::string answer = std::move(queue_.front().answer);
     queue_.pop_front();
+    reply_(answer);  // may clear the queue (a player stopping)
   }
-  if (queue_.empty() || !device_settled()) return;
+  if (queue_.empty()) return;
+  if (!device_settled()) {
+    // A device that never settles after a step (an engine that never
+    // finishes) is told with that step, and the rest is dropped.
+    if (wait_ticks_ == 0 && ++stalled_ticks_ > kStallTicks) {
+      clear();
+      reply_("ERR " + escaped(last_step_) + ": the device did not settle within " + std::to_string(kStallTicks) +
+             " ticks");
+    }
+    return;
+  }
+  stalled_ticks_ = 0;
 
   if (queue_.front().kind == Step::State) {
     queue_.pop_front();
@@ -163,12 +198,16 @@ void RemoteControl::after_tick() {
   }
   popup_ticks_ = 0;
   queue_.pop_front();
+  last_step_ = t.source;
   apply(t);
   ticks_since_step_ = 0;
 }
 
 void RemoteControl::apply(const ScriptToken& t) {
   Session& device = *Session::current();
+  if (input_ && (is_key(t) || t.kind == ScriptToken::ShiftDown || t.kind == ScriptToken::ShiftUp ||
+                 t.kind == ScriptToken::Cut || t.kind == ScriptToken::FocusOut))
+    return input_(t);
   switch (t.kind) {
     case ScriptToken::Key:
       device.press_key(uint8_t(t.value));

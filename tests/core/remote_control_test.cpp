@@ -62,7 +62,7 @@ TEST_F(RemoteControlTest, BadLinesAnswerErrAndChangeNothing) {
   } cases[] = {
       {"C FOO D\n", "ERR unknown token 'FOO'"},
       {"CART:12\n", "ERR bad token 'CART:12': CART: takes a material id 0..11"},
-      {"E SNAP:/tmp/x.png\n", "ERR SNAP:/tmp/x.png: SNAP is not taken over the link"},
+      {"E SNAP:/tmp/x.png\n", "ERR SNAP:/tmp/x.png: SNAP writes a file; lines over the link and scripts played in the window write none"},
       {"state?\n", "ERR unknown token 'state?'"},
       {"A\x01\xff\\\n", "ERR unknown token 'A\\x01\\xFF\\x5C'"},  // raw bytes come back escaped
       {std::string(RemoteControl::kMaxLine + 10, 'A') + "\n", "ERR line longer than 4096 characters"},
@@ -95,4 +95,29 @@ TEST_F(RemoteControlTest, AQueueBeyondItsBoundIsRefusedWhole) {
   EXPECT_EQ(replies[0].rfind("ERR busy: ", 0), 0u);
   remote.clear();
   EXPECT_EQ(remote.queued(), 0u);
+}
+
+// A whole script file (the window's Play Key Script): lines and comments
+// queued as one, its input handed to the window's own input, SNAP refused
+// with nothing queued.
+TEST_F(RemoteControlTest, AScriptFileIsQueuedWholeAndItsInputGoesThroughTheWindow) {
+  std::vector<std::string> given;
+  RemoteControl player{[this](const std::string& line) { replies.push_back(line); }, {},
+                       [&](const ScriptToken& t) {
+                         given.push_back(t.source);
+                         device->press_key(uint8_t(t.value));
+                       }};
+  std::string error;
+  EXPECT_FALSE(player.queue_script("TEXT:AB SNAP:x.png", error));
+  EXPECT_EQ(error, "SNAP:x.png: SNAP writes a file; lines over the link and scripts played in the window write none");
+  EXPECT_EQ(player.queued(), 0u);
+  ASSERT_TRUE(player.queue_script("# a demonstration\nTEXT:HI\n  7 # the digit\n", error)) << error;
+  for (int n = 0; n < 2000 && !player.done(); ++n) {
+    device->tick();
+    player.after_tick();
+  }
+  EXPECT_TRUE(player.done());
+  EXPECT_EQ(given, (std::vector<std::string>{"H", "I", "7"}));
+  EXPECT_EQ(line0(), "HI7");
+  EXPECT_TRUE(replies.empty());
 }

@@ -66,6 +66,7 @@ TEST_F(TapeHistoryTest, EveryLabelKeepsItsOwnColumnsAfterTheDeviceClearsTheTape)
   }
   EXPECT_DOUBLE_EQ(labels[0].length_mm(), 5.0);
   EXPECT_EQ(labels[0].text, (std::vector<uint16_t>{'A', 'B', 0, 0, '7'}));  // the list names each label by its lines
+  EXPECT_EQ(tape_history_labels(false)[0].text, labels[0].text);               // the list reads them without columns
   EXPECT_EQ(tape_history_current_tape(), 3u);
 }
 

@@ -3,12 +3,15 @@
 // start for a damaged image (nothing changed without a yes).
 #include <QFile>
 #include <QMenuBar>
+#include <QTextBrowser>
+#include <functional>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include "firmware/editor/label.h"
 #include "host/seam/flash_image.h"
 #include "host/qt/app_menus.h"
+#include "host/qt/device_window.h"
 #include "host/qt/image_rescue.h"
 #include "host/qt/simulator.h"
 #include "host/seam/runtime.h"
@@ -27,14 +30,41 @@ class AppMenusTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void menusHoldTheirEntriesWithoutAltMnemonicsAndSizeTheDevice() {
+  // Menu titles have no Alt mnemonic (Alt with a letter is the device's);
+  // every entry has its own underlined letter for the keyboard (after F10).
+  void menusHoldTheirEntriesWithAcceleratorsAndSizeTheDevice() {
     Simulator sim;  // never shown: the firmware does not start
     AppMenus& m = sim.menus();
     QStringList titles;
     for (QAction* a : m.bar()->actions()) titles << a->text();
     QCOMPARE(titles, QStringList({"File", "Device", "View", "Help"}));
-    for (QMenu* menu : {m.fileMenu(), m.deviceMenu(), m.viewMenu(), m.helpMenu()})
-      for (QAction* a : menu->actions()) QVERIFY2(!a->text().contains('&'), qPrintable(a->text()));
+    std::function<void(QMenu*)> check = [&](QMenu* menu) {
+      QString letters;
+      for (QAction* a : menu->actions()) {
+        if (a->isSeparator()) continue;
+        const int at = a->text().indexOf('&');
+        QVERIFY2(at >= 0 && a->text().count('&') == 1, qPrintable(a->text()));
+        const QChar letter = a->text().at(at + 1).toLower();
+        QVERIFY2(!letters.contains(letter), qPrintable(a->text()));
+        letters += letter;
+        if (a->menu()) check(a->menu());
+      }
+    };
+    for (QMenu* menu : {m.fileMenu(), m.deviceMenu(), m.viewMenu(), m.helpMenu()}) check(menu);
+    QStringList view, help;
+    for (QAction* a : m.viewMenu()->actions()) view << a->text().remove('&');
+    for (QAction* a : m.helpMenu()->actions()) help << a->text().remove('&');
+    QVERIFY(view.contains("Calibrate Real Size..."));
+    QVERIFY(help.contains("User Guide"));
+    // The guide ships inside the program: it opens without files or network.
+    m.helpMenu()->actions().first()->trigger();
+    auto* guide = qApp->findChild<QTextBrowser*>(QStringLiteral("UserGuideText"));
+    if (!guide)
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (!guide) guide = w->findChild<QTextBrowser*>(QStringLiteral("UserGuideText"));
+    QVERIFY(guide);
+    QVERIFY2(guide->toPlainText().contains("Print Output"), qPrintable(guide->toPlainText().left(200)));
+    QVERIFY(guide->document()->resource(QTextDocument::ImageResource, QUrl("guide/keyboard-map.png")).isValid());
     QVERIFY(m.fileMenu()->actions().contains(m.recordPlace()));
     QVERIFY(m.deviceMenu()->actions().contains(m.speedPlace()));
     for (qreal size : {2.0, 1.5, 1.0}) {
@@ -70,6 +100,40 @@ class AppMenusTest : public QObject {
     firmware_start();
     QCOMPARE(int(lbl_record()->lines[0].length), 1);
     firmware_close();
+  }
+
+  // Open Flash Image takes only a whole image: a short text file or a
+  // damaged image leaves the device on the one it runs; the title names an
+  // image opened by hand.
+  void openImageRefusesWhatIsNoImageAndNamesTheImage() {
+    QTemporaryDir dir;
+    const QString image = copy_image(dir, "fontData.hex");
+    const QString other = copy_image(dir, "stock-labels.hex");
+    const QString damaged = copy_image(dir, "damaged.hex");
+    QFile text(dir.filePath("notes.txt"));
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write("not a flash image at all");
+    text.close();
+    QFile harm(damaged);
+    QVERIFY(harm.open(QIODevice::ReadWrite) && harm.seek(100) && harm.write("\x5a") == 1);
+    harm.close();
+    spi_set_path(image.toStdString());
+    DeviceController controller;
+    DeviceWindow window(&controller);
+    controller.start();
+    controller.timer().stop();
+    for (const QString& refused : {text.fileName(), damaged, dir.filePath("absent.hex")}) {
+      QString error;
+      QVERIFY2(!controller.openImage(refused, error), qPrintable(refused));
+      QVERIFY2(!error.isEmpty(), qPrintable(refused));
+      QCOMPARE(controller.imagePath(), image);
+    }
+    QCOMPARE(window.windowTitle(), DeviceWindow::programName());
+    QString error;
+    QVERIFY2(controller.openImage(other, error), qPrintable(error));
+    window.updateTitle();
+    QCOMPARE(window.windowTitle(), DeviceWindow::programName() + " - stock-labels.hex");
+    controller.close();
   }
 
   void aDamagedImageIsChangedOnlyOnYes() {

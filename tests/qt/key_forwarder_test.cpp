@@ -37,6 +37,8 @@ class KeyForwarderTest : public QObject {
     dial->setScale(3, 5);
     dial->setValue(7);
     auto* button = new QPushButton(QStringLiteral("Send"), &window);
+    auto* list = new QComboBox(&window);  // a list to choose from (Print Output's tape)
+    list->addItems({QStringLiteral("Current tape"), QStringLiteral("Label 1"), QStringLiteral("Label 2")});
     KeyForwarder forwarder(&device);
     forwarder.watch(&window);
     window.show();
@@ -55,6 +57,8 @@ class KeyForwarderTest : public QObject {
         {spin, Qt::Key_Up, {}, false},               {dial, Qt::Key_Up, {}, false},
         {dial, Qt::Key_PageDown, {}, false},         {dial, Qt::Key_A, {}, false},
         {button, Qt::Key_A, {}, true},               {button, Qt::Key_Return, {}, true},
+        {button, Qt::Key_Space, {}, true},           {list, Qt::Key_Down, {}, true},
+        {list, Qt::Key_Up, {}, true},                {list, Qt::Key_H, {}, true},
     };
     for (const Case& c : cases) {
       c.control->setFocus();
@@ -65,6 +69,7 @@ class KeyForwarderTest : public QObject {
       QCOMPARE(QApplication::focusWidget(), c.control);
     }
     QCOMPARE(line->text().toUpper(), QStringLiteral("W"));
+    QCOMPARE(list->currentIndex(), 0);  // the device had the arrows
     QVERIFY(dial->value() < 7);  // a sub-step up, then a whole step down
     // Tab moves the focus on instead of reaching the device.
     line->setFocus();

@@ -3,6 +3,7 @@
 // klx80-batch on the image the recording started from: the same LCD picture,
 // label and tape at the end.
 #include <QImage>
+#include <QMenu>
 #include <QProcess>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -26,6 +27,10 @@
 #include "host/files/tape_pbm.h"
 #include "widgets/dial.h"
 #include "widgets/rocker_switch.h"
+#include "host/qt/app_menus.h"
+#include "host/qt/script_player.h"
+#include "host/qt/simulator.h"
+#include "modal_answerer.h"
 
 namespace {
 QByteArray read_file(const QString& path) {
@@ -108,6 +113,56 @@ class RecordTest : public QObject {
     for (const char* field : {"mode", "lines", "cursor", "label_type", "font_size", "func_active", "lamps", "cartridge",
                               "popup", "tape_columns"})
       QVERIFY2(replay_state[field] == window_state[field], field);
+    host_clock_use_virtual(false);
+  }
+
+  // A script played is not recorded over (Record waits), a script played
+  // into a recording is recorded, and quitting while recording asks first.
+  void recordingWithPlayedScriptsAndQuit() {
+    const QString image = dir_.filePath("quit.hex");
+    QVERIFY(QFile::copy(KLX80_FONT_IMAGE, image));
+    QFile::setPermissions(image, QFile::ReadOwner | QFile::WriteOwner);
+    spi_set_path(image.toStdString());
+    Simulator sim;
+    sim.controller().setSpeed(DeviceController::kFastest);
+    sim.deviceWindow().show();
+    const auto entry = [&](const QString& name) {
+      for (QAction* a : sim.menus().fileMenu()->actions())
+        if (a->objectName() == name || a->text().remove('&') == name) return a;
+      return static_cast<QAction*>(nullptr);
+    };
+    const auto play = [&](const QByteArray& text) {
+      QFile f(dir_.filePath("played.txt"));
+      f.open(QIODevice::WriteOnly);
+      f.write(text);
+      f.close();
+      return sim.menus().playScript(f.fileName());
+    };
+    QTRY_VERIFY(sim.controller().started());
+    QAction* record = entry("Record Key Script");
+    QVERIFY(record);
+    QVERIFY(play("TEXT:HI TICKS:100000"));
+    emit sim.menus().fileMenu()->aboutToShow();
+    QVERIFY(!record->isEnabled());
+    sim.menus().player()->stop();
+
+    QVERIFY(sim.controller().startRecording());
+    QVERIFY(play("TEXT:OK"));
+    QTRY_VERIFY_WITH_TIMEOUT(!sim.menus().player()->playing(), 60000);
+    const QString script = dir_.filePath("played-into.txt");
+    std::string error;
+    QVERIFY2(sim.controller().stopRecording(script.toStdString(), error), error.c_str());
+    QVERIFY2(read_file(script).contains(" O\n") && read_file(script).contains(" K\n"), read_file(script).constData());
+
+    QVERIFY(sim.controller().startRecording());
+    ModalAnswerer answer(QMessageBox::Cancel);
+    entry("Quit")->trigger();
+    QCOMPARE(answer.texts.size(), 1);
+    QVERIFY(sim.deviceWindow().isVisible() && sim.controller().recording());  // Cancel: nothing ended
+    answer.setAnswer(QMessageBox::Discard);
+    entry("Quit")->trigger();
+    QCOMPARE(answer.texts.size(), 2);
+    QVERIFY(!sim.deviceWindow().isVisible());
     host_clock_use_virtual(false);
   }
 };

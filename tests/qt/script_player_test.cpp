@@ -1,6 +1,7 @@
 // A key script played in the window gives the LCD, label and tape that
 // klx80-batch gives for the same script: a recording (exact timing, input on
-// its tick) and a written script (a token once the device has settled).
+// its tick) and a written script (a token once the device has settled), the
+// latter also at real time, where a print takes the worker's real seconds.
 #include <QImage>
 #include <QProcess>
 #include <QRadioButton>
@@ -60,13 +61,21 @@ class ScriptPlayerTest : public QObject {
 
   void playsAsTheBatchRunnerRuns_data() {
     QTest::addColumn<QString>("script");
+    QTest::addColumn<uint>("speed");
+    const uint fastest = DeviceController::kFastest;
     QTest::newRow("recorded") << "TIMING:EXACT\nTICKS:40 H\nTICKS:7 I\nTICKS:7 SHIFT_DOWN\nTICKS:3 SHIFT_UP\n"
-                                 "TICKS:7 ENTER\nTICKS:7 4\nTICKS:9 CART:2\nTICKS:60 BATT:7.3\nTICKS:30 PRINT\nTICKS:1500\n";
-    QTest::newRow("written") << "TEXT:AB ENTER 7 CART:1 FUNC 3 PRINT TICKS:1500";
+                                 "TICKS:7 ENTER\nTICKS:7 4\nTICKS:9 CART:2\nTICKS:60 BATT:7.3\nTICKS:30 PRINT\nTICKS:1500\n"
+                              << fastest;
+    QTest::newRow("written") << "TEXT:AB ENTER 7 CART:1 FUNC 3 PRINT TICKS:1500" << fastest;
+    // Two prints, a cut pause and copies, at real time and four times it.
+    const char* two_prints = "TEXT:HELLO PRINT CUT CUT TEXT:WORLD FUNC PRINT 3 ENTER";
+    QTest::newRow("written, two prints, 1x") << two_prints << 1u;
+    QTest::newRow("written, two prints, 16x") << two_prints << 16u;
   }
 
   void playsAsTheBatchRunnerRuns() {
     QFETCH(QString, script);
+    QFETCH(uint, speed);
     QTemporaryDir dir;
     const QString image = dir.filePath("fontData.hex");
     QVERIFY(QFile::copy(KLX80_FONT_IMAGE, image));
@@ -84,11 +93,24 @@ class ScriptPlayerTest : public QObject {
       for (int i = 0; i < ticks; ++i) controller.tick();
     };
     run(30);
+    if (speed != DeviceController::kFastest) {
+      // The window's own timer at this speed; the event loop never blocked.
+      controller.setSpeed(speed);
+      controller.timer().start();
+    }
     ScriptPlayer player(&controller, &window, &panel);
     std::string error;
     QVERIFY2(player.play(script.toStdString(), false, error), error.c_str());
     QVERIFY(window.windowTitle().contains("PLAY"));
-    for (int i = 0; i < 20000 && player.playing(); ++i) run(1);
+    QString refused;
+    connect(&player, &ScriptPlayer::refused, this, [&](const QString& why) { refused = why; });
+    if (speed == DeviceController::kFastest) {
+      for (int i = 0; i < 20000 && player.playing(); ++i) run(1);
+    } else {
+      QTRY_VERIFY_WITH_TIMEOUT(!player.playing(), 240000);
+      controller.timer().stop();
+    }
+    QVERIFY2(refused.isEmpty(), qPrintable(refused));
     QVERIFY(!player.playing());
     for (int i = 0; i < 5000 && !controller.settled(); ++i) run(1);
     QVERIFY(!window.windowTitle().contains("PLAY"));

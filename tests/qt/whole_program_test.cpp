@@ -2,7 +2,8 @@
 // remote-control link survives the program being ended by SIGTERM, SIGINT or
 // SIGHUP, as it survives closing the device window; when the image was
 // deleted under it, the failed save is told on stderr (no box that no one
-// could answer) and the program ends with status 1. Every wait is bounded and
+// could answer) and the program ends with status 1; a key script given with
+// --play at real time leaves the label klx80-batch leaves. Every wait is bounded and
 // the rig end of the link is read without blocking, so a program that never
 // answers fails the case instead of hanging the suite.
 #include <fcntl.h>
@@ -103,6 +104,48 @@ class WholeProgramTest : public QObject {
     QVERIFY(batch.waitForFinished(20000));
     const QByteArray state = batch.readAllStandardOutput();
     QVERIFY2(state.contains("\"lines\":[\"HELLO\""), state.constData());
+  }
+
+  void playAtRealTimeLeavesTheBatchRunnersLabel() {
+    QTemporaryDir work;
+    const QString image = work.path() + "/fontData.hex", batch_image = work.path() + "/batch.hex";
+    for (const QString& copy : {image, batch_image}) {
+      QVERIFY(QFile::copy(KLX80_FONT_IMAGE, copy));
+      QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
+    }
+    QFile script(work.path() + "/demo.klx80keys");
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("TEXT:HELLO PRINT CUT CUT TEXT:WORLD FUNC PRINT 3 ENTER\n");
+    script.close();
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", work.path());
+    program.setProcessEnvironment(env);
+    program.start(KLX80_PROGRAM, {"-platform", "offscreen", "--flash", image, "--play", script.fileName(), "--speed", "1"});
+    QVERIFY(program.waitForStarted(5000));
+    QByteArray said;
+    QElapsedTimer waited;
+    waited.start();
+    while (!said.contains("klx80: played") && waited.elapsed() < 120000 && program.state() == QProcess::Running) {
+      program.waitForReadyRead(500);
+      said += program.readAllStandardError();
+    }
+    ::kill(pid_t(program.processId()), SIGTERM);
+    QVERIFY(program.waitForFinished(10000));
+    QVERIFY2(said.contains("klx80: played"), said.constData());
+    QCOMPARE(program.exitCode(), 0);
+
+    const auto lines_of = [](const QStringList& args) {
+      QProcess batch;
+      batch.start(KLX80_BATCH, args);
+      batch.waitForFinished(60000);
+      const QByteArray state = batch.readAllStandardOutput();
+      const qsizetype at = state.indexOf("\"lines\":");
+      return state.mid(at, state.indexOf(']', at) - at + 1);
+    };
+    const QByteArray played = lines_of({"--flash", image, "--state"});
+    QVERIFY2(played.contains("HELLOWO"), played.constData());  // typed past the print, to a full line
+    QCOMPARE(played, lines_of({"--flash", batch_image, "--script", script.fileName(), "--state"}));
   }
 };
 
