@@ -22,7 +22,7 @@ for f in bin/klx80 bin/klx80-batch bin/klx80-flash bin/klx80-shot bin/klx80-anim
          share/mime/packages/klx80-key-script.xml; do
   [ -e "$root/usr/$f" ] || fail "the package has no /usr/$f"
 done
-ls "$root"/usr/lib/python3*/dist-packages/klx80*.so >/dev/null 2>&1 || fail "the package has no Python module"
+ls "$root"/usr/lib/python3*/dist-packages/klx80/_native*.so >/dev/null 2>&1 || fail "the package has no Python module"
 desktop-file-validate "$root/usr/share/applications/org.klx80.Simulator.desktop" || fail "desktop entry"
 appstreamcli validate --no-net "$root/usr/share/metainfo/org.klx80.Simulator.metainfo.xml" || fail "AppStream metadata"
 
