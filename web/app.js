@@ -271,8 +271,9 @@ function buildDevice() {
     key: (tag) => input(() => call("k_press_key", tag)),
     func: () => input(() => call("k_click_func")),
   }, pct);
-  const cut = $("cut");
-  cut.style.cssText = pct(layout.cut);
+  const cut = $("cut"), [x, y, w, h] = layout.cut, widen = 3;  // 41 px wide: 44 and more with this
+  cut.style.cssText = pct([x - widen, y, w + 2 * widen, h]);
+  cut.firstElementChild.style.inset = `0 ${(widen / (w + 2 * widen)) * 100}%`;
   wire(cut, pressCut, false);
   const lcd = layout.lamps;
   lcdCanvas.width = lcd[2] * layout.scale; lcdCanvas.height = lcd[3] * layout.scale;

@@ -26,6 +26,13 @@ async function open(browser, url, viewport = LAPTOP) {
 }
 const line = (page) => page.evaluate(() => window.klx80.state().lines[0]);
 const noticeText = (page) => page.$$eval("#notices .notice, #status:not([hidden])", (n) => n.map((x) => x.textContent).join(" | "));
+// To the top of the page, once any scrolling under way has ended.
+const toTop = (page) => page.waitForFunction(() => {
+  const settled = window.scrollY === 0 && window.wasAtTop;
+  window.wasAtTop = window.scrollY === 0;
+  window.scrollTo(0, 0);
+  return settled;
+}, { polling: 300 });
 const centre = async (page, selector) => {
   const b = await (await page.$(selector)).boundingBox();
   return [b.x + b.width / 2, b.y + b.height / 2];
@@ -172,10 +179,11 @@ async function phone(browser, url) {
   await page.touchscreen.touchEnd();
   await page.evaluate(() => window.klx80.settle());
   check(await line(page) === "AB", `a finger dragged over R types nothing (${JSON.stringify(await line(page))})`);
-  await page.evaluate(() => window.scrollTo(0, 0));
+  await toTop(page);
   await page.touchscreen.tap(...(await centre(page, '.key[data-tag="44"]')));
   await page.touchscreen.tap(...(await centre(page, '.key[data-tag="10"]')));  // Print
-  await page.waitForFunction(() => window.klx80.state().lines[0] === "ABR" && document.getElementById("tape-info").textContent.includes("columns"), { timeout: 20000 });
+  await page.waitForFunction(() => window.klx80.state().lines[0] === "ABR" && document.getElementById("tape-info").textContent.includes("columns"), { timeout: 20000 })
+    .catch(async () => check(false, `a tap on R and Print: ${JSON.stringify(await page.evaluate(() => [window.klx80.state(), document.getElementById("tape-info").textContent]))}`));
   await page.waitForFunction(() => { const r = document.getElementById("output").getBoundingClientRect(); return r.top >= 0 && r.top < innerHeight - 80; }, { timeout: 5000 })
     .then(() => check(true, "a tap on R types it; after Print the tape is brought into view"))
     .catch(() => check(false, "after Print the tape is brought into view"));
@@ -186,6 +194,7 @@ async function phone(browser, url) {
     return Math.max(...[...s.options].map((o) => ctx.measureText(o.text).width)) + 24 <= s.clientWidth;
   });
   check(header <= 120 && fits, `the phone's header is two rows (${header.toFixed(0)} px) and shows whole material names`);
+  await toTop(page);
   await page.touchscreen.tap(...(await centre(page, "#help-open")));
   await page.waitForSelector("#help[open]");
   const help = await page.$eval("#help", (h) => h.textContent);
@@ -291,6 +300,7 @@ async function main() {
   try {
     for (const run of [twoTabs, uploads, keyboard, accessibility, phone, longTape, storage, layouts]) {
       await run(browser, url).catch((e) => check(false, `${run.name}: ${e.message.split("\n")[0]}`));
+      for (const p of await browser.pages()) await p.close();  // a case that failed half-way leaves no tab behind
     }
     await update(browser, url, dir).catch((e) => check(false, `update: ${e.message.split("\n")[0]}`));
   } finally {
