@@ -364,6 +364,8 @@ function buildControls() {
     battery.setAttribute("aria-valuetext", `${Number(battery.value).toFixed(1)} volts`);
     input(() => call("k_set_battery", Number(battery.value)));
   });
+  if (innerWidth >= 1800) $("zoom").value = "4";  // a large screen has the room
+  tapeView.zoom = Number($("zoom").value);
   $("zoom").addEventListener("change", () => tapeView.setZoom(Number($("zoom").value)));
   $("tape-png").addEventListener("click", downloadTape);
   $("download").addEventListener("click", downloadImage);
