@@ -10,8 +10,8 @@ import { virtualKey, takesKeys, buildHelp } from "./keyboard.js";
 import { say, notice, clearNotice, ask } from "./messages.js";
 
 const TICK_MS = 10;
-const IDLE_MS = 100;      // the loop's pace while the device only waits (its cursor blinks at 310 ms)
-const MAX_CATCH_UP = 25;  // ticks per loop turn; a tab in the background runs slow, not in a burst
+const IDLE_MS = 310;      // the loop's pace while the device only waits: its cursor's blink
+const MAX_CATCH_UP = 40;  // ticks per loop turn; a tab in the background runs slow, not in a burst
 const JOURNAL_AFTER_MS = 500;  // the working label is kept this long after the last key
 const IMAGE_PATH = "/fontData.hex";
 const KEY_TAKEN = 0;      // k_key_down: 0 when the device had no use for the key
@@ -107,7 +107,11 @@ function checkpoint() {
 }
 
 // ---- Pictures ----
+// The LCD's dots at their own size (the page scales them up without
+// smoothing) and the lamps beside them on a canvas of their own, redrawn only
+// when a lamp changes: the cursor's blink repaints 264 x 128 pixels, no more.
 const lcdCanvas = $("lcd"), lcdCtx = lcdCanvas.getContext("2d");
+const lampCanvas = $("lamps"), lampCtx = lampCanvas.getContext("2d");
 const lcdImage = new ImageData(264, 128);
 let shownGeneration = -1, shownLamps = -1;
 function rgbInto(image, ptr) {
@@ -116,25 +120,15 @@ function rgbInto(image, ptr) {
     dst[i] = src[j]; dst[i + 1] = src[j + 1]; dst[i + 2] = src[j + 2]; dst[i + 3] = 255;
   }
 }
-const lcdDots = document.createElement("canvas");
-lcdDots.width = 264; lcdDots.height = 128;
 function paintLcd(force) {
   const generation = call("k_lcd_generation"), lit = call("k_lamps");
+  if (force || generation !== shownGeneration) {
+    rgbInto(lcdImage, call("k_lcd_rgb"));
+    lcdCtx.putImageData(lcdImage, 0, 0);
+  }
   if (!force && generation === shownGeneration && lit === shownLamps) return false;
+  if (force || lit !== shownLamps) paintLamps(lit);
   shownGeneration = generation; shownLamps = lit;
-  rgbInto(lcdImage, call("k_lcd_rgb"));
-  lcdDots.getContext("2d").putImageData(lcdImage, 0, 0);
-  const s = layout.scale, strip = layout.lamps;
-  lcdCtx.imageSmoothingEnabled = false;
-  lcdCtx.clearRect(0, 0, lcdCanvas.width, lcdCanvas.height);
-  lcdCtx.drawImage(lcdDots, 0, 0, 264 * s, 128 * s);
-  // pt, bold, caps, func, then the battery symbol's three looks
-  const frames = [];
-  for (let bit = 0; bit < 4; ++bit) if (lit & (1 << bit)) frames.push(bit);
-  const battery = (lit >> 4) & 3;
-  if (battery) frames.push(3 + battery);
-  const w = strip[2] * s, h = strip[3] * s;
-  for (const f of frames) lcdCtx.drawImage(lamps, 0, f * h, w, h, 0, 0, w, h);
   const func = document.querySelector(`.key[data-tag="${layout.func_tag}"]`);
   if (func) func.setAttribute("aria-pressed", String(Boolean(lit & 8)));
   if (!firstFrameMs) {
@@ -143,6 +137,16 @@ function paintLcd(force) {
   }
   screenTextDue();
   return true;
+}
+function paintLamps(lit) {
+  const s = layout.scale, strip = layout.lamps, w = strip[2] * s, h = strip[3] * s;
+  lampCtx.clearRect(0, 0, w, h);
+  // pt, bold, caps, func, then the battery symbol's three looks
+  const frames = [];
+  for (let bit = 0; bit < 4; ++bit) if (lit & (1 << bit)) frames.push(bit);
+  const battery = (lit >> 4) & 3;
+  if (battery) frames.push(3 + battery);
+  for (const f of frames) lampCtx.drawImage(lamps, 0, f * h, w, h, 0, 0, w, h);
 }
 
 // The screen's text for a screen reader: said when it has stood still for a
@@ -193,8 +197,9 @@ function bringIntoView(el) {
 }
 
 // ---- Time: one tick every 10 ms of the page's clock ----
-// While the device only waits the loop wakes every 100 ms and runs the ticks
-// due since then at once: the page costs next to nothing when idle.
+// While the device only waits the loop wakes once per blink of the cursor
+// and runs the ticks due since then at once: the idle page costs next to
+// nothing, and the blink keeps its pace.
 let due = 0, ticked = 0, lastTurn = 0, timer = 0, wasPrinting = false;
 function afterRun(force) {
   paintLcd(force);
@@ -275,9 +280,11 @@ function buildDevice() {
   cut.style.cssText = pct([x - widen, y, w + 2 * widen, h]);
   cut.firstElementChild.style.inset = `0 ${(widen / (w + 2 * widen)) * 100}%`;
   wire(cut, pressCut, false);
-  const lcd = layout.lamps;
-  lcdCanvas.width = lcd[2] * layout.scale; lcdCanvas.height = lcd[3] * layout.scale;
-  lcdCanvas.style.cssText = pct(lcd);
+  const strip = layout.lamps;
+  lampCanvas.width = strip[2] * layout.scale; lampCanvas.height = strip[3] * layout.scale;
+  lampCanvas.style.cssText = pct(strip);
+  lcdCanvas.width = 264; lcdCanvas.height = 128;
+  lcdCanvas.style.cssText = pct(layout.lcd);
   // Reading order for the one tab stop: top to bottom, left to right.
   const group = [cut, ...keyButtons].sort((a, b) => {
     const ra = a.getBoundingClientRect(), rb = b.getBoundingClientRect();
@@ -471,7 +478,7 @@ const api = {
   },
   state() { return JSON.parse(text(call("k_state_json"))); },
   lcdText() { return text(call("k_lcd_text")).replace(/\n+$/, ""); },
-  lcdPng() { paintLcd(true); return lcdDots.toDataURL("image/png"); },
+  lcdPng() { paintLcd(true); return lcdCanvas.toDataURL("image/png"); },
   tapePng() { const p = tapeView.picture(); return p ? p.toDataURL("image/png") : null; },
   tapePbm() { return toBase64(tapePbm()); },
   // Ticks until the device has nothing left to do (a print ends, a screen settles).
@@ -498,16 +505,18 @@ window.klx80 = api;
 async function start() {
   const claimed = claimImage(() => notice("owner", "The other tab with your labels has closed.", "info",
     [["Open your labels here", () => location.reload()]]));
-  const [module, art, sprite, isOwner] = await Promise.all([
+  let readProblem = "";
+  const kept = store.load().catch((e) => { readProblem = e.message; return null; });
+  const [module, art, sprite, isOwner, saved, fresh] = await Promise.all([
     KLX80({ locateFile: (f) => f, print: () => {}, printErr: (t) => console.warn(t) }),
     fetch("layout.json").then((r) => r.json()),
     loadImage("lamps.png"),
     claimed,
+    kept,
+    kept.then((s) => (s ? null : fetch("fontData.hex").then((r) => r.arrayBuffer()))),  // a first visit
   ]);
   M = module; layout = art; lamps = sprite; owner = isOwner;
-  let saved = null, readProblem = "";
-  try { saved = await store.load(); } catch (e) { readProblem = e.message; }
-  const image = saved ? new Uint8Array(saved.image) : new Uint8Array(await (await fetch("fontData.hex")).arrayBuffer());
+  const image = new Uint8Array(saved ? saved.image : fresh);
   const unsaved = applyUnsavedSectors(image, saved ? saved.stamp : null);
   M.FS.writeFile(IMAGE_PATH, image);
   buildDevice();

@@ -33,7 +33,9 @@ const toTop = (page) => page.waitForFunction(() => {
   window.scrollTo(0, 0);
   return settled;
 }, { polling: 300 });
+// The middle of an element, scrolled into view as a user would.
 const centre = async (page, selector) => {
+  await page.$eval(selector, (e) => { const r = e.getBoundingClientRect(); if (r.top < 0 || r.bottom > innerHeight) e.scrollIntoView({ block: "center" }); });
   const b = await (await page.$(selector)).boundingBox();
   return [b.x + b.width / 2, b.y + b.height / 2];
 };
