@@ -104,7 +104,8 @@ export function keepUnsavedSectors(image, saved, stamps) {
     if (!b || a.some((v, i) => v !== b[i])) changed[at] = toBase64(a);
   }
   try {
-    localStorage.setItem(DELTA, JSON.stringify({ stamps, changed }));
+    // Over no save at all every sector is kept: the whole image, good over anything.
+    localStorage.setItem(DELTA, JSON.stringify({ stamps, complete: !saved, changed }));
     return true;
   } catch (_) {
     return false;
@@ -119,7 +120,7 @@ export function applyUnsavedSectors(image, stamp) {
   let kept = null;
   try { kept = JSON.parse(localStorage.getItem(DELTA) || "null"); } catch (_) { return "none"; }
   if (!kept || !kept.changed || !kept.stamps) return "none";
-  if (!kept.stamps.includes(stamp)) return "stale";
+  if (!kept.complete && !kept.stamps.includes(stamp)) return "stale";
   for (const [at, text] of Object.entries(kept.changed)) image.set(fromBase64(text).subarray(0, image.length - at), Number(at));
   return "applied";
 }

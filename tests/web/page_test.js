@@ -225,6 +225,15 @@ async function longTape(browser, url) {
 }
 
 async function storage(browser, url) {
+  // A first visit reloaded at once, before any save has finished.
+  const fresh = await browser.createBrowserContext();
+  const first = await open(fresh, url);
+  await first.evaluate(() => window.klx80.keys("TEXT:FIRST"));
+  await first.reload({ waitUntil: "load" });
+  await first.evaluate(() => window.klx80.ready);
+  check(await line(first) === "FIRST", `a first visit's label survives a reload at once (${JSON.stringify(await line(first))})`);
+  await fresh.close();
+
   const page = await open(browser, url);
   const origin = new URL(url).origin;
   const cdp = await page.target().createCDPSession();
