@@ -348,11 +348,12 @@ function focusLost() {
   for (const b of keyButtons) b.classList.remove("down");
 }
 // A button or a choice made with the mouse or a finger gives the keyboard
-// back to the device: Space must not press that button again.
-let pointerAt = 0;
+// back to the device: Space must not press that button again. One reached
+// with the keyboard (Tab) keeps it.
+let pointerLast = false;
 function giveBackKeys(e) {
   const el = e.target.closest && e.target.closest("button, select, input[type=range]");
-  if (el && !el.closest("#device, dialog") && performance.now() - pointerAt < 1000) el.blur();
+  if (el && !el.closest("#device, dialog") && pointerLast) el.blur();
 }
 
 // ---- Controls ----
@@ -385,7 +386,8 @@ function buildControls() {
   $("help-open").addEventListener("click", () => $("help").showModal());
   $("help-close").addEventListener("click", () => $("help").close());
   buildHelp($("help-keys"), layout);
-  document.addEventListener("pointerdown", () => { pointerAt = performance.now(); }, true);
+  document.addEventListener("pointerdown", () => { pointerLast = true; }, true);
+  document.addEventListener("keydown", () => { pointerLast = false; }, true);
   document.addEventListener("click", giveBackKeys);
   document.addEventListener("change", giveBackKeys);
   document.addEventListener("pointerup", (e) => { if (e.target.type === "range") giveBackKeys(e); });

@@ -63,7 +63,7 @@ export function wire(b, press, pressOnDown) {
   let armed = false;   // a pointer went down here: the click that follows is its own
   const up = () => { b.classList.remove("down"); start = null; };
   b.addEventListener("pointerdown", (e) => {
-    if (e.pointerType === "mouse") e.preventDefault();  // keep the keyboard where it was
+    e.preventDefault();  // the focus stays where it was: Enter from a keyboard is the device's Enter
     b.classList.add("down");
     armed = true;
     start = { x: e.clientX, y: e.clientY, id: e.pointerId, mouse: e.pointerType === "mouse" };
