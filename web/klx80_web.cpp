@@ -6,13 +6,17 @@
 #include <emscripten/emscripten.h>
 
 #include <memory>
+#include <span>
 #include <string>
 
+#include "host/seam/flash_image.h"
 #include "host/session/session.h"
 
 namespace {
 std::unique_ptr<Session> device;
 std::string error_text, text_out;
+std::vector<uint8_t> screen_dots;  // the dots screen_text was read from
+std::string screen_text;
 std::vector<uint8_t> bytes_out;
 bool ok = true;
 int tape_width = 0;
@@ -29,6 +33,7 @@ extern "C" {
 EMSCRIPTEN_KEEPALIVE void k_open(const char* path, int keep_labels) {
   if (device) device->close();
   device.reset();
+  screen_text.clear();
   SessionOptions options{std::string(path)};
   options.keep_labels = keep_labels != 0;
   options.durability = FlashDurability::SyncEachSave;
@@ -41,6 +46,7 @@ EMSCRIPTEN_KEEPALIVE void k_open(const char* path, int keep_labels) {
 EMSCRIPTEN_KEEPALIVE void k_close() {
   if (device) device->close();
   device.reset();
+  screen_text.clear();
 }
 
 EMSCRIPTEN_KEEPALIVE int k_ok() { return ok ? 1 : 0; }
@@ -52,7 +58,9 @@ EMSCRIPTEN_KEEPALIVE void k_finish() { done(device->finish(error_text)); }
 EMSCRIPTEN_KEEPALIVE void k_run_script(const char* text) { done(device->run_script(text, error_text)); }
 
 EMSCRIPTEN_KEEPALIVE void k_press_key(int tag) { device->press_key(uint8_t(tag)); }
-EMSCRIPTEN_KEEPALIVE void k_key_down(int vk) { device->key_down(uint16_t(vk)); }
+// What the key did (key_input::KeyTaken::Kind): 0 for a key the device has no
+// use for, which the page leaves to the browser.
+EMSCRIPTEN_KEEPALIVE int k_key_down(int vk) { return int(device->key_down(uint16_t(vk)).kind); }
 EMSCRIPTEN_KEEPALIVE void k_key_up(int vk) { device->key_up(uint16_t(vk)); }
 // The device key a PC key stands for (0 for none): which key to show pressed.
 EMSCRIPTEN_KEEPALIVE int k_device_key_for(int vk) { return Session::device_key_for(uint16_t(vk)); }
@@ -100,6 +108,38 @@ EMSCRIPTEN_KEEPALIVE const uint8_t* k_image() {
   bytes_out = device->image_bytes();
   out_size = bytes_out.size();
   return bytes_out.data();
+}
+// The screen as text, its lines joined by newlines (what a screen reader
+// says). Read again only when the dots changed: the cursor's blink does not.
+EMSCRIPTEN_KEEPALIVE const char* k_lcd_text() {
+  std::vector<uint8_t> dots = device->lcd_dots();
+  if (dots != screen_dots || screen_text.empty()) {
+    screen_dots = std::move(dots);
+    screen_text.clear();
+    for (const std::string& line : device->lcd_text()) screen_text += line + "\n";
+  }
+  return screen_text.c_str();
+}
+// 1 when nothing is left to do but wait (the page's loop may slow down).
+EMSCRIPTEN_KEEPALIVE int k_settled() { return device->settled() && !device->cartridge_busy() ? 1 : 0; }
+// "" when these bytes are a usable flash image, else why not: the checks an
+// image file gets at open, on an upload before it replaces anything.
+EMSCRIPTEN_KEEPALIVE const char* k_image_problem(const uint8_t* bytes, int size, const char* name) {
+  if (size_t(size) != FLASH_IMAGE_SIZE)
+    text_out = std::string(name) + " is " + std::to_string(size) + " bytes, not a flash image of " +
+               std::to_string(FLASH_IMAGE_SIZE);
+  else
+    text_out = flash_image_font_problem(name, std::span<const uint8_t>(bytes, size_t(size)));
+  return text_out.c_str();
+}
+// The labels printed after label `number` as JSON: [[number, columns], ...].
+EMSCRIPTEN_KEEPALIVE const char* k_labels_after(double number) {
+  text_out = "[";
+  for (const TapeLabel& label : device->labels(false))
+    if (double(label.number) > number)
+      text_out += (text_out.size() > 1 ? ",[" : "[") + std::to_string(label.number) + "," + std::to_string(label.width) + "]";
+  text_out += "]";
+  return text_out.c_str();
 }
 // The number of the last label printed since the device opened, 0 for none.
 EMSCRIPTEN_KEEPALIVE double k_last_label() { return double(device->last_label_number()); }

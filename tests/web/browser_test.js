@@ -6,38 +6,15 @@
 //   node browser_test.js SITE_DIR KLX80_BATCH FRESH_IMAGE [SCREENSHOT_DIR]
 // Exits 77 (skipped) when the web edition is not built or the browser cannot start.
 "use strict";
-const { spawn, execFileSync } = require("child_process");
+const { execFileSync } = require("child_process");
 const fs = require("fs");
 const os = require("os");
 const path = require("path");
 const { decodePng } = require(path.join(__dirname, "png"));
+const { requireSite, serve, launch, check, failed } = require(path.join(__dirname, "browser"));
 
 const [buildDir, batch, freshImage, shots] = process.argv.slice(2);
-const SKIP = 77;
-if (!fs.existsSync(path.join(buildDir, "klx80.js"))) {
-  console.log(`SKIP: no web edition in ${buildDir}: build it with scripts/web --build`);
-  process.exit(SKIP);
-}
-const chromium = process.env.KLX80_CHROMIUM || "/usr/bin/chromium";
-let puppeteer;
-try {
-  puppeteer = require(path.join(__dirname, "../../web/node_modules/puppeteer-core"));
-} catch (e) {
-  console.log(`SKIP: puppeteer-core is not installed (npm ci in web/): ${e.message}`);
-  process.exit(SKIP);
-}
-
-function serve(dir) {
-  return new Promise((resolve, reject) => {
-    const server = spawn("python3", ["-u", "-m", "http.server", "0", "--bind", "127.0.0.1", "--directory", dir],
-      { stdio: ["ignore", "pipe", "ignore"] });
-    server.stdout.on("data", (d) => {
-      const m = /port (\d+)/.exec(String(d));
-      if (m) resolve({ server, url: `http://127.0.0.1:${m[1]}/` });
-    });
-    server.on("exit", (code) => reject(new Error(`the local server ended (${code})`)));
-  });
-}
+requireSite(buildDir);
 
 // The same keys through the native batch runner.
 function native(keys) {
@@ -54,27 +31,9 @@ function native(keys) {
 
 const fromDataUrl = (url) => decodePng(Buffer.from(url.split(",")[1], "base64"));
 const samePicture = (a, b) => a.width === b.width && a.height === b.height && Buffer.compare(a.rgb, b.rgb) === 0;
-let failures = 0;
-function check(ok, what) {
-  console.log(`${ok ? "ok  " : "FAIL"} ${what}`);
-  if (!ok) failures++;
-}
-
 async function main() {
+  const { browser, close } = await launch();
   const { server, url } = await serve(buildDir);
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), "klx80-chromium-"));
-  let browser;
-  try {
-    browser = await puppeteer.launch({
-      executablePath: chromium, headless: true, userDataDir: profile,
-      args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
-        "--disable-component-update", "--disable-sync"],
-    });
-  } catch (e) {
-    server.kill();
-    console.log(`SKIP: the browser cannot start: ${e.message.split("\n")[0]}`);
-    process.exit(SKIP);
-  }
   try {
     const page = await browser.newPage();
     page.on("pageerror", (e) => console.log(`page error: ${e.message}`));
@@ -85,7 +44,6 @@ async function main() {
     console.log(`cold start to the first LCD frame: ${(await page.evaluate(() => window.klx80.firstFrameMs)).toFixed(0)} ms`);
 
     // Typed on the PC keyboard, then clicked on the picture: "HELLO 12", Print.
-    await page.focus("#device");
     await page.keyboard.type("hello");
     for (const tag of [16, 18, 19]) await page.click(`.key[data-tag="${tag}"]`);
     const printed = page.evaluate(() => new Promise((resolve) => window.addEventListener("klx80:label", (e) => resolve(e.detail), { once: true })));
@@ -139,12 +97,11 @@ async function main() {
       await page.screenshot({ path: path.join(shots, "web-phone.png"), fullPage: true });
     }
   } finally {
-    await browser.close();
+    await close();
     server.kill();
-    fs.rmSync(profile, { recursive: true, force: true });
   }
-  console.log(failures ? `${failures} checks failed` : "the browser test passed");
-  process.exit(failures ? 1 : 0);
+  console.log(failed() ? `${failed()} checks failed` : "the browser test passed");
+  process.exit(failed() ? 1 : 0);
 }
 
 main().catch((e) => { console.error(e); process.exit(1); });
