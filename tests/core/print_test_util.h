@@ -27,15 +27,7 @@ namespace print_test {
 // Writes the synthetic image to a temporary file of its own and returns its path.
 inline std::string write_image(const std::string& name,
                                const test_font_image::MetricsFn& metrics = test_font_image::default_metrics) {
-  std::string path =
-      (std::filesystem::temp_directory_path() / ("klx80_" + name + "_" + std::to_string(::getpid()) + ".hex")).string();
-  std::vector<uint8_t> img = test_font_image::build(metrics);
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (f) {
-    std::fwrite(img.data(), 1, img.size(), f);
-    std::fclose(f);
-  }
-  return path;
+  return test_font_image::write_temp(name, metrics);
 }
 
 // Engine dot d of tape column i (the tape keeps columns turned for the window).

@@ -94,8 +94,17 @@ inline std::vector<uint8_t> build(const MetricsFn& metrics = default_metrics) {
 }
 
 // Writes the image to a temporary file named after `name` (and the process,
-// so that test runs side by side do not share it) and makes it the flash. Returns the file's path.
-inline std::string install(const std::string& name, const MetricsFn& metrics = default_metrics) {
+// so that test runs side by side do not share it); the file goes when the
+// process ends (each test runs in a process of its own: a megabyte each would
+// pile up). Returns the file's path.
+inline std::string write_temp(const std::string& name, const MetricsFn& metrics = default_metrics) {
+  struct Written {
+    std::vector<std::string> paths;
+    ~Written() {
+      for (const std::string& p : paths) std::remove(p.c_str());
+    }
+  };
+  static Written written;
   std::string path =
       (std::filesystem::temp_directory_path() / ("klx80_" + name + "_" + std::to_string(::getpid()) + ".hex")).string();
   std::vector<uint8_t> img = build(metrics);
@@ -104,6 +113,13 @@ inline std::string install(const std::string& name, const MetricsFn& metrics = d
     std::fwrite(img.data(), 1, img.size(), f);
     std::fclose(f);
   }
+  written.paths.push_back(path);
+  return path;
+}
+
+// The image as a temporary file (write_temp), made the flash.
+inline std::string install(const std::string& name, const MetricsFn& metrics = default_metrics) {
+  const std::string path = write_temp(name, metrics);
   spi_set_path(path);
   spi_init();
   font_init();
