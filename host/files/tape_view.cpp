@@ -21,10 +21,11 @@ constexpr TapeBands kBands[12] = {
 void fill(uint8_t* rgb, int width, int x0, int y0, int x1, int y1, const uint8_t colour[3]) {
   x0 = std::max(x0, 0), y0 = std::max(y0, 0);
   x1 = std::min(x1, width), y1 = std::min(y1, TAPE_PAINT_HEIGHT);
-  for (int y = y0; y < y1; ++y) {
-    uint8_t* p = rgb + (size_t(y) * width + x0) * 3;
-    for (int x = x0; x < x1; ++x, p += 3) std::memcpy(p, colour, 3);
-  }
+  if (x0 >= x1 || y0 >= y1) return;
+  // The first row pixel by pixel, the others copied from it whole.
+  uint8_t* first = rgb + (size_t(y0) * width + x0) * 3;
+  for (uint8_t* p = first; p < first + size_t(x1 - x0) * 3; p += 3) std::memcpy(p, colour, 3);
+  for (int y = y0 + 1; y < y1; ++y) std::memcpy(rgb + (size_t(y) * width + x0) * 3, first, size_t(x1 - x0) * 3);
 }
 
 // The box from column first on: shown columns at x = 0.., of count in all.
