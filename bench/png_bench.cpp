@@ -15,6 +15,7 @@
 #include "firmware/print/raster.h"
 #include "host/files/png.h"
 #include "host/files/tape_pbm.h"
+#include "host/files/tape_view.h"
 #include "host/seam/mirror.h"
 #include "host/seam/tape.h"
 
@@ -75,4 +76,21 @@ void BM_LcdPng(benchmark::State& state) {
   fs::remove(path);
 }
 BENCHMARK(BM_LcdPng)->Arg(1)->Arg(6)->Arg(9)->Unit(benchmark::kMicrosecond);
+
+// The tape window's picture of the banner in memory, as --tape-png and the
+// render service make it: painting and encoding, at PNG_LEVEL.
+void BM_TapeWindowPng(benchmark::State& state) {
+  size_t width = 0;
+  banner_pbm(width);  // prints the banner onto the tape
+  size_t bytes = 0;
+  for (auto _ : state) {
+    int w = 0;
+    const std::vector<uint8_t> rgb = tape_render_all(3, w);
+    bytes = png_encode_rgb(w, TAPE_PAINT_HEIGHT, rgb.data()).size();
+    if (!bytes) state.SkipWithError("encode");
+  }
+  state.counters["bytes"] = double(bytes);
+  state.counters["columns"] = double(width);
+}
+BENCHMARK(BM_TapeWindowPng)->Unit(benchmark::kMicrosecond);
 }  // namespace
