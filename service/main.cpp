@@ -167,6 +167,10 @@ int main(int argc, char** argv) {
   server.set_read_timeout(seconds, micros);
   server.set_write_timeout(seconds, micros);
   server.set_keep_alive_timeout(std::max<time_t>(1, seconds));
+  // A client that keeps its connection gets many renders on it (the library
+  // closes it after five by default, and each new connection costs a
+  // handshake and a thread's start on both sides).
+  server.set_keep_alive_max_count(1000);
   server.set_payload_max_length(o.max_body);
   // An answer is written as headers and body: without this, Nagle's
   // algorithm holds the body for the client's delayed acknowledgement (40 ms).

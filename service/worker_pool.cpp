@@ -46,6 +46,7 @@ WorkerPool::~WorkerPool() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     stopping_ = true;
+    for (Waiter* waiter : waiters_) waiter->handed.notify_one();
   }
   stop_.notify_all();
   if (watcher_.joinable()) watcher_.join();
@@ -149,9 +150,23 @@ void WorkerPool::watch() {
       else
         std::fprintf(stderr, "klx80-serve: %s\n", error.c_str());
     }
-    if (std::any_of(workers_.begin(), workers_.end(), [](const Worker& w) { return !w.busy && w.pid > 0; }))
-      freed_.notify_all();
+    for (Worker& w : workers_)
+      if (!w.busy && w.pid > 0 && !waiters_.empty()) {
+        w.busy = true;
+        hand_over_locked(w);
+      }
   }
+}
+
+void WorkerPool::hand_over_locked(Worker& w) {
+  if (waiters_.empty() || stopping_) {
+    w.busy = false;
+    return;
+  }
+  Waiter* next = waiters_.front();
+  waiters_.pop_front();
+  next->worker = &w;
+  next->handed.notify_one();
 }
 
 int WorkerPool::idle() const {
@@ -170,22 +185,27 @@ RenderAnswer WorkerPool::render(RenderJob job) {
         if (!c.busy && c.pid > 0) return &c;
       return nullptr;
     };
-    w = free_worker();
-    if (!w) {
-      if (waiting_ >= options_.max_queue)
+    if (waiters_.empty()) w = free_worker();
+    if (w) {
+      w->busy = true;
+    } else {
+      if (waiters_.size() >= size_t(options_.max_queue))
         return render_error(429, "all " + std::to_string(workers_.size()) + " workers are busy and " +
-                                     std::to_string(waiting_) + " renders wait; try again shortly");
-      ++waiting_;
+                                     std::to_string(waiters_.size()) + " renders wait; try again shortly");
+      Waiter me;
+      waiters_.push_back(&me);
       metrics_.queued.fetch_add(1);
       // A queued render waits at most as long as the queue ahead of it could take.
       const auto patience = std::chrono::milliseconds(
           (options_.render_ms + kGraceMs) * (1 + int64_t(options_.max_queue) / int64_t(workers_.size())));
-      freed_.wait_for(lock, patience, [&] { return (w = free_worker()) != nullptr || stopping_; });
-      --waiting_;
+      me.handed.wait_for(lock, patience, [&] { return me.worker != nullptr || stopping_; });
       metrics_.queued.fetch_sub(1);
-      if (!w) return render_error(503, "no worker became free in time");
+      w = me.worker;
+      if (!w) {
+        waiters_.erase(std::find(waiters_.begin(), waiters_.end(), &me));
+        return render_error(503, "no worker became free in time");
+      }
     }
-    w->busy = true;
   }
   metrics_.in_flight.fetch_add(1);
   job.deadline_ms = frame_now_ms() + options_.render_ms;
@@ -194,9 +214,8 @@ RenderAnswer WorkerPool::render(RenderJob job) {
   metrics_.in_flight.fetch_sub(1);
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    w->busy = false;
+    hand_over_locked(*w);
   }
-  freed_.notify_one();
   return answer;
 }
 

@@ -8,6 +8,7 @@
 #include <sys/types.h>
 
 #include <condition_variable>
+#include <deque>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -46,6 +47,12 @@ class WorkerPool {
     int fd = -1;
     bool busy = false;
   };
+  // A render waiting for a worker; the one that frees a worker hands it to
+  // the longest waiting render, so that none is overtaken by later ones.
+  struct Waiter {
+    Worker* worker = nullptr;
+    std::condition_variable handed;
+  };
   bool spawn(Worker& w, std::string& error);
   // Kills the worker if it still runs, reaps it and closes its socket;
   // returns its wait status (or -1).
@@ -55,13 +62,14 @@ class WorkerPool {
   void replace(Worker& w);
   RenderAnswer exchange(Worker& w, const RenderJob& job);
   void watch();
+  // With the lock held: the worker (busy) to the oldest waiter, or idle.
+  void hand_over_locked(Worker& w);
 
   PoolOptions options_;
   Metrics& metrics_;
   mutable std::mutex mutex_;
-  std::condition_variable freed_;
   std::vector<Worker> workers_;
-  int waiting_ = 0;
+  std::deque<Waiter*> waiters_;
   bool stopping_ = false;
   std::condition_variable stop_;
   std::thread watcher_;
