@@ -38,6 +38,31 @@ TEST_F(PngTest, WrittenPictureReadsBackUnchanged) {
   EXPECT_FALSE(fs::exists(path("a.png.tmp")));
 }
 
+// Few colours are stored as a palette at the fewest bits a pixel, many as
+// RGB; odd widths leave part of each row's last byte: every pixel reads back.
+TEST_F(PngTest, PaletteDepthFollowsTheColoursAndPixelsReadBack) {
+  const struct {
+    int colours, bit_depth, colour_type;
+  } cases[] = {{1, 1, 3}, {2, 1, 3}, {3, 2, 3}, {5, 4, 3}, {16, 4, 3}, {17, 8, 3}, {256, 8, 3}, {257, 8, 2}};
+  for (const auto& c : cases) {
+    const int w = 61, h = 23;  // runs of five: 280 colours at most
+    std::vector<uint8_t> rgb(size_t(w) * h * 3);
+    for (size_t i = 0; i < size_t(w) * h; ++i) {
+      const size_t colour = (i / 5) % size_t(c.colours);  // runs of five
+      rgb[i * 3] = uint8_t(colour), rgb[i * 3 + 1] = uint8_t(colour >> 8), rgb[i * 3 + 2] = 77;
+    }
+    const std::string png = png_encode_rgb(w, h, rgb.data());
+    ASSERT_GT(png.size(), 26u);
+    EXPECT_EQ(int(png[24]), c.bit_depth) << c.colours << " colours";
+    EXPECT_EQ(int(png[25]), c.colour_type) << c.colours << " colours";
+    std::ofstream(path("p.png"), std::ios::binary) << png;
+    int rw = 0, rh = 0;
+    std::string back;
+    ASSERT_TRUE(png_read_rgb(path("p.png"), rw, rh, back));
+    EXPECT_EQ(std::vector<uint8_t>(back.begin(), back.end()), rgb) << c.colours << " colours";
+  }
+}
+
 TEST_F(PngTest, OtherColourTypesReadAsTheirRgb) {
   // One 2x1 picture, dark then light, stored as grey, grey+alpha and RGBA.
   struct Case {
