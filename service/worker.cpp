@@ -61,12 +61,11 @@ int worker_main() {
   for (;;) {
     RenderJob job;
     std::string settings;
-    if (frame_read(WORKER_SOCKET_FD, settings, -1, WORKER_MESSAGE_LIMIT) != FrameRead::Ok) return 0;
-    if (frame_read(WORKER_SOCKET_FD, job.script, -1, WORKER_MESSAGE_LIMIT) != FrameRead::Ok) return 0;
+    if (frame_read(WORKER_SOCKET_FD, {&settings, &job.script}, -1, WORKER_MESSAGE_LIMIT) != FrameRead::Ok) return 0;
     bool delivered = true;
     auto deliver = [&](const RenderAnswer& answer) {
       const std::string head = nlohmann::json{{"status", answer.status}, {"type", answer.type}}.dump();
-      delivered = frame_write(WORKER_SOCKET_FD, head) && frame_write(WORKER_SOCKET_FD, answer.body);
+      delivered = frame_write(WORKER_SOCKET_FD, {head, answer.body});
     };
     if (render_job_read_settings(settings, job))
       render_run(job, image, deliver);

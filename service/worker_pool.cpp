@@ -229,9 +229,8 @@ RenderAnswer WorkerPool::exchange(Worker& w, const RenderJob& job) {
     if (w.fd < 0) replace(w);
     if (w.fd < 0) return render_error(503, "no worker could take the render");
     std::string head, body;
-    FrameRead r = frame_write(w.fd, settings) && frame_write(w.fd, job.script) ? FrameRead::Ok : FrameRead::Closed;
-    if (r == FrameRead::Ok) r = frame_read(w.fd, head, job.deadline_ms + kGraceMs, kAnswerLimit);
-    if (r == FrameRead::Ok) r = frame_read(w.fd, body, job.deadline_ms + kGraceMs, kAnswerLimit);
+    FrameRead r = frame_write(w.fd, {settings, job.script}) ? FrameRead::Ok : FrameRead::Closed;
+    if (r == FrameRead::Ok) r = frame_read(w.fd, {&head, &body}, job.deadline_ms + kGraceMs, kAnswerLimit);
     if (r == FrameRead::TimedOut) {
       std::fprintf(stderr, "klx80-serve: worker %d passed the render's time bound; replacing it\n", int(w.pid));
       replace(w);
