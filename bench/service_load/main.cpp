@@ -4,8 +4,9 @@
 // render on a fresh copy of the image (what the service does per render), and
 // latency percentiles at a steady rate of 80% of the service's peak (open
 // loop: each render's latency counts from when it was due, so a stall shows).
-// Bounded by a count and a time per phase. Run by bench/service_bench.sh.
-#include <httplib.h>
+// The service's side is one thread over kept-alive connections (see
+// loopback_client.h). Bounded by a count and a time per phase. Run by
+// bench/service_bench.sh.
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,6 +23,8 @@
 #include <thread>
 #include <vector>
 
+#include "bench/service_load/loopback_client.h"
+
 extern char** environ;
 
 namespace {
@@ -34,24 +37,15 @@ struct Options {
   double seconds = 5;
   std::vector<double> fractions = {0.8};  // of the peak, for the paced phases
   size_t max_renders = 20000;
+  std::string trace;  // the paced phases' renders, one line each: due (ms from the start), latency (ms)
 };
 
-struct Phase {
-  size_t ok = 0, failed = 0;
-  double seconds = 0;
-  std::vector<double> latencies_ms;
-  double rate() const { return seconds > 0 ? double(ok) / seconds : 0; }
-};
+using Phase = LoadPhase;
 
 double percentile(std::vector<double> v, double p) {
   if (v.empty()) return 0;
   std::sort(v.begin(), v.end());
   return v[std::min(v.size() - 1, size_t(p / 100.0 * double(v.size())))];
-}
-
-bool render(httplib::Client& client, const std::string& script) {
-  auto res = client.Post("/v1/render", script, "text/plain");
-  return res && res->status == 200 && res->body.size() > 8;
 }
 
 // `threads` threads each run `one` until the count or the time is used up.
@@ -80,18 +74,6 @@ Phase closed_loop(int threads, const Options& o, One one) {
   return phase;
 }
 
-struct ServiceRender {
-  const Options& o;
-  std::unique_ptr<httplib::Client> begin(int) const {
-    auto c = std::make_unique<httplib::Client>("127.0.0.1", o.port);
-    c->set_keep_alive(true);
-    c->set_tcp_nodelay(true);
-    c->set_read_timeout(30, 0);
-    return c;
-  }
-  bool run(std::unique_ptr<httplib::Client>& c) const { return render(*c, o.script); }
-};
-
 // One klx80-batch process per render, on a fresh copy of the template,
 // writing the tape's PNG that is then read back, as a client would.
 struct BatchRender {
@@ -115,34 +97,18 @@ struct BatchRender {
   }
 };
 
-// Renders due at a steady rate; each one's latency from when it was due.
-Phase open_loop(double rate, const Options& o) {
-  Phase phase;
-  std::mutex mutex;
-  const size_t count = std::min(o.max_renders, size_t(rate * o.seconds));
-  std::atomic<size_t> next{0};
-  const auto start = Clock::now() + std::chrono::milliseconds(50);
-  std::vector<std::thread> pool;
-  for (int t = 0; t < o.senders; ++t)
-    pool.emplace_back([&] {
-      httplib::Client c("127.0.0.1", o.port);
-      c.set_keep_alive(true);
-      c.set_tcp_nodelay(true);
-      c.set_read_timeout(30, 0);
-      for (size_t i; (i = next.fetch_add(1)) < count;) {
-        const auto due = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
-                                     double(i) / rate));
-        std::this_thread::sleep_until(due);
-        const bool ok = render(c, o.script);
-        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - due).count();
-        std::lock_guard<std::mutex> lock(mutex);
-        (ok ? phase.ok : phase.failed)++;
-        phase.latencies_ms.push_back(ms);
-      }
-    });
-  for (auto& t : pool) t.join();
-  phase.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  return phase;
+// The service's renders: closed loop (each connection sends again at its
+// answer) or due at a steady rate, each one's latency then counted from when
+// it was due, so that a stall shows.
+Phase service_phase(const Options& o, int connections, double rate) {
+  LoadPlan plan;
+  plan.port = o.port;
+  plan.script = o.script;
+  plan.connections = connections;
+  plan.seconds = o.seconds;
+  plan.max_renders = o.max_renders;
+  plan.rate = rate;
+  return loopback_load(plan);
 }
 
 void row(const char* what, const Phase& p) {
@@ -164,6 +130,7 @@ int main(int argc, char** argv) {
     else if (a == "--max") o.max_renders = size_t(std::atol(v.c_str()));
     else if (a == "--service-clients") o.service_clients = std::atoi(v.c_str());
     else if (a == "--batch-clients") o.batch_clients = std::atoi(v.c_str());
+    else if (a == "--trace") o.trace = v;
     else if (a == "--fractions") {
       o.fractions.clear();
       for (size_t at = 0; at < v.size(); at = v.find(',', at) == std::string::npos ? v.size() : v.find(',', at) + 1)
@@ -176,7 +143,7 @@ int main(int argc, char** argv) {
   }
   if (!o.port || o.batch.empty() || o.image.empty()) {
     std::fprintf(stderr, "usage: service_load --port N --batch KLX80_BATCH --image IMAGE [--script TOKENS] "
-                         "[--seconds S] [--max N] [--service-clients N] [--batch-clients N] [--fractions 0.5,0.8]\n");
+                         "[--seconds S] [--max N] [--service-clients N] [--batch-clients N] [--fractions 0.5,0.8] [--trace FILE]\n");
     return 2;
   }
   const std::string dir = std::filesystem::temp_directory_path() / ("klx80-service-load-" + std::to_string(getpid()));
@@ -184,12 +151,21 @@ int main(int argc, char** argv) {
 
   Options warm = o;
   warm.seconds = 1, warm.max_renders = 50;
-  closed_loop(o.service_clients, warm, ServiceRender{o});
-  const Phase service = closed_loop(o.service_clients, o, ServiceRender{o});
+  service_phase(warm, o.service_clients, 0);
+  const Phase service = service_phase(o, o.service_clients, 0);
   const Phase batch = closed_loop(o.batch_clients, o, BatchRender{o, dir});
   std::vector<Phase> paced;
-  for (double f : o.fractions) paced.push_back(open_loop(f * service.rate(), o));
+  for (double f : o.fractions) paced.push_back(service_phase(o, o.senders, f * service.rate()));
   std::filesystem::remove_all(dir);
+  if (!o.trace.empty()) {
+    std::ofstream trace(o.trace);
+    for (size_t i = 0; i < paced.size(); ++i) {
+      auto renders = paced[i].due_and_latency_ms;
+      std::sort(renders.begin(), renders.end());
+      trace << "# " << o.fractions[i] << " of the peak: due ms, latency ms\n";
+      for (const auto& [due, ms] : renders) trace << due << ' ' << ms << '\n';
+    }
+  }
 
   std::printf("script: %s\n", o.script.c_str());
   std::printf("%-44s %8s %6s %9s %8s %8s %8s %8s\n", "", "renders", "failed", "per s", "p50 ms", "p90 ms", "p99 ms",
