@@ -45,9 +45,7 @@ RenderAnswer output(const RenderJob& job, Session& device) {
         if (columns.empty()) return render_error(422, "label=" + std::to_string(job.label) + " has no columns");
         return png_answer(png_encode_bilevel(int(columns.size()), TAPE_DOTS, tape_rows_of(columns).data()));
       }
-      int width = 0;
-      const std::vector<uint8_t> rgb = device.tape_rgb(width);
-      return png_answer(png_encode_rgb(width, TAPE_PAINT_HEIGHT, rgb.data()));
+      return png_answer(device.tape_png());
     }
     case RenderOutput::TapePdf: {
       if (labels.empty() && device.tape_column_count() > 0) {  // a tape that no label ended yet
@@ -73,8 +71,9 @@ RenderAnswer run(const RenderJob& job, Session& device) {
   if (job.language >= 0) device.set_language(uint8_t(job.language));
   // The query's settings run as the tokens that set them would.
   std::vector<ScriptToken> settings;
-  if (job.cartridge >= 0) settings.push_back({ScriptToken::Cart, "cartridge=" + std::to_string(job.cartridge),
-                                              uint32_t(job.cartridge), 0, ""});
+  if (job.cartridge >= 0)
+    settings.push_back(
+        {ScriptToken::Cart, "cartridge=" + std::to_string(job.cartridge), uint32_t(job.cartridge), 0, ""});
   if (job.battery > 0) settings.push_back({ScriptToken::Batt, "battery", 0, float(job.battery), ""});
   tokens.insert(tokens.begin(), settings.begin(), settings.end());
   if (job.language >= 0 && settings.empty() && !device.settle(error))

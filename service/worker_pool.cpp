@@ -196,8 +196,8 @@ RenderAnswer WorkerPool::render(RenderJob job) {
       waiters_.push_back(&me);
       metrics_.queued.fetch_add(1);
       // A queued render waits at most as long as the queue ahead of it could take.
-      const auto patience = std::chrono::milliseconds(
-          (options_.render_ms + kGraceMs) * (1 + int64_t(options_.max_queue) / int64_t(workers_.size())));
+      const auto patience = std::chrono::milliseconds((options_.render_ms + kGraceMs) *
+                                                      (1 + int64_t(options_.max_queue) / int64_t(workers_.size())));
       me.handed.wait_for(lock, patience, [&] { return me.worker != nullptr || stopping_; });
       metrics_.queued.fetch_sub(1);
       w = me.worker;
@@ -234,8 +234,8 @@ RenderAnswer WorkerPool::exchange(Worker& w, const RenderJob& job) {
     if (r == FrameRead::TimedOut) {
       std::fprintf(stderr, "klx80-serve: worker %d passed the render's time bound; replacing it\n", int(w.pid));
       replace(w);
-      return render_error(422, "the script runs past the render's time bound of " +
-                                   std::to_string(options_.render_ms) + " ms");
+      return render_error(
+          422, "the script runs past the render's time bound of " + std::to_string(options_.render_ms) + " ms");
     }
     if (r != FrameRead::Ok) {
       const pid_t pid = w.pid;

@@ -18,11 +18,11 @@
 #include "service/render_job.h"
 
 struct PoolOptions {
-  std::string program;     // this executable, started again as a worker
+  std::string program;  // this executable, started again as a worker
   int workers = 2;
-  int max_queue = 16;      // renders waiting for a worker beyond this are answered 429
-  int image_fd = -1;       // the template image in a sealed memory file
-  int64_t render_ms = 5000;  // wall time a render may take
+  int max_queue = 16;           // renders waiting for a worker beyond this are answered 429
+  int image_fd = -1;            // the template image in a sealed memory file
+  int64_t render_ms = 5000;     // wall time a render may take
   uint64_t max_ticks = 360000;  // the device's ticks a render may take (an hour of device time)
 };
 

@@ -89,8 +89,10 @@ Answer whole_answer(const std::string& in) {
 
 LoadPhase loopback_load(const LoadPlan& plan) {
   LoadPhase phase;
-  const std::string request = "POST /v1/render HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: text/plain\r\n"
-                              "Content-Length: " + std::to_string(plan.script.size()) + "\r\n\r\n" + plan.script;
+  const std::string request =
+      "POST /v1/render HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: text/plain\r\n"
+      "Content-Length: " +
+      std::to_string(plan.script.size()) + "\r\n\r\n" + plan.script;
   const int poller = epoll_create1(EPOLL_CLOEXEC);
   std::vector<Connection> connections(size_t(std::max(1, plan.connections)));
   std::vector<size_t> idle;

@@ -19,11 +19,11 @@ struct LoadPhase {
 
 struct LoadPlan {
   int port = 0;
-  std::string script;   // POSTed to /v1/render as text/plain
+  std::string script;  // POSTed to /v1/render as text/plain
   int connections = 4;
   double seconds = 5;
   size_t max_renders = 20000;
-  double rate = 0;      // renders due a second (open loop); 0: each connection sends again at its answer
+  double rate = 0;  // renders due a second (open loop); 0: each connection sends again at its answer
 };
 
 // Runs the plan; a render counts as ok on a 200 with a body.

@@ -122,28 +122,38 @@ int main(int argc, char** argv) {
   Options o;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string a = argv[i], v = argv[i + 1];
-    if (a == "--port") o.port = std::atoi(v.c_str());
-    else if (a == "--batch") o.batch = v;
-    else if (a == "--image") o.image = v;
-    else if (a == "--script") o.script = v;
-    else if (a == "--seconds") o.seconds = std::atof(v.c_str());
-    else if (a == "--max") o.max_renders = size_t(std::atol(v.c_str()));
-    else if (a == "--service-clients") o.service_clients = std::atoi(v.c_str());
-    else if (a == "--batch-clients") o.batch_clients = std::atoi(v.c_str());
-    else if (a == "--trace") o.trace = v;
+    if (a == "--port")
+      o.port = std::atoi(v.c_str());
+    else if (a == "--batch")
+      o.batch = v;
+    else if (a == "--image")
+      o.image = v;
+    else if (a == "--script")
+      o.script = v;
+    else if (a == "--seconds")
+      o.seconds = std::atof(v.c_str());
+    else if (a == "--max")
+      o.max_renders = size_t(std::atol(v.c_str()));
+    else if (a == "--service-clients")
+      o.service_clients = std::atoi(v.c_str());
+    else if (a == "--batch-clients")
+      o.batch_clients = std::atoi(v.c_str());
+    else if (a == "--trace")
+      o.trace = v;
     else if (a == "--fractions") {
       o.fractions.clear();
       for (size_t at = 0; at < v.size(); at = v.find(',', at) == std::string::npos ? v.size() : v.find(',', at) + 1)
         o.fractions.push_back(std::atof(v.c_str() + at));
-    }
-    else {
+    } else {
       std::fprintf(stderr, "service_load: unknown argument %s\n", a.c_str());
       return 2;
     }
   }
   if (!o.port || o.batch.empty() || o.image.empty()) {
-    std::fprintf(stderr, "usage: service_load --port N --batch KLX80_BATCH --image IMAGE [--script TOKENS] "
-                         "[--seconds S] [--max N] [--service-clients N] [--batch-clients N] [--fractions 0.5,0.8] [--trace FILE]\n");
+    std::fprintf(
+        stderr,
+        "usage: service_load --port N --batch KLX80_BATCH --image IMAGE [--script TOKENS] "
+        "[--seconds S] [--max N] [--service-clients N] [--batch-clients N] [--fractions 0.5,0.8] [--trace FILE]\n");
     return 2;
   }
   const std::string dir = std::filesystem::temp_directory_path() / ("klx80-service-load-" + std::to_string(getpid()));

@@ -59,6 +59,29 @@ void pack_row(const uint8_t* from, size_t width, uint8_t* to) {
   }
 }
 
+// Indices (a byte a pixel, each below count) with their palette, packed at
+// the fewest bits a pixel that hold count colours.
+void pack_indices(int width, int height, const uint8_t (*palette)[3], int count, std::vector<uint8_t> index,
+                  Indexed& out) {
+  out.palette.resize(size_t(count));
+  for (int k = 0; k < count; ++k) out.palette[size_t(k)] = {palette[k][0], palette[k][1], palette[k][2]};
+  out.bits = count <= 2 ? 1 : count <= 4 ? 2 : count <= 16 ? 4 : 8;
+  if (out.bits == 8) {
+    out.rows = std::move(index);
+    out.row_bytes = size_t(width);
+    return;
+  }
+  out.row_bytes = (size_t(width) * size_t(out.bits) + 7) / 8;
+  out.rows.assign(out.row_bytes * height, 0);
+  for (int y = 0; y < height; ++y) {
+    const uint8_t* from = index.data() + size_t(y) * width;
+    uint8_t* to = out.rows.data() + size_t(y) * out.row_bytes;
+    if (out.bits == 1) pack_row<1>(from, size_t(width), to);
+    if (out.bits == 2) pack_row<2>(from, size_t(width), to);
+    if (out.bits == 4) pack_row<4>(from, size_t(width), to);
+  }
+}
+
 // False when the picture has more than 256 colours.
 bool index_colours(const Layout& l, Indexed& out) {
   const size_t pixels = size_t(l.width) * l.height;
@@ -92,25 +115,11 @@ bool index_colours(const Layout& l, Indexed& out) {
       index[i] = uint8_t(last);
     }
   }
-  out.palette.resize(size_t(count));
+  uint8_t palette[256][3];
   for (int k = 0; k < count; ++k)
-    out.palette[size_t(k)] = {uint8_t(colours[k] >> 16), uint8_t(colours[k] >> 8), uint8_t(colours[k])};
-  const int shift = count <= 2 ? 3 : count <= 4 ? 2 : count <= 16 ? 1 : 0;  // log2 of pixels a byte
-  out.bits = 8 >> shift;
-  if (shift == 0) {
-    out.rows = std::move(index);
-    out.row_bytes = size_t(l.width);
-    return true;
-  }
-  out.row_bytes = (size_t(l.width) * size_t(out.bits) + 7) / 8;
-  out.rows.assign(out.row_bytes * l.height, 0);
-  for (int y = 0; y < l.height; ++y) {
-    const uint8_t* from = index.data() + size_t(y) * l.width;
-    uint8_t* to = out.rows.data() + size_t(y) * out.row_bytes;
-    if (out.bits == 1) pack_row<1>(from, size_t(l.width), to);
-    if (out.bits == 2) pack_row<2>(from, size_t(l.width), to);
-    if (out.bits == 4) pack_row<4>(from, size_t(l.width), to);
-  }
+    palette[k][0] = uint8_t(colours[k] >> 16), palette[k][1] = uint8_t(colours[k] >> 8),
+    palette[k][2] = uint8_t(colours[k]);
+  pack_indices(l.width, l.height, palette, count, std::move(index), out);
   return true;
 }
 
@@ -196,6 +205,16 @@ bool png_write_bilevel(const std::string& path, int width, int height, const uin
 
 std::string png_encode_rgb(int width, int height, const uint8_t* rgb) {
   return encode({width, height, false, rgb, size_t(width) * 3, PNG_LEVEL});
+}
+
+std::string png_encode_indexed(int width, int height, const uint8_t (*palette)[3], int colours, const uint8_t* index) {
+  const Layout l{width, height, false, index, size_t(width), PNG_LEVEL};
+  if (!fits(l) || colours < 1 || colours > 256) return {};
+  Indexed indexed;
+  pack_indices(width, height, palette, colours, std::vector<uint8_t>(index, index + size_t(width) * height), indexed);
+  std::string png;
+  if (!write_stream(nullptr, &png, l, &indexed)) png.clear();
+  return png;
 }
 
 std::string png_encode_bilevel(int width, int height, const uint8_t* rows) {

@@ -17,13 +17,15 @@ constexpr int PNG_LEVEL = 1;
 bool png_write_rgb(const std::string& path, int width, int height, const uint8_t* rgb, int level = PNG_LEVEL);
 // A black and white picture at one bit a pixel: height rows of (width + 7) / 8
 // bytes, bit 7 of a byte first, a set bit black (the rows of a P4 PBM).
-bool png_write_bilevel(const std::string& path, int width, int height, const uint8_t* rows,
-                       int level = PNG_LEVEL);
+bool png_write_bilevel(const std::string& path, int width, int height, const uint8_t* rows, int level = PNG_LEVEL);
 
 // The same pictures as the bytes of a PNG file, for a caller that keeps them
 // in memory; empty when the picture is empty or too large.
 std::string png_encode_rgb(int width, int height, const uint8_t* rgb);
 std::string png_encode_bilevel(int width, int height, const uint8_t* rows);
+// A picture already in colour indices: height rows of width bytes, each below
+// colours, an index into palette (RGB, at most 256 entries).
+std::string png_encode_indexed(int width, int height, const uint8_t (*palette)[3], int colours, const uint8_t* index);
 
 // Reads any PNG (grey, palette, RGB, with or without alpha, 8 or 16 bits,
 // interlaced or not) into rgb as height rows of width RGB pixels; alpha is

@@ -41,6 +41,9 @@ void tape_paint_columns(uint8_t* rgb, int box_width, const std::vector<TapeColum
 // The whole tape as the window paints it: at least TAPE_BOX_WIDTH wide, every
 // column in view. Returns the RGB picture and its width.
 std::vector<uint8_t> tape_render_all(uint8_t cartridge_id, int& width);
+// The same picture as the bytes of a PNG (empty if it cannot be made), and
+// written to a file.
+std::string tape_png(uint8_t cartridge_id);
 bool tape_write_png(const std::string& path, uint8_t cartridge_id);
 
 // The window background that fills what no band or column covers.

@@ -5,13 +5,18 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <thread>
 
 #include "firmware/print/cutter.h"
-#include "host/seam/clock.h"
+#include "host/files/output_file.h"
+#include "host/files/png.h"
 #include "host/files/tape_pbm.h"
+#include "host/seam/clock.h"
 
 namespace {
 
@@ -147,6 +152,31 @@ TEST_F(TapeTest, WholeTapeRenderIsAtLeastTheWindowWide) {
   const uint8_t* last_red = &rgb[(size_t(TAPE_BOX_TOP + 127) * 700 + 699) * 3];
   EXPECT_EQ(last_red[0], 255);
   EXPECT_EQ(last_red[1], 0);
+}
+
+// --tape-png paints colour indices: the same pixels as the window's RGB
+// picture, at two bits a pixel unless engine dot 0 (red) was printed.
+TEST_F(TapeTest, ThePngShowsTheWindowsPictureForEveryCartridge) {
+  const std::string file = testing::TempDir() + "klx80_tape_png_" + std::to_string(::getpid()) + ".png";
+  for (bool red : {false, true}) {
+    tape_init();
+    for (int i = 0; i < 600; ++i)
+      add_engine_column({{1, uint8_t(i % 3 ? 0x40 : 0)}, {0, uint8_t(red && i == 7 ? 0x80 : 0)}});
+    for (uint8_t cart = 0; cart <= 12; ++cart) {
+      const std::string png = tape_png(cart);
+      ASSERT_GT(png.size(), 26u);
+      EXPECT_EQ(int(png[24]), red ? 4 : 2) << int(cart);
+      ASSERT_TRUE(output_file_write_bytes(file, png.data(), png.size()));
+      int w = 0, h = 0, rgb_width = 0;
+      std::string back;
+      ASSERT_TRUE(png_read_rgb(file, w, h, back));
+      const std::vector<uint8_t> rgb = tape_render_all(cart, rgb_width);
+      EXPECT_EQ(w, rgb_width);
+      EXPECT_EQ(h, TAPE_PAINT_HEIGHT);
+      EXPECT_EQ(std::vector<uint8_t>(back.begin(), back.end()), rgb) << int(cart) << (red ? " red" : "");
+    }
+  }
+  std::remove(file.c_str());
 }
 
 struct Events {
