@@ -23,7 +23,7 @@ workers_ticks() { local t=0 p; for p in $(cat /proc/"$serve"/task/*/children); d
 a0=$(ticks "$serve") w0=$(workers_ticks)
 # The whole machine's CPU ticks: total and stolen by the hypervisor (a shared
 # host's other guests), which the phases cannot see but lose.
-cpu_ticks() { awk '/^cpu / {t = 0; for (i = 2; i <= NF; ++i) t += $i; print t, $9}' /proc/stat; }
+cpu_ticks() { awk '/^cpu / {t = 0; for (i = 2; i <= 9; ++i) t += $i; print t, $9}' /proc/stat; }
 read -r total0 steal0 < <(cpu_ticks)
 echo "== load before: $(cut -d' ' -f1-3 /proc/loadavg), $(nproc) cores; klx80-serve with 2 workers on port $port"
 "$build/bench/service_load" --port "$port" --batch "$build/batch/klx80-batch" --image "$build/fontData.hex" \

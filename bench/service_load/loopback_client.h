@@ -14,6 +14,7 @@ struct LoadPhase {
   double seconds = 0;
   std::vector<double> latencies_ms;
   std::vector<std::pair<double, double>> due_and_latency_ms;  // paced phases: due (ms from the start), latency
+  double stolen_percent = 0;  // of the machine's CPU time, taken by the host for other guests meanwhile
   double rate() const { return seconds > 0 ? double(ok) / seconds : 0; }
 };
 

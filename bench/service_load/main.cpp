@@ -111,10 +111,35 @@ Phase service_phase(const Options& o, int connections, double rate) {
   return loopback_load(plan);
 }
 
+// The machine's CPU time so far, in clock ticks: all of it, and what the host
+// stole for its other guests (a shared host's dips in capacity show here).
+std::pair<uint64_t, uint64_t> cpu_ticks() {
+  std::ifstream stat("/proc/stat");
+  std::string cpu;
+  uint64_t total = 0, steal = 0, value = 0;
+  stat >> cpu;
+  // user nice system idle iowait irq softirq steal (guest time is in user's)
+  for (int field = 1; field <= 8 && stat >> value; ++field) {
+    total += value;
+    if (field == 8) steal = value;
+  }
+  return {total, steal};
+}
+
+// A phase, with the share of CPU time stolen while it ran.
+template <class Run>
+Phase measured(Run run) {
+  const auto [total0, steal0] = cpu_ticks();
+  Phase phase = run();
+  const auto [total1, steal1] = cpu_ticks();
+  if (total1 > total0) phase.stolen_percent = 100.0 * double(steal1 - steal0) / double(total1 - total0);
+  return phase;
+}
+
 void row(const char* what, const Phase& p) {
-  std::printf("%-44s %8zu %6zu %9.1f %8.2f %8.2f %8.2f %8.2f\n", what, p.ok, p.failed, p.rate(),
+  std::printf("%-44s %8zu %6zu %9.1f %8.2f %8.2f %8.2f %8.2f %7.1f%%\n", what, p.ok, p.failed, p.rate(),
               percentile(p.latencies_ms, 50), percentile(p.latencies_ms, 90), percentile(p.latencies_ms, 99),
-              percentile(p.latencies_ms, 100));
+              percentile(p.latencies_ms, 100), p.stolen_percent);
 }
 }  // namespace
 
@@ -162,10 +187,11 @@ int main(int argc, char** argv) {
   Options warm = o;
   warm.seconds = 1, warm.max_renders = 50;
   service_phase(warm, o.service_clients, 0);
-  const Phase service = service_phase(o, o.service_clients, 0);
-  const Phase batch = closed_loop(o.batch_clients, o, BatchRender{o, dir});
+  const Phase service = measured([&] { return service_phase(o, o.service_clients, 0); });
+  const Phase batch = measured([&] { return closed_loop(o.batch_clients, o, BatchRender{o, dir}); });
   std::vector<Phase> paced;
-  for (double f : o.fractions) paced.push_back(service_phase(o, o.senders, f * service.rate()));
+  for (double f : o.fractions)
+    paced.push_back(measured([&] { return service_phase(o, o.senders, f * service.rate()); }));
   std::filesystem::remove_all(dir);
   if (!o.trace.empty()) {
     std::ofstream trace(o.trace);
@@ -178,8 +204,8 @@ int main(int argc, char** argv) {
   }
 
   std::printf("script: %s\n", o.script.c_str());
-  std::printf("%-44s %8s %6s %9s %8s %8s %8s %8s\n", "", "renders", "failed", "per s", "p50 ms", "p90 ms", "p99 ms",
-              "max ms");
+  std::printf("%-44s %8s %6s %9s %8s %8s %8s %8s %8s\n", "", "renders", "failed", "per s", "p50 ms", "p90 ms", "p99 ms",
+              "max ms", "stolen");
   char what[80];
   std::snprintf(what, sizeof what, "klx80-serve, %d clients (peak)", o.service_clients);
   row(what, service);
