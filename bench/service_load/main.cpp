@@ -163,6 +163,8 @@ int main(int argc, char** argv) {
       o.service_clients = std::atoi(v.c_str());
     else if (a == "--batch-clients")
       o.batch_clients = std::atoi(v.c_str());
+    else if (a == "--paced-connections")
+      o.senders = std::atoi(v.c_str());
     else if (a == "--trace")
       o.trace = v;
     else if (a == "--fractions") {
@@ -178,7 +180,7 @@ int main(int argc, char** argv) {
     std::fprintf(
         stderr,
         "usage: service_load --port N --batch KLX80_BATCH --image IMAGE [--script TOKENS] "
-        "[--seconds S] [--max N] [--service-clients N] [--batch-clients N] [--fractions 0.5,0.8] [--trace FILE]\n");
+        "[--seconds S] [--max N] [--service-clients N] [--batch-clients N] [--paced-connections N] [--fractions 0.5,0.8] [--trace FILE]\n");
     return 2;
   }
   const std::string dir = std::filesystem::temp_directory_path() / ("klx80-service-load-" + std::to_string(getpid()));
