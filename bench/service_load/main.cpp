@@ -177,10 +177,10 @@ int main(int argc, char** argv) {
     }
   }
   if (!o.port || o.batch.empty() || o.image.empty()) {
-    std::fprintf(
-        stderr,
-        "usage: service_load --port N --batch KLX80_BATCH --image IMAGE [--script TOKENS] "
-        "[--seconds S] [--max N] [--service-clients N] [--batch-clients N] [--paced-connections N] [--fractions 0.5,0.8] [--trace FILE]\n");
+    std::fprintf(stderr,
+                 "usage: service_load --port N --batch KLX80_BATCH --image IMAGE [--script TOKENS] "
+                 "[--seconds S] [--max N] [--service-clients N] [--batch-clients N] [--paced-connections N] "
+                 "[--fractions 0.5,0.8] [--trace FILE]\n");
     return 2;
   }
   const std::string dir = std::filesystem::temp_directory_path() / ("klx80-service-load-" + std::to_string(getpid()));
