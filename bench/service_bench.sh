@@ -27,7 +27,7 @@ cpu_ticks() { awk '/^cpu / {t = 0; for (i = 2; i <= 9; ++i) t += $i; print t, $9
 read -r total0 steal0 < <(cpu_ticks)
 echo "== load before: $(cut -d' ' -f1-3 /proc/loadavg), $(nproc) cores; klx80-serve with 2 workers on port $port"
 "$build/bench/service_load" --port "$port" --batch "$build/batch/klx80-batch" --image "$build/fontData.hex" \
-  --seconds "$seconds" --max 20000 --fractions "$fractions"
+  --seconds "$seconds" --max 50000 --fractions "$fractions"
 a1=$(ticks "$serve") w1=$(workers_ticks)
 read -r total1 steal1 < <(cpu_ticks)
 renders=$(curl -s "http://127.0.0.1:$port/metrics" | awk '/^klx80_render_duration_seconds_count/ {print $2}')

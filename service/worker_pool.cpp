@@ -166,6 +166,30 @@ void WorkerPool::hand_over_locked(Worker& w) {
   Waiter* next = waiters_.front();
   waiters_.pop_front();
   next->worker = &w;
+  next->ready = true;
+  next->handed.notify_one();
+}
+
+void WorkerPool::release(Worker& w) {
+  Waiter* next = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (waiters_.empty() || stopping_) {
+      w.busy = false;
+      return;
+    }
+    next = waiters_.front();
+    waiters_.pop_front();
+    next->worker = &w;
+  }
+  // This thread is awake already: the worker gets its next job without
+  // waiting for the next render's thread to wake first.
+  const bool sent = send_job(w, *next->job);
+  // Told under the lock: once it sees ready, the waiter (and its condition
+  // variable) may be gone.
+  std::lock_guard<std::mutex> lock(mutex_);
+  next->sent = sent;
+  next->ready = true;
   next->handed.notify_one();
 }
 
@@ -178,6 +202,7 @@ int WorkerPool::idle() const {
 
 RenderAnswer WorkerPool::render(RenderJob job) {
   Worker* w = nullptr;
+  bool sent = false;
   {
     std::unique_lock<std::mutex> lock(mutex_);
     auto free_worker = [&]() -> Worker* {
@@ -193,43 +218,47 @@ RenderAnswer WorkerPool::render(RenderJob job) {
         return render_error(429, "all " + std::to_string(workers_.size()) + " workers are busy and " +
                                      std::to_string(waiters_.size()) + " renders wait; try again shortly");
       Waiter me;
+      me.job = &job;
       waiters_.push_back(&me);
       metrics_.queued.fetch_add(1);
       // A queued render waits at most as long as the queue ahead of it could take.
       const auto patience = std::chrono::milliseconds((options_.render_ms + kGraceMs) *
                                                       (1 + int64_t(options_.max_queue) / int64_t(workers_.size())));
-      me.handed.wait_for(lock, patience, [&] { return me.worker != nullptr || stopping_; });
+      me.handed.wait_for(lock, patience, [&] { return me.ready || stopping_; });
+      // Handed over just now: the job is on its way to the worker.
+      if (me.worker) me.handed.wait(lock, [&] { return me.ready; });
       metrics_.queued.fetch_sub(1);
-      w = me.worker;
-      if (!w) {
+      if (!me.worker) {
         waiters_.erase(std::find(waiters_.begin(), waiters_.end(), &me));
         return render_error(503, "no worker became free in time");
       }
+      w = me.worker;
+      sent = me.sent;
     }
   }
   metrics_.in_flight.fetch_add(1);
+  RenderAnswer answer = exchange(*w, job, sent);
+  metrics_.in_flight.fetch_sub(1);
+  release(*w);
+  return answer;
+}
+
+bool WorkerPool::send_job(Worker& w, RenderJob& job) {
   job.deadline_ms = frame_now_ms() + options_.render_ms;
   job.max_ticks = options_.max_ticks;
-  RenderAnswer answer = exchange(*w, job);
-  metrics_.in_flight.fetch_sub(1);
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    hand_over_locked(*w);
-  }
-  return answer;
+  return w.fd >= 0 && frame_write(w.fd, {render_job_settings(job), job.script});
 }
 
 // The job to the worker and its answer back. A worker that ends without an
 // answer (killed from outside just as the job came, or by the job itself) is
 // replaced and the job, a pure function of its request, given once more to
 // the new one; a second end is the job's and answers 500.
-RenderAnswer WorkerPool::exchange(Worker& w, const RenderJob& job) {
-  const std::string settings = render_job_settings(job);
+RenderAnswer WorkerPool::exchange(Worker& w, RenderJob& job, bool sent) {
   for (int attempt = 0;; ++attempt) {
     if (w.fd < 0) replace(w);
     if (w.fd < 0) return render_error(503, "no worker could take the render");
     std::string head, body;
-    FrameRead r = frame_write(w.fd, {settings, job.script}) ? FrameRead::Ok : FrameRead::Closed;
+    FrameRead r = (attempt == 0 && sent) || send_job(w, job) ? FrameRead::Ok : FrameRead::Closed;
     if (r == FrameRead::Ok) r = frame_read(w.fd, {&head, &body}, job.deadline_ms + kGraceMs, kAnswerLimit);
     if (r == FrameRead::TimedOut) {
       std::fprintf(stderr, "klx80-serve: worker %d passed the render's time bound; replacing it\n", int(w.pid));

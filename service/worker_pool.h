@@ -48,9 +48,13 @@ class WorkerPool {
     bool busy = false;
   };
   // A render waiting for a worker; the one that frees a worker hands it to
-  // the longest waiting render, so that none is overtaken by later ones.
+  // the longest waiting render, so that none is overtaken by later ones, and
+  // sends it that render's job at once.
   struct Waiter {
-    Worker* worker = nullptr;
+    RenderJob* job = nullptr;
+    Worker* worker = nullptr;  // set when the worker is handed over
+    bool sent = false;         // its job went to the worker already
+    bool ready = false;        // the hand-over is complete
     std::condition_variable handed;
   };
   bool spawn(Worker& w, std::string& error);
@@ -60,9 +64,17 @@ class WorkerPool {
   // Closes the socket of a worker already reaped.
   void forget(Worker& w);
   void replace(Worker& w);
-  RenderAnswer exchange(Worker& w, const RenderJob& job);
+  // The job's bounds from now, and the job to the worker; false when the
+  // worker is gone.
+  bool send_job(Worker& w, RenderJob& job);
+  // The answer to a job (sent already, or sent here first).
+  RenderAnswer exchange(Worker& w, RenderJob& job, bool sent);
   void watch();
-  // With the lock held: the worker (busy) to the oldest waiter, or idle.
+  // The worker of a render that ended: to the oldest waiter, with its job,
+  // or idle.
+  void release(Worker& w);
+  // With the lock held: an idle worker to the oldest waiter, which sends its
+  // job itself.
   void hand_over_locked(Worker& w);
 
   PoolOptions options_;
