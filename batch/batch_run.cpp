@@ -38,15 +38,14 @@ std::string tool = "klx80-batch";
 
 std::string usage() {
   const std::string pad(tool.size(), ' ');
-  std::string text = "usage: " + tool + " [--flash PATH] [--keys \"TOKENS\"]... [--script FILE]... [--lcd-png FILE]\n" +
-                     "       " + pad +
-                     " [--tape-png FILE] [--tape-pbm FILE] [--device-png FILE] [--labels DIR] [--state]\n" + "       " +
-                     pad + " [--animation FILE.gif|.webm|.mp4 [--animation-device]] [--language N]\n" + "       " +
-                     tool + " [--flash PATH] --suite DIR [--rebaseline] [--jobs N] [--work DIR] [--junit FILE]\n" +
-                     "       " + pad + " [--shard K/N] [--filter GLOB]... [--list] [--timeout SECONDS]\n" + "       " +
-                     tool + " [--flash PATH] --serial PORT --remote\n";
-  if (tool == "klx80-shot")
-    text += "       klx80-shot --web-art DIR     the web edition's device pictures and layout.json\n";
+  std::string text =
+      "usage: " + tool + " [--flash PATH] [--keys \"TOKENS\"]... [--script FILE]... [--lcd-png FILE]\n" +
+      "       " + pad + " [--tape-png FILE] [--tape-pbm FILE] [--device-png FILE] [--labels DIR] [--state]\n" +
+      "       " + pad + " [--animation FILE.gif|.webm|.mp4 [--animation-device]] [--language N]\n" +
+      "       " + tool + " [--flash PATH] --suite DIR [--rebaseline] [--jobs N] [--work DIR] [--junit FILE]\n" +
+      "       " + pad + " [--shard K/N] [--filter GLOB]... [--list] [--timeout SECONDS]\n" +
+      "       " + tool + " [--flash PATH] --serial PORT --remote\n";
+  if (tool == "klx80-shot") text += "       klx80-shot --web-art DIR     the web edition's device pictures and layout.json\n";
   text +=
       "Options take their value as the next argument or after '=' (--keys=TEXT:HI).\n"
       "\"-\" as the file of one of --lcd-png, --tape-png, --tape-pbm writes it to standard output.\n"
@@ -146,10 +145,11 @@ int batch_main(int argc, char** argv, DevicePictureWriter write_device_png, Devi
       out = argv[++i];
       return true;
     };
-    static const std::set<std::string> once = {"--flash",     "--lcd-png",  "--tape-png", "--tape-pbm", "--device-png",
-                                               "--animation", "--language", "--labels",   "--suite",    "--work",
-                                               "--jobs",      "--junit",    "--shard",    "--timeout",  "--serial"};
-    if (once.count(arg) && !given.insert(arg).second) return bad_arguments(arg + " is given twice; give it once");
+    static const std::set<std::string> once = {"--flash", "--lcd-png", "--tape-png", "--tape-pbm", "--device-png",
+                                               "--animation", "--language", "--labels", "--suite", "--work",
+                                               "--jobs", "--junit", "--shard", "--timeout", "--serial"};
+    if (once.count(arg) && !given.insert(arg).second)
+      return bad_arguments(arg + " is given twice; give it once");
     std::string v;
     if (arg == "--help" || arg == "-h") {
       std::fputs(usage().c_str(), stdout);
@@ -184,12 +184,12 @@ int batch_main(int argc, char** argv, DevicePictureWriter write_device_png, Devi
         return bad_arguments("--animation: " + problem);
     } else if (arg == "--animation-device") {
       o.animation_device = true;
-      if (!paint_device_frame) return bad_arguments("--animation-device is drawn by klx80-shot, which was not found");
+      if (!paint_device_frame)
+        return bad_arguments("--animation-device is drawn by klx80-shot, which was not found");
     } else if (arg == "--language") {
       if (!value(v) || v.size() != 1 || v[0] < '0' || v[0] > '5')
-        return bad_arguments(
-            "--language needs a number from 0 to 5 (English, Spanish, French, Portuguese, "
-            "German, Dutch)");
+        return bad_arguments("--language needs a number from 0 to 5 (English, Spanish, French, Portuguese, "
+                             "German, Dutch)");
       o.language = v[0] - '0';
     } else if (arg == "--labels") {
       if (!value(o.labels)) return bad_arguments("--labels needs a directory");
@@ -261,8 +261,7 @@ int batch_main(int argc, char** argv, DevicePictureWriter write_device_png, Devi
     return suite_main(suite);
   }
   if (o.suite_only_option)
-    return bad_arguments(
-        "--work, --rebaseline, --jobs, --junit, --shard, --filter, --list and --timeout go with --suite");
+    return bad_arguments("--work, --rebaseline, --jobs, --junit, --shard, --filter, --list and --timeout go with --suite");
   if (o.animation_device && o.animation.empty()) return bad_arguments("--animation-device goes with --animation");
 
   std::vector<ScriptToken> tokens;
@@ -294,8 +293,7 @@ int batch_main(int argc, char** argv, DevicePictureWriter write_device_png, Devi
   Session& device = *opened;
   if (!o.labels.empty() && !labels.open(o.labels, error)) return bad_arguments(error);
   for (const std::string& f : o.script_files) device.protect_input({"the script", f});
-  struct sigaction stop {
-  }, before[3];
+  struct sigaction stop {}, before[3];
   stop.sa_handler = on_stop_signal;
   sigemptyset(&stop.sa_mask);
   const int stop_signals[3] = {SIGTERM, SIGINT, SIGHUP};
@@ -333,8 +331,7 @@ int batch_main(int argc, char** argv, DevicePictureWriter write_device_png, Devi
       captions = true;
       // The LCD's band holds two lines: a longer caption is cut, and said so.
       if (!o.animation_device && !caption_fits(t.text, MIRROR_WIDTH))
-        say("--animation: the caption '" + t.text +
-            "' needs more than the two lines under the LCD; it is cut at a word");
+        say("--animation: the caption '" + t.text + "' needs more than the two lines under the LCD; it is cut at a word");
     }
     FramePainter painter;
     if (o.animation_device) painter = paint_device_frame;
@@ -366,8 +363,7 @@ int batch_main(int argc, char** argv, DevicePictureWriter write_device_png, Devi
   }
 
   int status = 0;
-  if (!o.lcd_png.empty() &&
-      !(o.lcd_png == "-" ? write_output("-", lcd_png_of(device)) : device.save_lcd_png(o.lcd_png))) {
+  if (!o.lcd_png.empty() && !(o.lcd_png == "-" ? write_output("-", lcd_png_of(device)) : device.save_lcd_png(o.lcd_png))) {
     say("cannot write '" + o.lcd_png + "'");
     status = 1;
   }

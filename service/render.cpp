@@ -71,9 +71,8 @@ RenderAnswer run(const RenderJob& job, Session& device) {
   if (job.language >= 0) device.set_language(uint8_t(job.language));
   // The query's settings run as the tokens that set them would.
   std::vector<ScriptToken> settings;
-  if (job.cartridge >= 0)
-    settings.push_back(
-        {ScriptToken::Cart, "cartridge=" + std::to_string(job.cartridge), uint32_t(job.cartridge), 0, ""});
+  if (job.cartridge >= 0) settings.push_back({ScriptToken::Cart, "cartridge=" + std::to_string(job.cartridge),
+                                              uint32_t(job.cartridge), 0, ""});
   if (job.battery > 0) settings.push_back({ScriptToken::Batt, "battery", 0, float(job.battery), ""});
   tokens.insert(tokens.begin(), settings.begin(), settings.end());
   if (job.language >= 0 && settings.empty() && !device.settle(error))

@@ -33,7 +33,7 @@ using Clock = std::chrono::steady_clock;
 struct Options {
   int port = 0;
   std::string batch, image, script = "CART:3 TEXT:HELLO PRINT";
-  int service_clients = 4, batch_clients = 2, senders = 16;
+  int service_clients = 4, batch_clients = 2, paced_connections = 16;
   double seconds = 5;
   std::vector<double> fractions = {0.8};  // of the peak, for the paced phases
   size_t max_renders = 20000;
@@ -147,26 +147,18 @@ int main(int argc, char** argv) {
   Options o;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string a = argv[i], v = argv[i + 1];
-    if (a == "--port")
-      o.port = std::atoi(v.c_str());
-    else if (a == "--batch")
-      o.batch = v;
-    else if (a == "--image")
-      o.image = v;
-    else if (a == "--script")
-      o.script = v;
-    else if (a == "--seconds")
-      o.seconds = std::atof(v.c_str());
-    else if (a == "--max")
-      o.max_renders = size_t(std::atol(v.c_str()));
-    else if (a == "--service-clients")
-      o.service_clients = std::atoi(v.c_str());
-    else if (a == "--batch-clients")
-      o.batch_clients = std::atoi(v.c_str());
-    else if (a == "--paced-connections")
-      o.senders = std::atoi(v.c_str());
-    else if (a == "--trace")
-      o.trace = v;
+    // clang-format off
+    if (a == "--port") o.port = std::atoi(v.c_str());
+    else if (a == "--batch") o.batch = v;
+    else if (a == "--image") o.image = v;
+    else if (a == "--script") o.script = v;
+    else if (a == "--seconds") o.seconds = std::atof(v.c_str());
+    else if (a == "--max") o.max_renders = size_t(std::atol(v.c_str()));
+    else if (a == "--service-clients") o.service_clients = std::atoi(v.c_str());
+    else if (a == "--batch-clients") o.batch_clients = std::atoi(v.c_str());
+    else if (a == "--paced-connections") o.paced_connections = std::atoi(v.c_str());
+    else if (a == "--trace") o.trace = v;
+    // clang-format on
     else if (a == "--fractions") {
       o.fractions.clear();
       for (size_t at = 0; at < v.size(); at = v.find(',', at) == std::string::npos ? v.size() : v.find(',', at) + 1)
@@ -193,7 +185,7 @@ int main(int argc, char** argv) {
   const Phase batch = measured([&] { return closed_loop(o.batch_clients, o, BatchRender{o, dir}); });
   std::vector<Phase> paced;
   for (double f : o.fractions)
-    paced.push_back(measured([&] { return service_phase(o, o.senders, f * service.rate()); }));
+    paced.push_back(measured([&] { return service_phase(o, o.paced_connections, f * service.rate()); }));
   // The peak once more: on a shared machine the capacity the paced phases
   // had may differ from the one the first peak found.
   const Phase again = measured([&] { return service_phase(o, o.service_clients, 0); });

@@ -2,10 +2,10 @@
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <cstring>
 #include <thread>
 
@@ -21,23 +21,23 @@
 #include "firmware/print/engine.h"
 #include "firmware/screens/diag.h"
 #include "firmware/screens/popup.h"
-#include "host/files/png.h"
-#include "host/files/tape_pbm.h"
-#include "host/files/tape_view.h"
 #include "host/seam/adc.h"
 #include "host/seam/cartridge.h"
+#include "host/session/cartridge_panel.h"
 #include "host/seam/clock.h"
-#include "host/seam/flash_image.h"
 #include "host/seam/host_ui.h"
+#include "host/seam/flash_image.h"
 #include "host/seam/keys.h"
 #include "host/seam/mirror.h"
+#include "host/files/png.h"
 #include "host/seam/runtime.h"
 #include "host/seam/spi_flash.h"
 #include "host/seam/tape.h"
-#include "host/session/cartridge_panel.h"
 #include "host/session/lcd_text.h"
 #include "host/session/remote_control.h"
 #include "host/session/state_json.h"
+#include "host/files/tape_pbm.h"
+#include "host/files/tape_view.h"
 
 namespace {
 // The media panel's 100 ms timer, in ticks.
@@ -94,7 +94,8 @@ Session::Session(const SessionOptions& options) : image_path_(options.image_path
     inputs_.push_back({"the flash image", write_path});
   }
   if (options.read_only) {
-    if (bytes->empty() && !write_path.empty() && flash_image_read(write_path, read_at_open) && !read_at_open.empty()) {
+    if (bytes->empty() && !write_path.empty() && flash_image_read(write_path, read_at_open) &&
+        !read_at_open.empty()) {
       read_at_open.resize(FLASH_IMAGE_SIZE, 0xFF);  // what a short file lacks reads erased
       bytes = &read_at_open;
     }
@@ -127,7 +128,8 @@ Session::Session(const SessionOptions& options) : image_path_(options.image_path
     image_faulty_ = true;
   } else if (options.check_image) {
     open_problem_ = spi_image_problem();
-    image_faulty_ = !spi_font_fault().empty() || (bytes->empty() && flash_image_inspect(options.image_path).damaged);
+    image_faulty_ = !spi_font_fault().empty() ||
+                    (bytes->empty() && flash_image_inspect(options.image_path).damaged);
   }
   if (options.warn_at_open && !open_problem_.empty()) host_ui().warn(open_problem_, "Error");
 }

@@ -22,11 +22,11 @@
 #include <vector>
 
 #include "firmware/platform/lcd_mirror.h"
-#include "host/files/image_lock.h"
-#include "host/files/output_refusal.h"
 #include "host/seam/keys.h"
 #include "host/seam/mirror.h"
 #include "host/seam/spi_flash.h"
+#include "host/files/image_lock.h"
+#include "host/files/output_refusal.h"
 #include "host/seam/tape_history.h"
 #include "host/session/script.h"
 
@@ -314,9 +314,9 @@ class Session {
   uint64_t ticks_ = 0;
   bool paced_ = false;
   uint64_t paced_from_ms_ = 0;  // the host clock at the first paced tick
-  bool exact_ = false;          // TIMING:EXACT seen
-  uint64_t script_clock_ = 0;   // exact timing: ticks from the start the script has reached
-  uint64_t cart_phase_ = 0;     // exact timing: the tick the media panel's timer is in step with
+  bool exact_ = false;         // TIMING:EXACT seen
+  uint64_t script_clock_ = 0;  // exact timing: ticks from the start the script has reached
+  uint64_t cart_phase_ = 0;    // exact timing: the tick the media panel's timer is in step with
   uint32_t settle_bound_;
   bool frame_changed_ = false;  // the last tick changed the LCD picture
   // The LCD frame as last seen and the mirror's count of loads then: a tick
@@ -326,9 +326,9 @@ class Session {
   bool closed_ = false;
   bool save_problem_told_ = false;
   bool image_faulty_ = false;
-  int run_language_ = -1;  // set for this run only: the image's own to put back
+  int run_language_ = -1;       // set for this run only: the image's own to put back
   int image_language_ = -1;
-  long opened_by_ = 0;               // the process that opened the device (a fork's child closes nothing)
+  long opened_by_ = 0;          // the process that opened the device (a fork's child closes nothing)
   std::unique_ptr<ImageLock> lock_;  // the session's own lock on the image, when it took one
   std::vector<RunFile> inputs_;
   std::shared_ptr<const LcdTextReader> screen_;  // built at the first read of the screen's text
